@@ -1,0 +1,36 @@
+# Build-wide switches and the warning set every target of ours uses.
+
+if(WIN32)
+  set(DROPLET_PLATFORM win32)
+else()
+  set(DROPLET_PLATFORM posix)
+endif()
+
+if(WIN32)
+  set(_gui_default OFF)
+else()
+  set(_gui_default ON)
+endif()
+option(DROPLET_BUILD_GUI "Build the Qt desktop front ends" ${_gui_default})
+option(DROPLET_BUILD_TESTS "Build the tests" ON)
+option(DROPLET_BUILD_BENCH "Build the benchmarks" OFF)
+option(DROPLET_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+if(DROPLET_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32 AND MINGW)
+  # One self-contained executable per program: nothing to copy beside it under Wine or Windows.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# Warnings are errors for our own code only; third-party code (GoogleTest) keeps its own flags.
+function(droplet_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /WX)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  endif()
+endfunction()

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The whole test run, as CI runs it: installs what is missing from Debian's packages, builds the
+# native, sanitizer and Windows configurations, runs every test natively, under the sanitizers
+# and (Windows executables) under Wine, all inside one virtual X display, and ends with a summary.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+if [ "${1:-}" != "--inside-display" ]; then
+  bash scripts/install-deps.sh || { echo "summary: 0 passed, 1 failed (package install)"; exit 1; }
+  # One display for the whole run: Qt's xcb tests and Wine's programs share it.
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" --inside-display
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+log_dir="$root/build/test-logs"
+mkdir -p "$log_dir"
+passed=0
+failed=0
+problems=()
+
+# Runs one configuration: configure, build, ctest. Adds its counts to the totals.
+run_config() {
+  local preset=$1
+  shift
+  echo "=== $preset: configure and build"
+  if ! cmake --preset "$preset" >"$log_dir/$preset-configure.log" 2>&1; then
+    tail -n 30 "$log_dir/$preset-configure.log"
+    problems+=("$preset: configure failed")
+    failed=$((failed + 1))
+    return
+  fi
+  if ! cmake --build --preset "$preset" -j "$jobs" >"$log_dir/$preset-build.log" 2>&1; then
+    grep -E 'error|Error' "$log_dir/$preset-build.log" | head -n 40
+    problems+=("$preset: build failed")
+    failed=$((failed + 1))
+    return
+  fi
+  echo "=== $preset: tests"
+  "$@" ctest --preset "$preset" -j "$jobs" --timeout 600 >"$log_dir/$preset-ctest.log" 2>&1
+  tail -n 25 "$log_dir/$preset-ctest.log"
+  local line total bad
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log_dir/$preset-ctest.log" | tail -n 1)
+  if [ -z "$line" ]; then
+    problems+=("$preset: ctest printed no result")
+    failed=$((failed + 1))
+    return
+  fi
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+  [ "$bad" -eq 0 ] || problems+=("$preset: $bad of $total tests failed")
+}
+
+export QT_QPA_PLATFORM=xcb
+run_config linux env
+
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+run_config asan env
+unset LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
+
+# Wine: a prefix of our own inside the build tree, a server kept running for the whole ctest run
+# (each test then starts in tens of milliseconds), no Mono or Gecko installer dialogs.
+export WINEPREFIX="$root/build/windows/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+mkdir -p "$WINEPREFIX"
+timeout 300 wineboot -i >/dev/null 2>&1 || true
+wineserver -p >/dev/null 2>&1 &
+run_config windows env
+wineserver -k >/dev/null 2>&1 || true
+
+echo
+for problem in "${problems[@]}"; do echo "problem: $problem"; done
+echo "summary: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/desktop_services.h"
+#include "common/platform.h"
+#include "files/document_opener.h"
+
+// The path queries and the file and folder operations of both programs. Failures that travel
+// back to the caller are thrown as OperationFailure (common/failure.h).
+
+namespace droplet {
+
+// --- Path and file queries ---
+
+// The short form of an existing path, or empty text.
+std::string GetShortFileName(const std::string& path);
+
+// True when a plain, read-only, hidden or system file (not a folder) matches `path`, which may
+// end in a wildcard pattern. A search that fails shows "Error ! (Source : FileExists)".
+bool FileExists(const std::string& path, DesktopServices& desktop);
+
+// The 1 to 4 characters after a dot 2 to 5 places from the end, or "Unknown".
+std::string GetExtension(std::string_view name);
+
+// What follows the last separator; empty text when there is none.
+std::string GetLastPathPart(std::string_view path, const PathStyle& style = kNativePathStyle);
+
+// Copies, replacing the target; a failure shows "Errore durante la copia del file".
+void CopySingleFile(const std::string& source, const std::string& target,
+                    DesktopServices& desktop);
+
+// --- Folder and document operations ---
+
+// The last part of `path` (a colon also ends a part where the style says so), with or without
+// its extension.
+std::string GetFileName(std::string_view path, bool keepExtension,
+                        const PathStyle& style = kNativePathStyle);
+
+// Creates `targetFolder` and copies into it every file of `sourceFolder` matching `pattern`
+// (both folders end in a separator). With no match it shows the missing-results message and
+// ends the program. A file that cannot be copied throws, so that the caller keeps the source.
+void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& targetFolder,
+                           const std::string& pattern, DesktopServices& desktop);
+
+// Deletes every entry of `folder` (ending in a separator) matching `pattern`; the first one
+// that cannot be deleted throws and the rest stay.
+void EliminaFileConAsterisco(const std::string& folder, const std::string& pattern);
+
+// Empties `folder` recursively and keeps the folder itself: ordinary files, then hidden files,
+// then the subfolders. Any failure throws; what was deleted stays deleted.
+void CleanAllPath(const std::string& folder);
+
+// Opens `target` with its associated program; a refusal shows "Error jumping to:" + target.
+// Empty text does nothing.
+void OpenDocument(const std::string& target, const std::string& parameters,
+                  const std::string& workingFolder, DocumentOpener& opener,
+                  DesktopServices& desktop);
+
+}  // namespace droplet

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The file-system service: the few primitive calls the file and folder operations are built
+// on. One implementation per platform (file_system_posix.cpp, file_system_win32.cpp).
+// Every call that can fail returns 0 on success or the system's error code (errno,
+// GetLastError), which DescribeSystemError turns into text.
+
+namespace droplet {
+
+struct DirEntry {
+  std::string name;  // the last part only
+  bool isDirectory = false;
+  bool isHidden = false;    // POSIX: the name starts with a dot
+  bool isReadOnly = false;  // POSIX: the owner has no write permission
+  bool isSystem = false;    // POSIX: never
+};
+
+struct FindResult {
+  long error = 0;  // 0, or the code of a search that failed for a reason other than "no match"
+  std::vector<DirEntry> entries;
+};
+
+// Entries of the folder named by `pathPattern` whose names match its last part, which may hold
+// the wildcards * and ? (matched without regard to letter case, as the Windows file search
+// does). Every kind of entry is yielded, "." and ".." included when they match. A folder that
+// does not exist yields nothing and no error.
+FindResult FindEntries(const std::string& pathPattern);
+
+// The short (8.3) form of an existing path; on POSIX the path itself. Empty text when the path
+// does not exist or the platform gives no short form.
+std::string ShortPathName(const std::string& path);
+
+long CopyFileReplacing(const std::string& source, const std::string& target);
+long DeleteOneFile(const std::string& path);
+long SetNormalAttributes(const std::string& path);  // clears read-only, hidden and system
+long CreateOneFolder(const std::string& path);      // parents are not created
+long RemoveEmptyFolder(const std::string& path);
+
+std::string DescribeSystemError(long code);
+
+}  // namespace droplet

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+
+namespace droplet {
+
+struct Version {
+  int major = 0;
+  int minor = 0;
+  int revision = 0;
+};
+
+// The runner's three failure messages; each deliverable words them its own way.
+struct RunnerTexts {
+  std::string emptyCommandLine;
+  std::string pipeFailed;  // followed directly by the system error code
+  std::string processNotCreated;
+};
+
+// Everything in which the two programs differ. The workflow, the windows and the dialogs read
+// their texts and constants from here and hold none of their own.
+struct Deliverable {
+  std::string shortName;        // the application's title
+  std::string fileDescription;  // as the version resource gives it
+  Version version;
+
+  std::string converterCommand;  // the converter and its options, ending in a blank
+  std::string resultPattern;     // "*.html", "*.txt"
+  std::string resultExtension;   // ".html", ".txt"
+  bool emptiesOutputBeforeRun = false;
+
+  std::string confirmationQuestion;
+  std::string cancellationMessage;
+  std::string openResultQuestion;
+
+  RunnerTexts runnerTexts;
+
+  std::string iniFileName;       // the settings file beside the program
+  std::string iniExistenceName;  // the spelling the options dialog looks for
+
+  // Tessik shows its version in the window caption and in the quit confirmation's title.
+  bool showsVersionCaption = false;
+  std::string aboutText;  // lines separated by single CR characters
+};
+
+const Deliverable& OrvaneDeliverable();
+const Deliverable& TessikDeliverable();
+
+// The full converter command line for the PDF at `pdfPath`: interpreter prefix, converter and
+// the path quoted for the interpreter.
+std::string BuildCommandLine(const Deliverable& deliverable, const std::string& pdfPath);
+
+// "Tessik - Ver: 0.0" for Tessik, empty for Orvane.
+std::string WindowCaption(const Deliverable& deliverable);
+
+// The quit confirmation: its text (single CR line breaks) and its title.
+std::string QuitQuestion(const Deliverable& deliverable);
+std::string QuitTitle(const Deliverable& deliverable);
+
+}  // namespace droplet

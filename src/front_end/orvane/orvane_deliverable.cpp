@@ -1,0 +1,38 @@
+#include "front_end/deliverable.h"
+
+namespace droplet {
+
+const Deliverable& OrvaneDeliverable() {
+  static const Deliverable orvane = [] {
+    Deliverable d;
+    d.shortName = "Orvane";
+    d.fileDescription = "Orvane";
+    d.version = {1, 0, 7};
+    d.converterCommand = "pdftohtml -c  -stdout ";
+    d.resultPattern = "*.html";
+    d.resultExtension = ".html";
+    d.emptiesOutputBeforeRun = true;
+    d.confirmationQuestion = "Eseguire la conversione in formato HTML ?";
+    d.cancellationMessage = "conversione in HTML annullata dall'utente";
+    d.openResultQuestion = "Aprire il file indice per visualizzare l'output?";
+    d.runnerTexts = {"Command Line empty", "CreatePipe failed. Error: ",
+                     "File or command not found"};
+    d.iniFileName = "Orvane.INI";
+    d.iniExistenceName = "Orvane.ini";
+    d.showsVersionCaption = false;
+    d.aboutText =
+        "Orvane - Pdf To Html\r"
+        "\r"
+        "GUI che consente di convertire un file PDF in pagine HTML\r"
+        "tramite DRAG&DROP usando pdftohtml \r"
+        " ------------------\r"
+        "pdftohtml: convertitore di Poppler, distribuito sotto licenza GPL\r"
+        "Orvane: interfaccia grafica a cura del gruppo Orvane\r"
+        "-------------------\r"
+        "Trascinare un file PDF sull'immagine: le pagine HTML finiscono nella cartella output";
+    return d;
+  }();
+  return orvane;
+}
+
+}  // namespace droplet

@@ -1,0 +1,38 @@
+#include "front_end/deliverable.h"
+
+namespace droplet {
+
+const Deliverable& TessikDeliverable() {
+  static const Deliverable tessik = [] {
+    Deliverable d;
+    d.shortName = "Tessik";
+    d.fileDescription = "Tessik";
+    d.version = {0, 0, 9};
+    d.converterCommand = "pdftotext ";
+    d.resultPattern = "*.txt";
+    d.resultExtension = ".txt";
+    d.emptiesOutputBeforeRun = false;
+    d.confirmationQuestion = "Eseguire la conversione in formato TESTO ?";
+    d.cancellationMessage = "conversione  annullata dall'utente";
+    d.openResultQuestion = "Aprire il file per la visualizzazione ?";
+    d.runnerTexts = {"Command Line vuota ..nessun argomento", "Creazione Pipe Fallita. Errore: ",
+                     "file o comando non valido"};
+    d.iniFileName = "Tessik.INI";
+    d.iniExistenceName = "Tessik.ini";
+    d.showsVersionCaption = true;
+    d.aboutText =
+        "Tessik - Pdf To Text VERSIONE BETA\r"
+        "\r"
+        "GUI che Consente di convertire un file PDF a formato testo\r"
+        "tramite DRAG&DROP usando la libreria Xpdf - Win32 binaries \r"
+        " ------------------\r"
+        "pdftotext - Copyright Glyph & Cog, LLC\r"
+        "Tessik - interfaccia grafica a cura del gruppo Tessik\r"
+        "-------------------\r"
+        "I sorgenti sono disponibili su richiesta per e-mail: sorgenti@tessik.invalid";
+    return d;
+  }();
+  return tessik;
+}
+
+}  // namespace droplet
