@@ -1,0 +1,72 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/desktop_services.h"
+#include "files/document_opener.h"
+#include "front_end/deliverable.h"
+#include "runner/dos_outputs.h"
+
+namespace droplet {
+
+inline constexpr unsigned kDropEffectNone = 0;
+inline constexpr unsigned kDropEffectCopy = 1;
+
+// What a drag carries, as the GUI backends and the tests hand it to the workflow.
+struct DragData {
+  bool offersFileList = false;     // the data is a list of files
+  std::vector<std::string> paths;  // their full paths; only the first one is used
+};
+
+// The main window (Form1) of both programs without its GUI: the drop handling, the conversion
+// run, the menu commands and the quit confirmation. The GUI backends forward their events here.
+class MainWindowWorkflow {
+ public:
+  MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
+                     DocumentOpener& opener, std::string programFolder);
+
+  // Form_OLEDragOver: classifies the drag and returns the effect the window accepts.
+  unsigned FormOLEDragOver(const DragData& data, unsigned allowedEffects);
+  // Form_OLEDragDrop: copies, asks, and runs the conversion before it returns.
+  void FormOLEDragDrop(const DragData& data);
+  // cmdExecute_Click: the conversion run of the command line field.
+  void CmdExecuteClick();
+
+  void MnuInfoClick();      // the About text
+  void MnuOpenPathClick();  // opens the output folder
+  void MnuSvuotaClick();    // empties the output folder
+  // Form_QueryUnload: asks whether to quit. Returns true (cancel) when the window stays; a Yes
+  // ends the program through DesktopServices::EndProgram and does not return.
+  bool FormQueryUnload();
+
+  std::string Caption() const;  // the window caption set while loading
+  const Deliverable& deliverable() const { return deliverable_; }
+  const std::string& programFolder() const { return programFolder_; }
+  std::string OutputFolder() const;
+
+  // The window's state fields.
+  const std::string& DropKind() const { return dropKind_; }      // lblControl
+  const std::string& PdfPath() const { return pdfPath_; }        // txtFile
+  const std::string& FolderPath() const { return folderPath_; }  // txtCartella
+  const std::string& CommandLineField() const { return commandLine_; }  // txtCommand
+  const std::string& OutputText() const { return outputText_; }  // txtOutputs
+  DOSOutputs& Runner() { return objDOS_; }
+
+ private:
+  void CopyOutputFiles();
+
+  const Deliverable& deliverable_;
+  DesktopServices& desktop_;
+  DocumentOpener& opener_;
+  std::string programFolder_;
+
+  std::string dropKind_ = "-";
+  std::string pdfPath_;
+  std::string folderPath_;
+  std::string commandLine_;
+  std::string outputText_;
+  DOSOutputs objDOS_;
+};
+
+}  // namespace droplet
