@@ -45,8 +45,10 @@ void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& t
                            const std::string& pattern, DesktopServices& desktop);
 
 // Deletes every entry of `folder` (ending in a separator) matching `pattern`; the first one
-// that cannot be deleted throws and the rest stay.
-void EliminaFileConAsterisco(const std::string& folder, const std::string& pattern);
+// that cannot be deleted throws and the rest stay. An entry named exactly `keepName` (when not
+// empty) is left alone: the conversion run uses it for a PDF the user dropped from that folder.
+void EliminaFileConAsterisco(const std::string& folder, const std::string& pattern,
+                             const std::string& keepName = {});
 
 // Empties `folder` recursively and keeps the folder itself: ordinary files, then hidden files,
 // then the subfolders. Any failure throws; what was deleted stays deleted.
