@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace droplet {
+
+// One horizontal run of visible pixels, in window coordinates (right and bottom exclusive).
+// Every run is exactly one pixel high.
+struct RunRect {
+  int left, top, right, bottom;
+};
+
+// Scans a 24-bit blue-green-red bottom-up picture (stored row 0 is the bottom picture row; each
+// stored row is `rowBytes` long) and returns every maximal run of pixels whose packed colour
+// (b + g * 256 + r * 65536) differs from `key`, stored row 0 first, left to right within a row.
+// `border` and `top` shift the rectangles right and down by the window's frame offsets.
+std::vector<RunRect> CollectOpaqueRuns(const std::uint8_t* bits, int rowBytes, int width,
+                                       int height, std::int32_t key, int border, int top);
+
+}  // namespace droplet

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+#include <cstdint>
+
+namespace droplet {
+
+// Sizes `window` to `picture` and cuts it to the picture's pixels that differ from the key
+// colour. `keyColour` is a packed colour (b + g * 256 + r * 65536); the value 1 means "take the
+// bottom-left pixel's colour", which is then written back. An empty picture, or one that is all
+// key colour, leaves nothing of the window visible. With a device pixel ratio above 1 the
+// picture and its mask are scaled together.
+void ShapeFormFromPicture(QWidget& window, const QImage& picture, std::int32_t& keyColour);
+
+// Starts moving `window` with the mouse from the press at `globalPressPosition`: a move by the
+// window system when it offers one, otherwise a move of our own until the button is released.
+void DragForm(QWidget& window, const QPoint& globalPressPosition);
+
+}  // namespace droplet
