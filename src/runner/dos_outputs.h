@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/desktop_services.h"
@@ -29,6 +30,9 @@ class DOSOutputs {
   void AddReceiveOutputsListener(ReceiveOutputsListener listener);
 
  private:
+  void RaiseReceiveOutputs(std::string_view chunk);
+  void ReportFailure(const std::string& text);
+
   DesktopServices& desktop_;
   RunnerTexts texts_;
   std::string commandLine_;
