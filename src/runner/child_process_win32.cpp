@@ -1,0 +1,139 @@
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/text_win32.h"
+#include "runner/child_process.h"
+
+namespace droplet {
+namespace {
+
+// Closes its handle when it goes, unless it was closed earlier.
+class Handle {
+ public:
+  Handle() = default;
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+
+  HANDLE get() const { return handle_; }
+  HANDLE* place() { return &handle_; }
+  void Close() {
+    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+// The child writes in the ANSI code page; the program speaks UTF-8. In a double-byte code page
+// a lead byte that ends one read waits for its trail byte from the next one, so no character
+// is cut in two.
+class AnsiDecoder {
+ public:
+  AnsiDecoder() {
+    CPINFO info{};
+    doubleByte_ = ::GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
+  }
+
+  std::string Take(std::string_view bytes) {
+    pending_.append(bytes);
+    size_t complete = pending_.size();
+    if (doubleByte_) {
+      size_t i = 0;
+      while (i < pending_.size()) {
+        i += ::IsDBCSLeadByte(static_cast<BYTE>(pending_[i])) ? 2 : 1;
+      }
+      if (i > pending_.size()) complete = pending_.size() - 1;
+    }
+    std::string text = ToUtf8(std::string_view(pending_).substr(0, complete));
+    pending_.erase(0, complete);
+    return text;
+  }
+
+  // What is left over: a lone lead byte at the very end of the output, or nothing.
+  std::string Rest() {
+    std::string text = ToUtf8(pending_);
+    pending_.clear();
+    return text;
+  }
+
+ private:
+  static std::string ToUtf8(std::string_view ansi) {
+    if (ansi.empty()) return {};
+    const int size =
+        ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), size);
+    return FromWide(wide);
+  }
+
+  bool doubleByte_ = false;
+  std::string pending_;
+};
+
+}  // namespace
+
+SpawnResult RunWithMergedOutput(const std::string& commandLine,
+                                const std::function<void(std::string_view)>& onChunk) {
+  SECURITY_ATTRIBUTES security{};
+  security.nLength = sizeof security;
+  security.lpSecurityDescriptor = nullptr;
+  security.bInheritHandle = TRUE;
+
+  Handle readEnd;
+  Handle writeEnd;
+  if (!::CreatePipe(readEnd.place(), writeEnd.place(), &security, 0)) {
+    return {SpawnStatus::kPipeFailed, static_cast<long>(::GetLastError())};
+  }
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = writeEnd.get();
+  startup.hStdError = writeEnd.get();
+
+  // CreateProcessW may write into its command line, so it gets a copy of its own.
+  const std::wstring wide = ToWide(commandLine);
+  std::vector<wchar_t> line(wide.begin(), wide.end());
+  line.push_back(L'\0');
+
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, line.data(), &security, &security, TRUE, NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &startup, &info)) {
+    const DWORD error = ::GetLastError();
+    writeEnd.Close();
+    readEnd.Close();
+    return {SpawnStatus::kProcessFailed, static_cast<long>(error)};
+  }
+  Handle process(info.hProcess);
+  Handle thread(info.hThread);
+
+  // From here on only the child side holds the write end: the pipe ends when it lets go.
+  writeEnd.Close();
+
+  AnsiDecoder decoder;
+  char buffer[kPipeChunkSize];
+  for (;;) {
+    DWORD count = 0;
+    if (!::ReadFile(readEnd.get(), buffer, static_cast<DWORD>(sizeof buffer), &count, nullptr)) {
+      break;
+    }
+    onChunk(decoder.Take(std::string_view(buffer, count)));
+  }
+  if (std::string rest = decoder.Rest(); !rest.empty()) onChunk(rest);
+  onChunk(std::string_view());
+
+  process.Close();
+  thread.Close();
+  readEnd.Close();
+  return {SpawnStatus::kStarted, 0};
+}
+
+}  // namespace droplet
