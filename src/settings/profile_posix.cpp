@@ -1,0 +1,224 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <optional>
+#include <string>
+
+#include "settings/ini_text.h"
+#include "settings/profile.h"
+
+// Profile files on POSIX: INI text edited by ini_text.h, with the file name matched without
+// regard to letter case (as on the file systems the format comes from) and every write made
+// atomic (temporary file in the same folder, fsync, rename).
+
+namespace droplet {
+
+namespace {
+
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameFileName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now and tells whether the close succeeded (it may report a deferred write error).
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+struct FileName {
+  std::string folder;  // the folder part, "." when the name stands alone
+  std::string prefix;  // everything up to and including the last '/'
+  std::string name;    // the last part
+};
+
+std::optional<FileName> Split(const std::string& file) {
+  FileName parts;
+  const std::size_t slash = file.rfind('/');
+  if (slash == std::string::npos) {
+    parts.folder = ".";
+    parts.name = file;
+  } else {
+    parts.folder = slash == 0 ? "/" : file.substr(0, slash);
+    parts.prefix = file.substr(0, slash + 1);
+    parts.name = file.substr(slash + 1);
+  }
+  if (parts.name.empty() || parts.name == "." || parts.name == "..") return std::nullopt;
+  return parts;
+}
+
+// The path under which `file` exists in its folder, with the name's letter case as on disk:
+// the exact spelling when it exists, otherwise the first (in byte order) of the entries that
+// differ from it only in case. The given spelling when none exists; nothing when the folder
+// cannot be read.
+std::optional<std::string> ResolveName(const std::string& file) {
+  const auto parts = Split(file);
+  if (!parts) return std::nullopt;
+  struct stat status {};
+  if (::lstat(file.c_str(), &status) == 0) return file;
+  DIR* folder = ::opendir(parts->folder.c_str());
+  if (folder == nullptr) return std::nullopt;
+  std::optional<std::string> found;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (SameFileName(name, parts->name) && (!found || name < *found)) found = name;
+  }
+  ::closedir(folder);
+  return parts->prefix + found.value_or(parts->name);
+}
+
+// The whole content of the regular file open on `fd`; nothing when it cannot be read.
+std::optional<std::string> ReadAll(int fd) {
+  std::string content;
+  char chunk[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got == 0) return content;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    content.append(chunk, static_cast<std::size_t>(got));
+  }
+}
+
+// The content of `path` when it is a readable regular file (followed through links).
+std::optional<std::string> ReadRegularFile(const std::string& path) {
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.get() < 0) return std::nullopt;
+  struct stat status {};
+  if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return ReadAll(fd.get());
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+// A new file beside `target` for the replacement text, created exclusively.
+int CreateTemporary(const FileName& target, mode_t mode, std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path = target.prefix + "." + target.name + "." + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + ".tmp";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Replaces (or creates) `path` with `bytes` so that the old content stays whole until the new
+// one is safely on disk. `old` is the status of the file being replaced, if there is one.
+bool ReplaceFile(const std::string& path, const std::string& bytes,
+                 const std::optional<struct stat>& old) {
+  const auto parts = Split(path);
+  if (!parts) return false;
+  std::string temporary;
+  // A new file gets the usual rights less the umask; a replaced one keeps its own.
+  Descriptor fd(CreateTemporary(*parts, old ? S_IRUSR | S_IWUSR : 0666, temporary));
+  if (fd.get() < 0) return false;
+  bool ok = true;
+  if (old) {
+    ok = ::fchmod(fd.get(), old->st_mode & 07777) == 0;
+    // Keeps the owner when the caller may set it (root); otherwise the file becomes ours.
+    if (ok && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
+      [[maybe_unused]] const int ignored = ::fchown(fd.get(), old->st_uid, old->st_gid);
+    }
+  }
+  ok = ok && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+  ok = fd.Close() && ok;
+  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  // Makes the rename itself durable; a folder that cannot be synced changes nothing above.
+  Descriptor folder(::open(parts->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() >= 0) ::fsync(folder.get());
+  return true;
+}
+
+}  // namespace
+
+std::string ReadProfileString(const std::string& section, const std::string& key,
+                              const std::string& file) {
+  const auto path = ResolveName(file);
+  if (!path) return {};
+  const auto text = ReadRegularFile(*path);
+  if (!text) return {};
+  return IniRead(*text, section, key);
+}
+
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file) {
+  if (!IniNamesStorable(section, key)) return false;
+  auto path = ResolveName(file);
+  if (!path) return false;
+
+  struct stat status {};
+  std::optional<struct stat> old;
+  if (::lstat(path->c_str(), &status) == 0) {
+    if (S_ISLNK(status.st_mode)) {
+      // A link is kept: the file it leads to is the one rewritten.
+      char target[PATH_MAX];
+      if (::realpath(path->c_str(), target) == nullptr) return false;
+      *path = target;
+      if (::stat(path->c_str(), &status) != 0) return false;
+    }
+    // A read-only file stays as it is, also for a user whom the system would let write it.
+    if (!S_ISREG(status.st_mode) || (status.st_mode & S_IWUSR) == 0) return false;
+    old = status;
+  } else if (errno != ENOENT) {
+    return false;
+  }
+
+  std::string text;
+  if (old) {
+    auto content = ReadRegularFile(*path);
+    if (!content) return false;
+    text = std::move(*content);
+  }
+  const std::string updated = IniWrite(text, section, key, value);
+  if (old && updated == text) return true;
+  return ReplaceFile(*path, updated, old);
+}
+
+}  // namespace droplet
