@@ -28,8 +28,7 @@ std::string GetExtension(std::string_view name);
 std::string GetLastPathPart(std::string_view path, const PathStyle& style = kNativePathStyle);
 
 // Copies, replacing the target; a failure shows "Errore durante la copia del file".
-void CopySingleFile(const std::string& source, const std::string& target,
-                    DesktopServices& desktop);
+void CopySingleFile(const std::string& source, const std::string& target, DesktopServices& desktop);
 
 // --- Folder and document operations ---
 

@@ -16,6 +16,9 @@ struct DirEntry {
   bool isHidden = false;    // POSIX: the name starts with a dot
   bool isReadOnly = false;  // POSIX: the owner has no write permission
   bool isSystem = false;    // POSIX: never
+  // A symbolic link or junction. POSIX reports links as plain entries (never as folders); on
+  // Windows a linked folder carries this flag so that nobody empties the folder it points to.
+  bool isLink = false;
 };
 
 struct FindResult {
@@ -40,5 +43,9 @@ long CreateOneFolder(const std::string& path);      // parents are not created
 long RemoveEmptyFolder(const std::string& path);
 
 std::string DescribeSystemError(long code);
+
+// The platform's "access denied" code (EACCES, ERROR_ACCESS_DENIED), for an entry that the
+// operations refuse to delete because of its attributes.
+long AccessDeniedError();
 
 }  // namespace droplet

@@ -1,0 +1,71 @@
+#include <vector>
+
+#include "common/failure.h"
+#include "common/platform.h"
+#include "files/file_operations.h"
+#include "files/file_system.h"
+
+namespace droplet {
+
+namespace {
+
+[[noreturn]] void Fail(long error) {
+  throw OperationFailure({error, DescribeSystemError(error), "CleanAllPath"});
+}
+
+void Check(long error) {
+  if (error != 0) Fail(error);
+}
+
+bool IsDotEntry(const std::string& name) {
+  return name == "." || name == "..";
+}
+
+// Deletes the files of `folder` (ending in a separator) that the pass takes: ordinary files,
+// read-only ones included, and with `withHidden` the hidden ones too. System files stay.
+void DeleteFiles(const std::string& folder, bool withHidden) {
+  const FindResult found = FindEntries(folder + "*");
+  Check(found.error);
+  for (const DirEntry& entry : found.entries) {
+    if (entry.isDirectory || entry.isSystem || (entry.isHidden && !withHidden)) continue;
+    const std::string path = folder + entry.name;
+    if (entry.isReadOnly || entry.isHidden) Check(SetNormalAttributes(path));
+    Check(DeleteOneFile(path));
+  }
+}
+
+void Clean(const std::string& folder) {
+  DeleteFiles(folder, false);
+  DeleteFiles(folder, true);
+
+  // Whatever is left and is neither hidden nor system counts as a subfolder. The names are
+  // collected first; the recursion starts after the enumeration has ended.
+  const FindResult found = FindEntries(folder + "*");
+  Check(found.error);
+  std::vector<DirEntry> subfolders;
+  for (const DirEntry& entry : found.entries) {
+    if (entry.isHidden || entry.isSystem || IsDotEntry(entry.name)) continue;
+    subfolders.push_back(entry);
+  }
+  for (const DirEntry& entry : subfolders) {
+    const std::string path = folder + entry.name;
+    // A linked folder is removed as a link: what it points to is not ours to empty.
+    if (!entry.isLink) Clean(path + Sep());
+    Check(RemoveEmptyFolder(path));
+  }
+}
+
+}  // namespace
+
+void CleanAllPath(const std::string& folder) {
+  // Empty text names no folder; cleaning the separator alone would mean the root.
+  if (folder.empty()) return;
+  const std::string separator = Sep();
+  if (folder.back() != separator.back()) {
+    Clean(folder + separator);
+  } else {
+    Clean(folder);
+  }
+}
+
+}  // namespace droplet

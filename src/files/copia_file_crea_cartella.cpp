@@ -1,0 +1,32 @@
+#include "common/failure.h"
+#include "common/message_box.h"
+#include "files/file_operations.h"
+#include "files/file_system.h"
+
+namespace droplet {
+
+void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& targetFolder,
+                           const std::string& pattern, DesktopServices& desktop) {
+  // An existing folder is fine; a missing parent shows up as a copy failure below.
+  CreateOneFolder(targetFolder);
+
+  const FindResult found = FindEntries(sourceFolder + pattern);
+  if (found.entries.empty()) {
+    desktop.ShowMessageBox("File " + pattern +
+                               " NON trovato.\r\n\r\n- Inserire i files nelle rispettive "
+                               "cartelle\r\n- Files INI in -> Config\r\n- Files EXE in -> Bin",
+                           kMbOk, "");
+    desktop.EndProgram();
+  }
+
+  for (const DirEntry& entry : found.entries) {
+    // A folder whose name matches is not a result to copy.
+    if (entry.isDirectory) continue;
+    const long error = CopyFileReplacing(sourceFolder + entry.name, targetFolder + entry.name);
+    if (error != 0) {
+      throw OperationFailure({error, DescribeSystemError(error), "CopiaFileCreaCartella"});
+    }
+  }
+}
+
+}  // namespace droplet

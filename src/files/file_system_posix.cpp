@@ -1,0 +1,186 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "files/file_system.h"
+#include "files/wildcard.h"
+
+namespace droplet {
+
+namespace {
+
+// Splits "folder/pattern" into the folder to open and the pattern of its last part.
+void SplitPattern(const std::string& pathPattern, std::string& folder, std::string& pattern) {
+  const size_t slash = pathPattern.rfind('/');
+  if (slash == std::string::npos) {
+    folder = ".";
+    pattern = pathPattern;
+  } else {
+    folder = slash == 0 ? std::string("/") : pathPattern.substr(0, slash);
+    pattern = pathPattern.substr(slash + 1);
+  }
+}
+
+bool OwnerCannotWrite(const struct stat& status) {
+  return (status.st_mode & S_IWUSR) == 0;
+}
+
+// Closes a descriptor on every way out.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now and reports the result (a delayed write error shows up here).
+  int Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+long CopyContents(int from, int to) {
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t got = ::read(from, buffer, sizeof buffer);
+    if (got == 0) return 0;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    for (ssize_t written = 0; written < got;) {
+      const ssize_t put = ::write(to, buffer + written, static_cast<size_t>(got - written));
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return errno;
+      }
+      written += put;
+    }
+  }
+}
+
+}  // namespace
+
+FindResult FindEntries(const std::string& pathPattern) {
+  FindResult result;
+  std::string folder;
+  std::string pattern;
+  SplitPattern(pathPattern, folder, pattern);
+
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) {
+    if (errno != ENOENT && errno != ENOTDIR) result.error = errno;
+    return result;
+  }
+  const int dirFd = ::dirfd(dir);
+  for (;;) {
+    errno = 0;
+    const dirent* item = ::readdir(dir);
+    if (item == nullptr) {
+      if (errno != 0) result.error = errno;
+      break;
+    }
+    const std::string name = item->d_name;
+    if (!MatchesWildcard(pattern, name)) continue;
+    struct stat status;
+    // An entry that went away between the two calls is simply not there any more.
+    if (::fstatat(dirFd, item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    DirEntry entry;
+    entry.name = name;
+    entry.isDirectory = S_ISDIR(status.st_mode);
+    entry.isLink = S_ISLNK(status.st_mode);
+    entry.isHidden = name[0] == '.' && name != "." && name != "..";
+    entry.isReadOnly = !entry.isLink && OwnerCannotWrite(status);
+    result.entries.push_back(std::move(entry));
+  }
+  ::closedir(dir);
+  return result;
+}
+
+std::string ShortPathName(const std::string& path) {
+  struct stat status;
+  if (path.empty() || ::lstat(path.c_str(), &status) != 0) return {};
+  return path;
+}
+
+long CopyFileReplacing(const std::string& source, const std::string& target) {
+  Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  if (in.get() < 0) return errno;
+  struct stat sourceStatus;
+  if (::fstat(in.get(), &sourceStatus) != 0) return errno;
+  if (S_ISDIR(sourceStatus.st_mode)) return EISDIR;
+
+  struct stat targetStatus;
+  if (::lstat(target.c_str(), &targetStatus) == 0) {
+    if (S_ISDIR(targetStatus.st_mode)) return EISDIR;
+    // A read-only target is refused for every user, root included, as on Windows.
+    if (!S_ISLNK(targetStatus.st_mode) && OwnerCannotWrite(targetStatus)) return EACCES;
+  } else if (errno != ENOENT) {
+    return errno;
+  }
+
+  // The copy goes to a temporary file beside the target and replaces it only when complete, so
+  // a failure leaves neither a half file nor a damaged old target.
+  const size_t slash = target.rfind('/');
+  std::string temporary =
+      (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+      ".droplet-copy-XXXXXX";
+  Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
+  if (out.get() < 0) return errno;
+
+  long error = CopyContents(in.get(), out.get());
+  if (error == 0 && ::fchmod(out.get(), sourceStatus.st_mode & 07777) != 0) error = errno;
+  if (out.Close() != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+  if (error != 0) ::unlink(temporary.c_str());
+  return error;
+}
+
+long DeleteOneFile(const std::string& path) {
+  struct stat status;
+  if (::lstat(path.c_str(), &status) != 0) return errno;
+  if (S_ISDIR(status.st_mode)) return EISDIR;
+  // Refused for every user, root included, as Windows refuses a read-only file.
+  if (!S_ISLNK(status.st_mode) && OwnerCannotWrite(status)) return EACCES;
+  return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+long SetNormalAttributes(const std::string& path) {
+  struct stat status;
+  if (::lstat(path.c_str(), &status) != 0) return errno;
+  // chmod would reach through a link to what it points to: a link has no bits of its own.
+  if (S_ISLNK(status.st_mode) || !OwnerCannotWrite(status)) return 0;
+  return ::chmod(path.c_str(), (status.st_mode & 07777) | S_IWUSR) == 0 ? 0 : errno;
+}
+
+long CreateOneFolder(const std::string& path) {
+  return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+}
+
+long RemoveEmptyFolder(const std::string& path) {
+  return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
+std::string DescribeSystemError(long code) {
+  char buffer[256];
+  // The GNU strerror_r returns the text, which may or may not live in the buffer.
+  return ::strerror_r(static_cast<int>(code), buffer, sizeof buffer);
+}
+
+long AccessDeniedError() {
+  return EACCES;
+}
+
+}  // namespace droplet
