@@ -28,6 +28,9 @@ struct Deliverable {
   std::string resultPattern;     // "*.html", "*.txt"
   std::string resultExtension;   // ".html", ".txt"
   bool emptiesOutputBeforeRun = false;
+  // The converter also writes each page's background image beside the PDF (NAME001.png, ...);
+  // the run moves those of the converted PDF into the output folder with the results.
+  bool writesPageImages = false;
 
   std::string confirmationQuestion;
   std::string cancellationMessage;

@@ -12,6 +12,7 @@ const Deliverable& OrvaneDeliverable() {
     d.resultPattern = "*.html";
     d.resultExtension = ".html";
     d.emptiesOutputBeforeRun = true;
+    d.writesPageImages = true;
     d.confirmationQuestion = "Eseguire la conversione in formato HTML ?";
     d.cancellationMessage = "conversione in HTML annullata dall'utente";
     d.openResultQuestion = "Aprire il file indice per visualizzare l'output?";
