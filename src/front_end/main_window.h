@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/desktop_services.h"
+#include "common/failure.h"
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
 #include "runner/dos_outputs.h"
@@ -46,15 +47,21 @@ class MainWindowWorkflow {
   std::string OutputFolder() const;
 
   // The window's state fields.
-  const std::string& DropKind() const { return dropKind_; }      // lblControl
-  const std::string& PdfPath() const { return pdfPath_; }        // txtFile
-  const std::string& FolderPath() const { return folderPath_; }  // txtCartella
+  const std::string& DropKind() const { return dropKind_; }             // lblControl
+  const std::string& PdfPath() const { return pdfPath_; }               // txtFile
+  const std::string& FolderPath() const { return folderPath_; }         // txtCartella
   const std::string& CommandLineField() const { return commandLine_; }  // txtCommand
-  const std::string& OutputText() const { return outputText_; }  // txtOutputs
+  const std::string& OutputText() const { return outputText_; }         // txtOutputs
   DOSOutputs& Runner() { return objDOS_; }
 
  private:
-  void CopyOutputFiles();
+  // Brings the results and the given page images into the output folder; a file that cannot
+  // be copied throws, and the caller then leaves the results in the program folder.
+  void CopyOutputFiles(const std::vector<std::string>& pageImages);
+  // The background images the HTML converter wrote for the pages of the PDF just converted.
+  std::vector<std::string> PageImageNames() const;
+  // The run's error report: "description - source - number".
+  void ReportFailure(const Failure& failure);
 
   const Deliverable& deliverable_;
   DesktopServices& desktop_;
@@ -66,6 +73,8 @@ class MainWindowWorkflow {
   std::string folderPath_;
   std::string commandLine_;
   std::string outputText_;
+  // The name of a PDF dropped from the program folder itself, which the run keeps.
+  std::string keepPdfName_;
   DOSOutputs objDOS_;
 };
 

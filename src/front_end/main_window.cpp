@@ -1,0 +1,228 @@
+#include "front_end/main_window.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <set>
+#include <system_error>
+#include <utility>
+
+#include "common/failure.h"
+#include "common/message_box.h"
+#include "common/platform.h"
+#include "files/file_operations.h"
+#include "files/file_system.h"
+
+namespace droplet {
+
+namespace {
+
+const char kKindFile[] = "file";
+const char kKindFolder[] = "cartella";
+const char kOopsTitle[] = "Ops :-( ";
+
+std::filesystem::path NativePath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+bool IsFolder(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(NativePath(path), error);
+}
+
+// True when both paths name one existing file, however they are spelled.
+bool IsSameFile(const std::string& first, const std::string& second) {
+  std::error_code error;
+  const bool same = std::filesystem::equivalent(NativePath(first), NativePath(second), error);
+  return !error && same;
+}
+
+// The page number as the HTML converter writes it into its background images' names: at
+// least three digits.
+std::string PageNumber(int page) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%03d", page);
+  return digits;
+}
+
+}  // namespace
+
+MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
+                                       DocumentOpener& opener, std::string programFolder)
+    : deliverable_(deliverable),
+      desktop_(desktop),
+      opener_(opener),
+      programFolder_(std::move(programFolder)),
+      objDOS_(desktop, deliverable.runnerTexts) {}
+
+std::string MainWindowWorkflow::Caption() const {
+  return WindowCaption(deliverable_);
+}
+
+std::string MainWindowWorkflow::OutputFolder() const {
+  return programFolder_ + Sep() + "output";
+}
+
+unsigned MainWindowWorkflow::FormOLEDragOver(const DragData& data, unsigned allowedEffects) {
+  pdfPath_.clear();
+  folderPath_.clear();
+  if (!data.offersFileList) {
+    dropKind_ = kKindFolder;
+    return kDropEffectNone;
+  }
+  const unsigned effect = allowedEffects & kDropEffectCopy;
+  dropKind_ = kKindFile;
+  folderPath_.clear();
+  if (!data.paths.empty() && IsFolder(data.paths.front())) {
+    dropKind_ = kKindFolder;
+    pdfPath_.clear();
+  }
+  return effect;
+}
+
+void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
+  if (dropKind_ == kKindFolder) {
+    desktop_.ShowMessageBox("..Ops... Prossima .. l'implementazione ;-) ", kMbIconExclamation,
+                            kOopsTitle);
+    return;
+  }
+  if (dropKind_ != kKindFile || data.paths.empty()) return;
+
+  const std::string& path = data.paths.front();
+  const std::string name = GetLastPathPart(path);
+  pdfPath_ = GetShortFileName(path);
+  std::string extension = GetExtension(pdfPath_);
+  for (char& c : extension) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (extension != "PDF") {
+    desktop_.ShowMessageBox("Non è un file PDF", kMbIconExclamation, kOopsTitle);
+    return;
+  }
+
+  // A PDF that already lies in the program folder is the user's own file: copying it onto
+  // itself could only damage it, and the run must not delete it with the scratch copies.
+  const std::string copyPath = programFolder_ + Sep() + name;
+  keepPdfName_.clear();
+  if (IsSameFile(path, copyPath)) {
+    keepPdfName_ = name;
+  } else {
+    CopySingleFile(pdfPath_, copyPath, desktop_);
+  }
+  pdfPath_ = GetShortFileName(copyPath);
+
+  const int answer =
+      desktop_.ShowMessageBox(deliverable_.confirmationQuestion + "\r\n\r\n(file : " + path + " )",
+                              kMbYesNo | kMbIconInformation | kMbSystemModal, ";-)");
+  if (answer != kIdYes) {
+    desktop_.ShowCenteredMessageBox(deliverable_.cancellationMessage, kMbSystemModal, "", true);
+    return;
+  }
+
+  outputText_.clear();
+  commandLine_ = BuildCommandLine(deliverable_, pdfPath_);
+  CmdExecuteClick();
+}
+
+void MainWindowWorkflow::CmdExecuteClick() {
+  try {
+    if (deliverable_.emptiesOutputBeforeRun) CleanAllPath(OutputFolder());
+    {
+      BusyPointerGuard busy(desktop_);
+      objDOS_.SetCommandLine(commandLine_);
+      objDOS_.ExecuteCommand();
+    }
+    const std::vector<std::string> pageImages = PageImageNames();
+    CopyOutputFiles(pageImages);
+
+    const std::string scratch = programFolder_ + Sep();
+    EliminaFileConAsterisco(scratch, deliverable_.resultPattern);
+    for (const std::string& image : pageImages) {
+      const long error = DeleteOneFile(scratch + image);
+      if (error != 0)
+        throw OperationFailure({error, DescribeSystemError(error), "CopyOutputFiles"});
+    }
+    EliminaFileConAsterisco(scratch, "*.pdf", keepPdfName_);
+
+    desktop_.ShowMessageBox("Conversione completa", kMbOk, "");
+    OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
+    if (desktop_.ShowMessageBox(deliverable_.openResultQuestion, kMbYesNo | kMbIconInformation,
+                                "") == kIdYes) {
+      OpenDocument(
+          OutputFolder() + Sep() + GetFileName(pdfPath_, false) + deliverable_.resultExtension, "",
+          programFolder_, opener_, desktop_);
+    }
+  } catch (const OperationFailure& failure) {
+    ReportFailure(failure.failure());
+  } catch (const std::exception& failure) {
+    ReportFailure({0, failure.what(), deliverable_.shortName});
+  }
+}
+
+void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageImages) {
+  const std::string scratch = programFolder_ + Sep();
+  const std::string output = OutputFolder() + Sep();
+  CopiaFileCreaCartella(scratch, output, deliverable_.resultPattern, desktop_);
+  for (const std::string& image : pageImages) {
+    const long error = CopyFileReplacing(scratch + image, output + image);
+    if (error != 0) throw OperationFailure({error, DescribeSystemError(error), "CopyOutputFiles"});
+  }
+}
+
+std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
+  if (!deliverable_.writesPageImages) return {};
+  // Names are compared exactly rather than through a search pattern: a PDF's name may itself
+  // hold wildcard characters, and a looser pattern would take other documents' images.
+  std::set<std::string> files;
+  for (const DirEntry& entry : FindEntries(programFolder_ + Sep() + "*").entries) {
+    if (!entry.isDirectory) files.insert(entry.name);
+  }
+  // The converter names its pages after the PDF without ".pdf" (or after the whole name when
+  // the extension is spelled otherwise): NAME-1.html with its background NAME001.png, ...
+  std::set<std::string> stems = {GetFileName(pdfPath_, false), GetFileName(pdfPath_, true)};
+  std::vector<std::string> images;
+  for (const std::string& stem : stems) {
+    if (stem.empty()) continue;
+    for (int page = 1; files.count(stem + "-" + std::to_string(page) + ".html") != 0; ++page) {
+      for (const char* extension : {".png", ".jpg"}) {
+        const std::string image = stem + PageNumber(page) + extension;
+        if (files.count(image) != 0) images.push_back(image);
+      }
+    }
+  }
+  return images;
+}
+
+void MainWindowWorkflow::ReportFailure(const Failure& failure) {
+  desktop_.ShowMessageBox(FormatFailureReport(failure), kMbOk, "");
+}
+
+void MainWindowWorkflow::MnuInfoClick() {
+  desktop_.ShowMessageBox(deliverable_.aboutText, kMbIconInformation, "");
+}
+
+void MainWindowWorkflow::MnuOpenPathClick() {
+  OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
+}
+
+void MainWindowWorkflow::MnuSvuotaClick() {
+  try {
+    CleanAllPath(OutputFolder());
+  } catch (const OperationFailure& failure) {
+    // What was deleted stays deleted; the rest is reported instead of a false success.
+    ReportFailure(failure.failure());
+    return;
+  }
+  desktop_.ShowMessageBox("Cache svuotata", kMbOk, "");
+}
+
+bool MainWindowWorkflow::FormQueryUnload() {
+  if (desktop_.ShowMessageBox(QuitQuestion(deliverable_), kMbYesNo, QuitTitle(deliverable_)) ==
+      kIdNo) {
+    return true;
+  }
+  desktop_.EndProgram();
+  return false;  // not reached: the program has ended
+}
+
+}  // namespace droplet
