@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace droplet::testing {
+
+// One page of a test document: lines of UTF-8 text set in Helvetica, top down, and optionally
+// a small coloured picture, so that the HTML converter has a background image to paint.
+struct PdfPage {
+  std::vector<std::string> lines;
+  bool withImage = false;
+};
+
+// A complete, uncompressed PDF file with the given pages. The text is written in
+// WinAnsiEncoding: characters outside Windows-1252 become '?'.
+std::string MakePdf(const std::vector<PdfPage>& pages);
+
+// Writes MakePdf(pages) to `path`.
+void WritePdf(const std::filesystem::path& path, const std::vector<PdfPage>& pages);
+
+// `count` pages whose only line reads "Pagina N" (N from 1).
+std::vector<PdfPage> NumberedPages(int count);
+
+}  // namespace droplet::testing
