@@ -131,7 +131,8 @@ int ShowStyledMessageBox(const std::string& text, unsigned style, const std::str
     box.setEscapeButton(QMessageBox::Ok);
   }
   const bool systemModal = (style & kMbSystemModal) != 0;
-  box.setWindowModality(systemModal || owner == nullptr ? Qt::ApplicationModal : Qt::WindowModal);
+  // Modal for the whole application: no drop or menu command may start under an open box.
+  box.setWindowModality(Qt::ApplicationModal);
   // A box under our own topmost window could not be seen nor answered.
   if (systemModal || AnyTopmostWindowShown()) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   QTimer::singleShot(0, &box, [&box] {
