@@ -1,0 +1,30 @@
+#pragma once
+
+#include "common/desktop_services.h"
+
+namespace droplet {
+
+// The desktop services of the Qt front end: message boxes styled and placed by the window
+// helpers, the busy pointer as an application-wide override cursor, and the immediate end.
+class QtDesktopServices : public DesktopServices {
+ public:
+  QtDesktopServices() = default;
+  ~QtDesktopServices() override;
+  QtDesktopServices(const QtDesktopServices&) = delete;
+  QtDesktopServices& operator=(const QtDesktopServices&) = delete;
+
+  int ShowMessageBox(const std::string& text, unsigned style, const std::string& title) override;
+  int ShowCenteredMessageBox(const std::string& text, unsigned style, const std::string& title,
+                             bool centerOnOwner) override;
+  // Balanced: every SetBusyPointer(true) is undone by one SetBusyPointer(false). The pointer
+  // change reaches the screen at once, before the caller blocks.
+  void SetBusyPointer(bool busy) override;
+  [[noreturn]] void EndProgram() override;
+
+  int busyDepth() const { return busyDepth_; }
+
+ private:
+  int busyDepth_ = 0;
+};
+
+}  // namespace droplet

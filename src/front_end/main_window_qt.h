@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "files/document_opener.h"
+#include "front_end/deliverable.h"
+#include "front_end/desktop_services_qt.h"
+#include "front_end/main_window.h"
+
+class QCloseEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QLabel;
+class QMenu;
+class QMimeData;
+class QMouseEvent;
+
+namespace droplet {
+
+// The resource path of each program's picture (its art library puts it there).
+inline constexpr const char* kPictureResource = ":/droplet/picture.bmp";
+
+// What a Qt drag carries, in the workflow's terms: a file list when every URL is a local file.
+DragData DragDataFromMime(const QMimeData& mime);
+// Qt's drop actions as drop-effect bits (copy 1, move 2, link 4).
+unsigned DropEffectsFromActions(Qt::DropActions actions);
+
+// Form1: the main window of either program. It shows the picture, cut to its outline and kept
+// above ordinary windows; it forwards drops, menu commands and close requests to the workflow.
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  Form1(const Deliverable& deliverable, std::string programFolder, QWidget* parent = nullptr);
+  // With an opener of the caller's (tests record what would have been opened).
+  Form1(const Deliverable& deliverable, std::string programFolder,
+        std::unique_ptr<DocumentOpener> opener, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  MainWindowWorkflow& workflow() { return workflow_; }
+  QMenu& mnu1() { return *mnu1_; }
+  const QImage& picture() const { return picture_; }
+  std::int32_t keyColour() const { return keyColour_; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void FormLoad();
+  void BuildMenu();
+  void AddTessikLabels();
+  void FormOLEDragOver(QDragMoveEvent& event);
+  // Runs a handler of the workflow; a failure that escapes it is reported, never thrown
+  // through the event loop.
+  template <typename Handler>
+  void Guarded(Handler&& handler);
+
+  QtDesktopServices desktop_;
+  std::unique_ptr<DocumentOpener> opener_;
+  MainWindowWorkflow workflow_;
+  QImage picture_;
+  std::int32_t keyColour_ = 1;
+  QMenu* mnu1_ = nullptr;
+};
+
+// A sensible first place for a droplet: near the top right corner of the available area of the
+// screen it is on.
+void MoveToStartPosition(QWidget& window);
+
+}  // namespace droplet
