@@ -8,12 +8,9 @@ target_sources(droplet_qt PRIVATE
 # ":/droplet/options.bmp") so that the same code loads the linked program's own. OBJECT
 # libraries, so that the linker never drops the resource registration.
 foreach(app orvane tessik)
-  add_library(droplet_${app}_art OBJECT)
+  qt_add_resources(_droplet_${app}_art_sources
+    ${CMAKE_CURRENT_SOURCE_DIR}/front_end/${app}/${app}.qrc)
+  add_library(droplet_${app}_art OBJECT ${_droplet_${app}_art_sources})
   set_target_properties(droplet_${app}_art PROPERTIES POSITION_INDEPENDENT_CODE ON)
   target_link_libraries(droplet_${app}_art PUBLIC Qt6::Core)
-  qt_add_resources(droplet_${app}_art droplet_${app}_pictures
-    PREFIX /droplet
-    BASE ${CMAKE_CURRENT_SOURCE_DIR}/front_end/${app}
-    FILES ${CMAKE_CURRENT_SOURCE_DIR}/front_end/${app}/picture.bmp
-          ${CMAKE_CURRENT_SOURCE_DIR}/front_end/${app}/options.bmp)
 endforeach()
