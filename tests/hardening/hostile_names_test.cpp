@@ -1,0 +1,128 @@
+// File names that a shell, a wildcard search or a careless byte count would take for something
+// else, carried through the whole drop-and-convert workflow of both programs with the real
+// converters. Payloads `touch` a marker in the current folder if anything interprets them.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "support/pdf_writer.h"
+#include "workflow_rig.h"
+
+namespace droplet::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct HostileName {
+  std::string name;
+  bool accepted = true;  // false: the workflow refuses it as not a PDF
+};
+
+std::vector<HostileName> HostileNames() {
+  std::vector<HostileName> names = {
+      {"plain.pdf"},
+      {"two  blanks and one.pdf"},
+      {" leading and trailing blank .pdf"},
+      {"l'anno scorso.pdf"},
+      {"it's 'quoted'.pdf"},
+      {"say \"cheese\".pdf"},
+      {"a;touch pwned-semicolon;.pdf"},
+      {"a&touch pwned-ampersand&.pdf"},
+      {"a&&touch pwned-and.pdf"},
+      {"a|touch pwned-pipe|.pdf"},
+      {"$(touch pwned-dollar).pdf"},
+      {"`touch pwned-backtick`.pdf"},
+      {"x' ; touch pwned-quote ; '.pdf"},
+      {"x\" ; touch pwned-dquote ; \".pdf"},
+      {"a\ntouch pwned-newline\n.pdf"},
+      {"tab\there.pdf"},
+      {"100% %PATH% %%.pdf"},
+      {"caret^^ ^&touch pwned-caret.pdf"},
+      {"bang! !PATH!.pdf"},
+      {"star*.pdf"},
+      {"question?.pdf"},
+      {"[brackets] and {braces}.pdf"},
+      {"~tilde #hash.pdf"},
+      {"a>redirect.pdf"},
+      {"a<input.pdf"},
+      {"${IFS}ifs$HOME.pdf"},
+      {"back\\slash.pdf"},
+      {"-leading-dash.pdf"},
+      {"--help.pdf"},
+      {"perché è già così.pdf"},
+      {"Ελληνικά έγγραφα.pdf"},
+      {"中文文件名.pdf"},
+      {"emoji \xF0\x9F\x98\x80 file.pdf"},
+      {std::string(246, 'n') + ".pdf"},  // 250 bytes, the longest the HTML converter can name
+      {"UPPER.PDF"},
+      {"lower.pdf"},
+      {"twice.pdf.pdf"},
+      {"report.pdf.txt", false},
+      {"no extension", false},
+  };
+  return names;
+}
+
+// The name as a test-name suffix: its index, since gtest takes only letters and digits.
+std::string CaseName(const ::testing::TestParamInfo<std::tuple<size_t, bool>>& info) {
+  return (std::get<1>(info.param) ? std::string("Orvane") : std::string("Tessik")) + "_" +
+         std::to_string(std::get<0>(info.param));
+}
+
+class HostileNamesTest : public ::testing::TestWithParam<std::tuple<size_t, bool>> {};
+
+TEST_P(HostileNamesTest, ConvertsWithoutRunningAnythingElseOrTouchingTheSource) {
+  const HostileName hostile = HostileNames()[std::get<0>(GetParam())];
+  const Deliverable& deliverable =
+      std::get<1>(GetParam()) ? OrvaneDeliverable() : TessikDeliverable();
+  SCOPED_TRACE("name: [" + hostile.name + "]");
+
+  WorkflowRig rig(deliverable);
+  const fs::path pdf = rig.source.path() / PathFromUtf8(hostile.name);
+  WritePdf(pdf, {PdfPage{{"Pagina uno del documento"}, false}});
+  const auto sourceBefore = Snapshot(rig.source.path());
+
+  EXPECT_FALSE(rig.Drop(Utf8(pdf)));
+
+  EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore) << "the dropped file or its folder changed";
+  EXPECT_EQ(Names(rig.current.path()), std::vector<std::string>{})
+      << "something ran in the current folder";
+
+  if (!hostile.accepted) {
+    EXPECT_EQ(rig.desktop.texts(), std::vector<std::string>{"Non è un file PDF"});
+    EXPECT_EQ(Names(rig.program.path()), std::vector<std::string>{});
+    return;
+  }
+
+  const std::string result = ConverterResultName(hostile.name, deliverable.resultExtension);
+  const std::vector<std::string> expectedBoxes = {
+      deliverable.confirmationQuestion + "\r\n\r\n(file : " + Utf8(pdf) + " )",
+      "Conversione completa", deliverable.openResultQuestion};
+  EXPECT_EQ(rig.desktop.texts(), expectedBoxes);
+  // Nothing stays in the scratch area: no copy of the PDF, no result, no page image.
+  EXPECT_EQ(Names(rig.program.path()), std::vector<std::string>{"output"});
+
+  const fs::path landed = rig.OutputFolder() / PathFromUtf8(result);
+  ASSERT_TRUE(fs::exists(landed)) << "missing result " << result;
+  if (deliverable.resultExtension == ".txt") {
+    EXPECT_NE(ReadFile(landed).find("Pagina uno del documento"), std::string::npos);
+  } else {
+    const std::string stem = result.substr(0, result.size() - 5);
+    EXPECT_TRUE(fs::exists(rig.OutputFolder() / PathFromUtf8(stem + "-1.html")));
+    EXPECT_TRUE(fs::exists(rig.OutputFolder() / PathFromUtf8(stem + "001.png")));
+  }
+  // The output folder, then (the answer was Yes) the result the converter wrote.
+  const std::vector<std::string> expectedOpened = {Utf8(rig.OutputFolder()), Utf8(landed)};
+  EXPECT_EQ(rig.opener.opened, expectedOpened);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPrograms, HostileNamesTest,
+                         ::testing::Combine(::testing::Range<size_t>(0, HostileNames().size()),
+                                            ::testing::Bool()),
+                         CaseName);
+
+}  // namespace
+}  // namespace droplet::testing
