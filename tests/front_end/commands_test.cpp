@@ -1,0 +1,111 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/message_box.h"
+#include "front_end/workflow_fixture.h"
+
+namespace droplet::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+using CommandsTest = WorkflowTest;
+
+std::vector<std::string> SplitAtCr(const std::string& text) {
+  std::vector<std::string> lines(1);
+  for (char c : text) {
+    if (c == '\r') {
+      lines.emplace_back();
+    } else {
+      lines.back() += c;
+    }
+  }
+  return lines;
+}
+
+TEST_F(CommandsTest, InfoShowsTheAboutText) {
+  auto& window = Window(TessikDeliverable());
+  window.MnuInfoClick();
+  ASSERT_EQ(desktop.boxes().size(), 1u);
+  EXPECT_EQ(desktop.boxes()[0].style, kMbIconInformation);
+  EXPECT_EQ(desktop.boxes()[0].title, "");
+  const auto lines = SplitAtCr(desktop.boxes()[0].text);
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[0], "Tessik - Pdf To Text VERSIONE BETA");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[3], "tramite DRAG&DROP usando la libreria Xpdf - Win32 binaries ");
+  EXPECT_EQ(lines[4], " " + std::string(18, '-'));
+  EXPECT_EQ(lines[7], std::string(19, '-'));
+  EXPECT_EQ(window.Caption(), "Tessik - Ver: 0.0");
+}
+
+TEST_F(CommandsTest, OpenOutputFolderAsksTheDesktopWhichMayRefuse) {
+  auto& window = Window(OrvaneDeliverable());
+  window.MnuOpenPathClick();  // no run has created the folder yet
+  fs::create_directories(Output());
+  window.MnuOpenPathClick();
+
+  ASSERT_EQ(opener.requests.size(), 2u);
+  for (const auto& request : opener.requests) {
+    EXPECT_EQ(request.target, program / "output");
+    EXPECT_EQ(request.parameters, "");
+    EXPECT_EQ(request.workingFolder, program.str());
+  }
+  EXPECT_EQ(desktop.texts(), std::vector<std::string>{"Error jumping to:" + (program / "output")});
+}
+
+TEST_F(CommandsTest, EmptyCacheEmptiesTheOutputFolderOrReportsWhyNot) {
+  auto& window = Window(TessikDeliverable());
+  window.MnuSvuotaClick();  // no output folder yet: nothing to do
+  fs::create_directories(Output() / "a" / "b");
+  WriteFile(Output() / "doc.txt", "x");
+  WriteFile(Output() / "a" / "b" / "p.png", "x");
+  fs::permissions(Output() / "doc.txt", fs::perms::owner_write, fs::perm_options::remove);
+  window.MnuSvuotaClick();
+
+  EXPECT_TRUE(fs::is_directory(Output()));
+  EXPECT_TRUE(NamesIn(Output()).empty());
+  ASSERT_EQ(desktop.boxes().size(), 2u);
+  for (const auto& box : desktop.boxes()) {
+    EXPECT_EQ(box.text, "Cache svuotata");
+    EXPECT_EQ(box.style, kMbOk);
+    EXPECT_EQ(box.title, "");
+  }
+
+  // A hidden folder inside a subfolder stays, so the subfolder cannot be removed.
+  desktop.Clear();
+  fs::create_directories(Output() / "sotto");
+  MakeHiddenFolder(Output() / "sotto");
+  WriteFile(Output() / "doc.txt", "x");
+  window.MnuSvuotaClick();
+  ASSERT_EQ(desktop.boxes().size(), 1u);
+  EXPECT_NE(desktop.boxes()[0].text.find(" - CleanAllPath - "), std::string::npos);
+  EXPECT_EQ(desktop.boxes()[0].style, kMbOk);
+  EXPECT_FALSE(fs::exists(Output() / "doc.txt"));  // what was deleted stays deleted
+}
+
+TEST_F(CommandsTest, QuitConfirmationKeepsTheWindowOnNoAndEndsTheProgramOnYes) {
+  for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
+    SCOPED_TRACE(deliverable->shortName);
+    desktop.Clear();
+    MainWindowWorkflow window(*deliverable, desktop, opener, program.str());
+    desktop.Answer(kIdNo);
+    EXPECT_TRUE(window.FormQueryUnload());
+    EXPECT_FALSE(desktop.ended());
+    desktop.Answer(kIdYes);
+    EXPECT_THROW(window.FormQueryUnload(), ProgramEnded);
+    EXPECT_TRUE(desktop.ended());
+
+    ASSERT_EQ(desktop.boxes().size(), 2u);
+    EXPECT_EQ(desktop.boxes()[0].text,
+              "Richiesta chiusura di " + deliverable->shortName + " \r\r \r\rContinuare ?");
+    EXPECT_EQ(desktop.boxes()[0].style, kMbYesNo);
+    EXPECT_EQ(desktop.boxes()[0].title,
+              deliverable->showsVersionCaption ? "Tessik Version: (BETA) 0.0.9" : "");
+  }
+}
+
+}  // namespace
+}  // namespace droplet::testing

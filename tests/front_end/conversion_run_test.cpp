@@ -1,0 +1,221 @@
+#include <iostream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/message_box.h"
+#include "common/platform.h"
+#include "files/file_system.h"
+#include "front_end/workflow_fixture.h"
+
+namespace droplet::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<PdfPage> kItalianPages = {
+    {{"Relazione annuale", "Qualità e città: perché è così"}, false},
+    {{"Seconda pagina", "Più attività"}, true},
+    {{"Terza pagina"}, false}};
+
+// The error report of a failure raised by `source`: "description - source - number".
+void ExpectFailureReport(const RecordedBox& box, const std::string& source) {
+  EXPECT_EQ(box.style, kMbOk);
+  EXPECT_EQ(box.title, "");
+  EXPECT_TRUE(std::regex_match(box.text, std::regex(".+ - " + source + " - [1-9][0-9]*")))
+      << box.text;
+}
+
+void MakeReadOnly(const fs::path& path) {
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
+using ConversionRunTest = WorkflowTest;
+
+TEST_F(ConversionRunTest, TessikConvertsTheDropAndOffersItsResult) {
+  auto& window = Window(TessikDeliverable());
+  const std::string pdf = Document("relazione.pdf", kItalianPages);
+  EXPECT_FALSE(Drop({pdf}));
+
+  ASSERT_EQ(desktop.boxes().size(), 3u);
+  EXPECT_EQ(desktop.boxes()[0].text,
+            "Eseguire la conversione in formato TESTO ?\r\n\r\n(file : " + pdf + " )");
+  EXPECT_EQ(desktop.boxes()[0].title, ";-)");
+  EXPECT_EQ(desktop.boxes()[0].style, 0x1044u);
+  EXPECT_EQ(desktop.boxes()[1].text, "Conversione completa");
+  EXPECT_EQ(desktop.boxes()[1].style, kMbOk);
+  EXPECT_EQ(desktop.boxes()[1].title, "");
+  EXPECT_EQ(desktop.boxes()[2].text, "Aprire il file per la visualizzazione ?");
+  EXPECT_EQ(desktop.boxes()[2].style, 0x44u);
+  EXPECT_EQ(desktop.boxes()[2].title, "");
+
+  EXPECT_FALSE(window.PdfPath().empty());
+  EXPECT_EQ(window.CommandLineField(), BuildCommandLine(TessikDeliverable(), window.PdfPath()));
+  const std::string text = ReadFile(PathFromUtf8(ResultPath()));
+  EXPECT_NE(text.find("Qualità e città: perché è così"), std::string::npos) << text;
+  EXPECT_NE(text.find("Più attività"), std::string::npos);
+  EXPECT_NE(text.find("Terza pagina"), std::string::npos);
+
+  ASSERT_EQ(opener.requests.size(), 2u);
+  EXPECT_EQ(opener.requests[0].target, window.OutputFolder());
+  EXPECT_EQ(opener.requests[1].target, ResultPath());
+  EXPECT_EQ(opener.requests[1].parameters, "");
+  EXPECT_EQ(opener.requests[1].workingFolder, program.str());
+
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+  EXPECT_TRUE(fs::exists(PathFromUtf8(pdf)));  // the user's own file is left alone
+  EXPECT_FALSE(desktop.busy());
+  EXPECT_EQ(desktop.busyChanges(), 2);
+}
+
+TEST_F(ConversionRunTest, TessikAccumulatesResultsAndCarriesOffStrayTextFiles) {
+  Window(TessikDeliverable());
+  EXPECT_FALSE(Drop({Document("primo.pdf")}));
+  const std::string first = ResultPath();
+
+  WriteFile(program.path() / "appunti.txt", "appunti");
+  desktop.Clear();
+  desktop.Answer(kIdYes);
+  desktop.Answer(kIdOk);
+  desktop.Answer(kIdNo);  // do not open the result
+  EXPECT_FALSE(Drop({Document("SECONDO.PDF")}));
+
+  EXPECT_TRUE(fs::exists(PathFromUtf8(first)));
+  EXPECT_TRUE(fs::exists(PathFromUtf8(ResultPath())));
+  EXPECT_TRUE(fs::exists(Output() / "appunti.txt"));
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+  // The second run opened the output folder only.
+  ASSERT_EQ(opener.requests.size(), 3u);
+  EXPECT_EQ(opener.requests[2].target, program / "output");
+  EXPECT_EQ(desktop.boxes().size(), 3u);
+}
+
+TEST_F(ConversionRunTest, OrvaneMovesCompletePagesIntoAnEmptiedOutputFolder) {
+  if (!TestConverterFolder().empty()) {
+    // The test converter writes placeholder images: the check still holds, only less of it.
+    std::cout << "page images come from the test converter\n";
+  }
+  auto& window = Window(OrvaneDeliverable());
+  fs::create_directories(Output() / "vecchia" / "sotto");
+  WriteFile(Output() / "vecchio.html", "old");
+  WriteFile(Output() / "vecchia" / "sotto" / "f.png", "old");
+  // Images of other documents, and one left behind by an earlier run: not this PDF's pages.
+  for (const char* other : {"altro001.png", "doc2001.png", "doc004.png"}) {
+    WriteFile(program.path() / other, "other");
+  }
+
+  EXPECT_FALSE(Drop({Document("doc.pdf", kItalianPages)}));
+  EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
+  EXPECT_EQ(opener.Targets().back(), ResultPath());
+  EXPECT_EQ(ResultPath(), window.OutputFolder() + Sep() + "doc.html");
+
+  const std::vector<std::string> expected = {"doc-1.html", "doc-2.html",  "doc-3.html",
+                                             "doc.html",   "doc001.png",  "doc002.png",
+                                             "doc003.png", "doc_ind.html"};
+  EXPECT_EQ(NamesIn(Output()), expected);
+  const std::regex source("src=\"([^\"]+)\"");
+  int images = 0;
+  for (const auto& page : {"doc-1.html", "doc-2.html", "doc-3.html"}) {
+    const std::string html = ReadFile(Output() / page);
+    for (std::sregex_iterator it(html.begin(), html.end(), source), end; it != end; ++it) {
+      EXPECT_TRUE(fs::exists(Output() / (*it)[1].str())) << page << " needs " << (*it)[1];
+      ++images;
+    }
+  }
+  EXPECT_EQ(images, 3);
+  EXPECT_EQ(NamesIn(program.path()),
+            (std::vector<std::string>{"altro001.png", "doc004.png", "doc2001.png", "output"}));
+}
+
+TEST_F(ConversionRunTest, MissingConverterShowsTheMissingResultsAndEndsTheProgram) {
+  TempFolder empty;
+  for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
+    SCOPED_TRACE(deliverable->shortName);
+    desktop.Clear();
+    MainWindowWorkflow window(*deliverable, desktop, opener, program.str());
+    fs::create_directories(Output());
+    WriteFile(Output() / "precedente.html", "old");
+
+    SearchPathScope noConverters(empty.str());
+    const DragData data{true, {Document("doc.pdf")}};
+    window.FormOLEDragOver(data, kDropEffectCopy);
+    EXPECT_THROW(window.FormOLEDragDrop(data), ProgramEnded);
+
+    ASSERT_EQ(desktop.boxes().size(), 2u);
+    EXPECT_EQ(desktop.boxes()[1].text.rfind(
+                  "File " + deliverable->resultPattern + " NON trovato.\r\n\r\n- Inserire", 0),
+              0u);
+    EXPECT_EQ(desktop.boxes()[1].style, kMbOk);
+    EXPECT_TRUE(desktop.ended());
+    EXPECT_FALSE(desktop.busy());
+    // Orvane empties the output folder before the run, also when the run then fails.
+    EXPECT_EQ(fs::exists(Output() / "precedente.html"), !deliverable->emptiesOutputBeforeRun);
+  }
+  EXPECT_TRUE(opener.requests.empty());
+}
+
+TEST_F(ConversionRunTest, PdfDroppedFromTheProgramFolderIsKeptOtherPdfsAreScratch) {
+  Window(TessikDeliverable());
+  const std::string own = program / "mio.pdf";
+  WritePdf(PathFromUtf8(own), NumberedPages(3));
+  const std::string bytes = ReadFile(PathFromUtf8(own));
+  WriteFile(program.path() / "avanzo.pdf", "scratch");
+
+  EXPECT_FALSE(Drop({own}));
+
+  EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
+  EXPECT_EQ(ReadFile(PathFromUtf8(own)), bytes);
+  EXPECT_EQ(NamesIn(program.path()), (std::vector<std::string>{"mio.pdf", "output"}));
+  EXPECT_NE(ReadFile(PathFromUtf8(ResultPath())).find("Pagina 3"), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, ResultThatCannotBeMovedStaysInTheProgramFolder) {
+  {
+    // Wine running as root lets a copy replace a read-only file, as root may on Unix.
+    TempFolder probe;
+    WriteFile(probe.path() / "a", "a");
+    WriteFile(probe.path() / "b", "b");
+    MakeReadOnly(probe.path() / "b");
+    if (CopyFileReplacing(probe / "a", probe / "b") == 0) {
+      GTEST_SKIP() << "this platform lets a copy replace a read-only file";
+    }
+  }
+  Window(TessikDeliverable());
+  fs::create_directories(Output());
+  WriteFile(Output() / "doc.txt", "protetto");
+  MakeReadOnly(Output() / "doc.txt");
+
+  EXPECT_FALSE(Drop({Document("doc.pdf")}));
+
+  ASSERT_EQ(desktop.boxes().size(), 2u);
+  ExpectFailureReport(desktop.boxes()[1], "CopiaFileCreaCartella");
+  EXPECT_EQ(ReadFile(Output() / "doc.txt"), "protetto");
+  EXPECT_NE(ReadFile(program.path() / "doc.txt").find("Pagina 2"), std::string::npos);
+  EXPECT_TRUE(fs::exists(program.path() / "doc.pdf"));
+  EXPECT_TRUE(opener.requests.empty());
+  EXPECT_FALSE(desktop.busy());
+}
+
+TEST_F(ConversionRunTest, ReadOnlyPdfInTheProgramFolderEndsTheRunWithTheErrorReport) {
+  Window(TessikDeliverable());
+  WriteFile(program.path() / "bloccato.pdf", "old");
+  MakeReadOnly(program.path() / "bloccato.pdf");
+
+  EXPECT_FALSE(Drop({Document("doc.pdf")}));
+
+  ASSERT_EQ(desktop.boxes().size(), 2u);
+  ExpectFailureReport(desktop.boxes()[1], "EliminaFileConAsterisco");
+  // The results had already moved; what was done stays done.
+  EXPECT_TRUE(fs::exists(Output() / "doc.txt"));
+  EXPECT_FALSE(fs::exists(program.path() / "doc.txt"));
+  EXPECT_TRUE(fs::exists(program.path() / "bloccato.pdf"));
+  EXPECT_TRUE(opener.requests.empty());
+  EXPECT_FALSE(desktop.busy());
+  EXPECT_EQ(desktop.busyChanges(), 2);
+}
+
+}  // namespace
+}  // namespace droplet::testing

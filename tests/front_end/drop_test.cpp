@@ -1,0 +1,124 @@
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/message_box.h"
+#include "front_end/workflow_fixture.h"
+
+namespace droplet::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+using DropTest = WorkflowTest;
+
+TEST_F(DropTest, DragOverClassifiesTheDraggedData) {
+  auto& window = Window(TessikDeliverable());
+  const std::string pdf = Document("doc.pdf");
+
+  EXPECT_EQ(window.DropKind(), "-");
+  EXPECT_EQ(window.FormOLEDragOver({true, {pdf}}, kDropEffectCopy | 2u), kDropEffectCopy);
+  EXPECT_EQ(window.DropKind(), "file");
+  EXPECT_EQ(window.FormOLEDragOver({true, {pdf}}, 2u), kDropEffectNone);  // no copy allowed
+  EXPECT_EQ(window.DropKind(), "file");
+
+  // A folder may be dropped; text or other data may not.
+  EXPECT_EQ(window.FormOLEDragOver({true, {documents.str(), pdf}}, kDropEffectCopy),
+            kDropEffectCopy);
+  EXPECT_EQ(window.DropKind(), "cartella");
+  EXPECT_EQ(window.FormOLEDragOver({false, {}}, kDropEffectCopy), kDropEffectNone);
+  EXPECT_EQ(window.DropKind(), "cartella");
+
+  // Every drag-over forgets the PDF of the previous drop.
+  EXPECT_FALSE(Drop({pdf}));
+  EXPECT_FALSE(window.PdfPath().empty());
+  window.FormOLEDragOver({true, {pdf}}, kDropEffectCopy);
+  EXPECT_EQ(window.PdfPath(), "");
+  EXPECT_EQ(window.FolderPath(), "");
+}
+
+TEST_F(DropTest, WhatIsNotAnExistingPdfIsRefusedAndNothingElseHappens) {
+  auto& window = Window(TessikDeliverable());
+  const std::string text = documents / "relazione.txt";
+  WriteFile(PathFromUtf8(text), "testo");
+  const std::string vanished = Document("sparito.pdf");
+
+  EXPECT_FALSE(Drop({text}));
+  // The file goes between the drag and the drop: its short name is empty.
+  const DragData data{true, {vanished}};
+  window.FormOLEDragOver(data, kDropEffectCopy);
+  fs::remove(PathFromUtf8(vanished));
+  window.FormOLEDragDrop(data);
+  // A folder is not processed.
+  EXPECT_FALSE(Drop({documents.str()}));
+
+  ASSERT_EQ(desktop.boxes().size(), 3u);
+  EXPECT_EQ(desktop.texts(),
+            (std::vector<std::string>{"Non è un file PDF", "Non è un file PDF",
+                                      "..Ops... Prossima .. l'implementazione ;-) "}));
+  for (const auto& box : desktop.boxes()) {
+    EXPECT_EQ(box.title, "Ops :-( ");
+    EXPECT_EQ(box.style, 0x30u);
+  }
+  EXPECT_TRUE(NamesIn(program.path()).empty());
+  EXPECT_TRUE(opener.requests.empty());
+  EXPECT_EQ(desktop.busyChanges(), 0);
+  EXPECT_EQ(window.CommandLineField(), "");
+}
+
+TEST_F(DropTest, CancelLeavesTheCopyThatTheNextRunRemoves) {
+  auto& window = Window(OrvaneDeliverable());
+  desktop.Answer(kIdNo);
+  EXPECT_FALSE(Drop({Document("annullato.pdf")}));
+
+  ASSERT_EQ(desktop.boxes().size(), 2u);
+  const RecordedBox& cancel = desktop.boxes()[1];
+  EXPECT_EQ(cancel.text, "conversione in HTML annullata dall'utente");
+  EXPECT_EQ(cancel.style, kMbSystemModal);
+  EXPECT_EQ(cancel.title, "");
+  EXPECT_TRUE(cancel.centered);
+  EXPECT_TRUE(cancel.centerOnOwner);
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"annullato.pdf"});
+  EXPECT_EQ(window.CommandLineField(), "");
+  EXPECT_EQ(desktop.busyChanges(), 0);
+
+  desktop.Clear();
+  EXPECT_FALSE(Drop({Document("secondo.pdf")}));
+  EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+}
+
+TEST_F(DropTest, OnlyTheFirstOfSeveralFilesIsConverted) {
+  Window(TessikDeliverable());
+  EXPECT_FALSE(Drop({Document("uno.pdf"), Document("due.pdf"), Document("tre.pdf")}));
+  EXPECT_EQ(NamesIn(Output()), std::vector<std::string>{"uno.txt"});
+  EXPECT_EQ(desktop.boxes().size(), 3u);
+}
+
+// Names that a shell or cmd would read as commands, blanks and quotes: each one reaches the
+// converter as one argument, and nothing else runs, whatever the current folder.
+TEST_F(DropTest, FileNamesCannotInjectCommands) {
+  Window(TessikDeliverable());
+  CurrentFolderScope inProgramFolder(program.path());
+  const std::vector<std::string> names = {"a;touch x.pdf", "$(touch y).pdf", "a&b.pdf",
+                                          "con spazio.pdf", "l'apostrofo.pdf"};
+  std::vector<std::string> results;
+  for (const auto& name : names) {
+    SCOPED_TRACE(name);
+    desktop.Clear();
+    EXPECT_FALSE(Drop({Document(name, {{{"Contenuto " + name}, false}})}));
+    ASSERT_EQ(desktop.texts().size(), 3u);
+    EXPECT_EQ(desktop.texts()[1], "Conversione completa");
+    EXPECT_NE(ReadFile(PathFromUtf8(ResultPath())).find("Contenuto " + name), std::string::npos);
+    results.push_back(Utf8(PathFromUtf8(ResultPath()).filename()));
+    EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+  }
+  std::sort(results.begin(), results.end());
+  EXPECT_EQ(NamesIn(Output()), results);
+  EXPECT_EQ(NamesIn(documents.path()).size(), names.size());
+}
+
+}  // namespace
+}  // namespace droplet::testing

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// The few platform facts the workflow tests need: where the converters come from, the program
+// search path, and a folder that the file operations count as hidden.
+
+namespace droplet::testing {
+
+// The folder of the test converters built beside the tests (pdftotext.exe, pdftohtml.exe), or
+// empty text where the real converters on the search path do the work.
+std::string TestConverterFolder();
+
+// The separator between the folders of the search path.
+char SearchPathSeparator();
+
+// The program search path (PATH) holds `value` while the object lives.
+class SearchPathScope {
+ public:
+  explicit SearchPathScope(const std::string& value);
+  ~SearchPathScope();
+  SearchPathScope(const SearchPathScope&) = delete;
+  SearchPathScope& operator=(const SearchPathScope&) = delete;
+
+  static std::string Current();
+
+ private:
+  std::string previous_;
+};
+
+// Creates a folder in `parent` that the folder operations treat as hidden (a dot name on POSIX,
+// the hidden attribute on Windows) and returns its path.
+std::filesystem::path MakeHiddenFolder(const std::filesystem::path& parent);
+
+}  // namespace droplet::testing

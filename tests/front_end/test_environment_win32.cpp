@@ -1,0 +1,42 @@
+#include <windows.h>
+
+#include "common/platform.h"
+#include "common/text_win32.h"
+#include "front_end/test_environment.h"
+
+namespace droplet::testing {
+
+std::string TestConverterFolder() {
+  return ProgramFolder() + "\\test-converter";
+}
+
+char SearchPathSeparator() {
+  return ';';
+}
+
+std::string SearchPathScope::Current() {
+  const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (size == 0) return {};
+  std::wstring value(size, L'\0');
+  const DWORD length = ::GetEnvironmentVariableW(L"PATH", value.data(), size);
+  value.resize(length);
+  return FromWide(value);
+}
+
+// The children started by cmd inherit the process's environment block, which this changes.
+SearchPathScope::SearchPathScope(const std::string& value) : previous_(Current()) {
+  ::SetEnvironmentVariableW(L"PATH", ToWide(value).c_str());
+}
+
+SearchPathScope::~SearchPathScope() {
+  ::SetEnvironmentVariableW(L"PATH", ToWide(previous_).c_str());
+}
+
+std::filesystem::path MakeHiddenFolder(const std::filesystem::path& parent) {
+  const auto folder = parent / "nascosta";
+  std::filesystem::create_directory(folder);
+  ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return folder;
+}
+
+}  // namespace droplet::testing
