@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -67,13 +68,16 @@ std::string RunRealShell(const std::string& quoted) {
   std::string out;
   char buffer[4096];
   for (;;) {
+    // libFuzzer's timeout alarm interrupts reads and waits.
     const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     out.append(buffer, static_cast<size_t>(n));
   }
   ::close(fds[0]);
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
   return out;
 }
 
