@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "common/message_box.h"
+#include "qt_support.h"
+#include "shell/box_position.h"
+#include "shell/window_helpers_qt.h"
+
+namespace droplet {
+namespace {
+
+using testing::Application;
+using testing::BoxAnswerer;
+using testing::SeenBox;
+using testing::WaitUntilShown;
+
+QMessageBox::StandardButton Press(QMessageBox::StandardButton button) {
+  return button;
+}
+
+TEST(StyledMessageBox, MapsButtonsIconsAndAnswers) {
+  Application().setApplicationDisplayName(QStringLiteral("Orvane"));
+  struct Case {
+    unsigned style;
+    QMessageBox::StandardButton press;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::Icon icon;
+    int answer;
+  };
+  const Case cases[] = {
+      {kMbOk, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::NoIcon, kIdOk},
+      {kMbYesNo | kMbIconExclamation, QMessageBox::Yes, QMessageBox::Yes | QMessageBox::No,
+       QMessageBox::Warning, kIdYes},
+      {kMbYesNo | kMbIconInformation, QMessageBox::No, QMessageBox::Yes | QMessageBox::No,
+       QMessageBox::Information, kIdNo},
+      {kMbYesNo, QMessageBox::NoButton, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon,
+       kIdNo},  // Escape
+      {kMbIconStop, QMessageBox::NoButton, QMessageBox::Ok, QMessageBox::Critical, kIdOk},
+  };
+  for (const Case& c : cases) {
+    BoxAnswerer answerer([&](const SeenBox&) { return c.press; });
+    EXPECT_EQ(ShowStyledMessageBox("testo", c.style, "", std::nullopt), c.answer)
+        << "style " << c.style;
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    const SeenBox& seen = answerer.seen()[0];
+    EXPECT_EQ(seen.buttons, c.buttons);
+    EXPECT_EQ(seen.icon, c.icon);
+    EXPECT_EQ(seen.title, QStringLiteral("Orvane"));
+    EXPECT_EQ(seen.modality, Qt::ApplicationModal);
+  }
+}
+
+TEST(StyledMessageBox, ShowsItsTitleLineBreaksAndMarkupAsGiven) {
+  Application();
+  BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
+  ShowStyledMessageBox("uno\rdue\ntre\r\nquattro <b>x</b>", kMbOk, "Titolo", std::nullopt);
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("uno\ndue\ntre\nquattro <b>x</b>"));
+  EXPECT_EQ(answerer.seen()[0].title, QStringLiteral("Titolo"));
+  EXPECT_FALSE(answerer.seen()[0].staysOnTop);
+}
+
+TEST(StyledMessageBox, SystemModalAndTopmostOwnersRaiseTheBox) {
+  Application();
+  {
+    BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
+    ShowStyledMessageBox("x", kMbSystemModal, "", std::nullopt);
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    EXPECT_TRUE(answerer.seen()[0].staysOnTop);
+  }
+  QWidget topmost(nullptr, Qt::FramelessWindowHint);
+  topmost.setGeometry(200, 200, 100, 100);
+  SetAlwaysOnTop(topmost);
+  topmost.show();
+  WaitUntilShown(topmost);
+  BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
+  ShowStyledMessageBox("x", kMbOk, "", std::nullopt);
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_TRUE(answerer.seen()[0].staysOnTop);
+}
+
+TEST(SetAlwaysOnTop, KeepsPlaceSizeAndVisibility) {
+  Application();
+  QWidget window;
+  window.setGeometry(120, 130, 90, 80);
+  window.show();
+  WaitUntilShown(window);
+  const QRect before = window.geometry();
+  SetAlwaysOnTop(window);
+  WaitUntilShown(window);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(window.geometry(), before);
+}
+
+ScreenRect ToRect(const QRect& r) {
+  return ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+TEST(CenteredMessageBox, IsPlacedOnItsOwnerOrOnTheWorkArea) {
+  Application();
+  QWidget owner;
+  owner.setGeometry(700, 500, 500, 300);  // near the right and bottom edges
+  owner.show();
+  owner.activateWindow();
+  WaitUntilShown(owner);
+  ASSERT_EQ(QApplication::activeWindow(), &owner);
+  const ScreenRect work = ToRect(QGuiApplication::primaryScreen()->availableGeometry());
+
+  for (const bool onOwner : {true, false}) {
+    BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
+    EXPECT_EQ(CenteredMessageBox("conversione annullata", kMbSystemModal, "", onOwner), kIdOk);
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    const SeenBox& seen = answerer.seen()[0];
+    const ScreenPoint expected = ComputeBoxPosition(
+        ToRect(seen.frameGeometry), onOwner ? ToRect(owner.frameGeometry()) : ScreenRect{}, work,
+        onOwner ? BoxPlacement::kCenterOnOwner : BoxPlacement::kCenterOnWorkArea);
+    EXPECT_EQ(seen.frameGeometry.topLeft(), QPoint(expected.x, expected.y)) << onOwner;
+    EXPECT_TRUE(seen.staysOnTop);
+  }
+}
+
+}  // namespace
+}  // namespace droplet

@@ -1,0 +1,287 @@
+// Built twice: once with Orvane's pictures, once with Tessik's (DROPLET_TEST_TESSIK).
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <filesystem>
+
+#include "common/platform.h"
+#include "front_end/deliverable.h"
+#include "qt_support.h"
+#include "settings/ini_settings.h"
+#include "settings/options_dialog_qt.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_folder.h"
+
+namespace droplet {
+namespace {
+
+using testing::Application;
+using testing::ScriptedDesktop;
+using testing::TempFolder;
+using testing::WaitUntilShown;
+
+constexpr bool kTessik = DROPLET_TEST_TESSIK != 0;
+const Deliverable& This() {
+  return kTessik ? TessikDeliverable() : OrvaneDeliverable();
+}
+
+class OptionsDialog : public ::testing::Test {
+ protected:
+  void SetUp() override { Application(); }
+  void TearDown() override {
+    if (QDialog* dialog = CurrentOptionsDialog()) dialog->close();
+    Flush();
+  }
+  static void Flush() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+  }
+
+  QDialog* Open() {
+    ShowOptionsDialog(This(), folder_.str(), desktop_);
+    return CurrentOptionsDialog();
+  }
+  template <typename T>
+  T* Find(const char* name) {
+    QDialog* dialog = CurrentOptionsDialog();
+    return dialog == nullptr ? nullptr : dialog->findChild<T*>(QString::fromLatin1(name));
+  }
+  QCheckBox* Box(const char* name) { return Find<QCheckBox>(name); }
+  QLineEdit* Page(const char* name) { return Find<QLineEdit>(name); }
+  void Click(const char* button) {
+    QPushButton* b = Find<QPushButton>(button);
+    ASSERT_NE(b, nullptr) << button;
+    b->click();
+    Flush();
+  }
+  int State(const char* name) {
+    switch (Box(name)->checkState()) {
+      case Qt::Checked:
+        return 1;
+      case Qt::PartiallyChecked:
+        return 2;
+      default:
+        return 0;
+    }
+  }
+  std::string Stored(const char* section, const char* key) {
+    return ReadIniValue(folder_.str(), This(), section, key);
+  }
+  void Store(const char* section, const char* key, const std::string& value) {
+    WriteIniValue(folder_.str(), This(), section, key, value);
+  }
+  bool SettingsFileExists() {
+    return std::filesystem::exists(testing::PathFromUtf8(IniFilePath(folder_.str(), This())));
+  }
+
+  TempFolder folder_;
+  ScriptedDesktop desktop_;
+};
+
+TEST_F(OptionsDialog, FirstOpeningShowsInitialStatesAndCancelWritesNothing) {
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(State("ckFolder"), 1);
+  EXPECT_EQ(State("ckRun"), 0);
+  EXPECT_EQ(State("ckRangePag"), 0);
+  EXPECT_EQ(State("Check1"), 0);
+  EXPECT_EQ(Page("txtPagStart")->text(), QStringLiteral("1"));
+  EXPECT_EQ(Page("txtPagEnd")->text(), QStringLiteral("1"));
+  Click("Command2");
+  EXPECT_EQ(CurrentOptionsDialog(), nullptr);
+  EXPECT_FALSE(SettingsFileExists());
+  EXPECT_TRUE(desktop_.boxes().empty());
+}
+
+TEST_F(OptionsDialog, SaveWritesAllFiveValuesAndTheyComeBack) {
+  QPointer<QDialog> dialog = Open();
+  Box("ckRun")->click();
+  Box("Check1")->click();
+  Page("txtPagStart")->setText(QStringLiteral("abc"));
+  Page("txtPagEnd")->setText(QString());
+  Click("Command1");
+  EXPECT_TRUE(dialog.isNull());  // unloaded, not only hidden
+  EXPECT_EQ(Stored("Folders", "open"), "1");
+  EXPECT_EQ(Stored("Folders", "run"), "1");
+  EXPECT_EQ(Stored("Range", "Active"), "0");
+  EXPECT_EQ(Stored("Range", "Start"), "abc");
+  EXPECT_EQ(Stored("Range", "End"), "");
+
+  Open();
+  EXPECT_EQ(State("ckFolder"), 1);
+  EXPECT_EQ(State("ckRun"), 1);
+  EXPECT_EQ(State("Check1"), 0);  // tied to no setting
+  EXPECT_EQ(Page("txtPagStart")->text(), QStringLiteral("abc"));
+  EXPECT_EQ(Page("txtPagEnd")->text(), QString());
+}
+
+TEST_F(OptionsDialog, GreyedValuesSurviveASaveAndAClickOnlyTicksOrClears) {
+  Store("Folders", "open", "2");
+  Store("Folders", "run", "2");
+  Store("Range", "Active", "2");
+  Open();
+  EXPECT_EQ(State("ckFolder"), 2);
+  EXPECT_EQ(State("ckRun"), 2);
+  EXPECT_EQ(State("ckRangePag"), 2);
+  Box("ckRun")->click();  // greyed -> ticked
+  EXPECT_EQ(State("ckRun"), 1);
+  Box("ckRun")->click();
+  EXPECT_EQ(State("ckRun"), 0);
+  Box("ckRun")->click();
+  EXPECT_EQ(State("ckRun"), 1);
+  Click("Command1");
+  EXPECT_EQ(Stored("Folders", "open"), "2");
+  EXPECT_EQ(Stored("Folders", "run"), "1");
+  EXPECT_EQ(Stored("Range", "Active"), "2");
+}
+
+TEST_F(OptionsDialog, StoredValuesOtherThanZeroOneTwoLeaveTheInitialState) {
+  Store("Folders", "open", "0");  // the file exists; open is a valid 0
+  Open();
+  EXPECT_EQ(State("ckFolder"), 0);
+  EXPECT_EQ(State("ckRun"), 0);  // absent key
+  Click("Command2");
+  for (const char* bad : {"3", "-1", "x", "1x", ""}) {
+    Store("Folders", "open", bad);
+    Store("Folders", "run", bad);
+    Open();
+    EXPECT_EQ(State("ckFolder"), 1) << bad;
+    EXPECT_EQ(State("ckRun"), 0) << bad;
+    Click("Command2");
+  }
+}
+
+TEST_F(OptionsDialog, ASecondOpeningOnlyRaisesTheOpenDialog) {
+  QDialog* first = Open();
+  Page("txtPagStart")->setText(QStringLiteral("7"));
+  Store("Range", "Start", "9");
+  EXPECT_EQ(Open(), first);
+  EXPECT_EQ(Page("txtPagStart")->text(), QStringLiteral("7"));
+  EXPECT_FALSE(first->isModal());
+  EXPECT_EQ(first->parentWidget(), nullptr);
+  EXPECT_FALSE(first->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  // Closed any other way, it writes nothing and the next opening reads the file again.
+  first->close();
+  Flush();
+  EXPECT_EQ(CurrentOptionsDialog(), nullptr);
+  Open();
+  EXPECT_EQ(Page("txtPagStart")->text(), QStringLiteral("9"));
+  QTest::keyClick(CurrentOptionsDialog(), Qt::Key_Escape);
+  Flush();
+  EXPECT_EQ(CurrentOptionsDialog(), nullptr);
+  EXPECT_EQ(Stored("Folders", "open"), "");
+}
+
+TEST_F(OptionsDialog, TextsPositionsAndTabOrderFollowTheDesign) {
+  QDialog* dialog = Open();
+  struct Place {
+    const char* name;
+    QString text;
+    QRect twips;
+  };
+  const std::vector<Place> places =
+      kTessik
+          ? std::vector<Place>{{"ckFolder",
+                                "Apri cartella dopo elaborazione",
+                                {210, 1680, 3120, 345}},
+                               {"ckRun", "Apri file txt dopo elaborazione", {210, 1935, 3195, 345}},
+                               {"Command1", "Salva", {2625, 3015, 1065, 285}},
+                               {"Command2", "Annulla", {1515, 3030, 1065, 285}},
+                               {"ckRangePag",
+                                "Converti pagine da :         a :",
+                                {210, 2535, 3195, 345}},
+                               {"txtPagStart", "1", {2295, 2595, 435, 255}},
+                               {"txtPagEnd", "1", {3135, 2595, 435, 255}},
+                               {"Check1", "Ignora immagini", {210, 2220, 3195, 345}},
+                               {"Image1", "", {2100, 75, 1710, 1635}},
+                               {"Label3", "", {135, 270, 3135, 255}},
+                               {"Label4", "", {135, 465, 2655, 255}},
+                               {"Label2", "", {300, 3405, 3285, 195}}}
+          : std::vector<Place>{
+                {"ckFolder", "Apri cartella dopo elaborazione", {210, 1620, 3120, 345}},
+                {"ckRun", "Eseguii Html dopo elaborazione", {210, 1875, 3195, 345}},
+                {"Command1", "Salva", {2430, 3315, 1215, 360}},
+                {"Command2", "Annulla", {1155, 3315, 1215, 360}},
+                {"ckRangePag", "Converti pagine da :         a :", {210, 2775, 3195, 345}},
+                {"txtPagStart", "1", {2295, 2835, 435, 255}},
+                {"txtPagEnd", "1", {3135, 2835, 435, 255}},
+                {"Check1", "Ignora immagini", {210, 2160, 3195, 345}},
+                {"Image1", "", {420, 135, 1320, 1455}}};
+  for (const Place& place : places) {
+    QWidget* widget = Find<QWidget>(place.name);
+    ASSERT_NE(widget, nullptr) << place.name;
+    const QRect& t = place.twips;
+    EXPECT_EQ(widget->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15))
+        << place.name;
+    if (place.text.isEmpty()) continue;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      EXPECT_EQ(button->text(), place.text) << place.name;
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+      EXPECT_EQ(edit->text(), place.text) << place.name;
+    }
+  }
+  EXPECT_EQ(dialog->size(), kTessik ? QSize(257, 247) : QSize(259, 262));
+  EXPECT_EQ(Find<QLabel>("Image1")->pixmap().size(), kTessik ? QSize(114, 109) : QSize(88, 97));
+
+  // Check boxes in Verdana 8.25 (or its stand-in), the page boxes bold.
+  EXPECT_DOUBLE_EQ(Box("ckFolder")->font().pointSizeF(), 8.25);
+  EXPECT_FALSE(Box("ckFolder")->font().bold());
+  EXPECT_TRUE(Page("txtPagStart")->font().bold());
+
+  const char* order[] = {"ckFolder",   "ckRun",       "Command1",  "Command2",
+                         "ckRangePag", "txtPagStart", "txtPagEnd", "Check1"};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+    QWidget* next = Find<QWidget>(order[i])->nextInFocusChain();
+    while (next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
+    EXPECT_EQ(next, Find<QWidget>(order[i + 1])) << order[i];
+  }
+}
+
+TEST_F(OptionsDialog, TitleAndInactiveBoxes) {
+  Store("Range", "Active", "1");
+  QDialog* dialog = Open();
+  if (kTessik) {
+    const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    EXPECT_TRUE(dialog->windowTitle().startsWith(exe + QStringLiteral(" Version: (BETA) 0.0.9")))
+        << dialog->windowTitle().toStdString();
+    EXPECT_GT(dialog->windowTitle().size(), exe.size() + 22);  // an author credit follows
+    EXPECT_FALSE(Box("Check1")->isEnabled());
+    EXPECT_FALSE(Box("ckRangePag")->isEnabled());
+    EXPECT_TRUE(Page("txtPagStart")->isEnabled());
+    // The inactive box still loads and saves its value.
+    EXPECT_EQ(State("ckRangePag"), 1);
+    Click("Command1");
+    EXPECT_EQ(Stored("Range", "Active"), "1");
+  } else {
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Opzioni"));
+    EXPECT_TRUE(Box("Check1")->isEnabled());
+    EXPECT_TRUE(Box("ckRangePag")->isEnabled());
+    EXPECT_EQ(Find<QLabel>("Label2"), nullptr);
+  }
+}
+
+// With DROPLET_SCREENSHOT_DIR set, leaves a picture of the dialog there.
+TEST_F(OptionsDialog, Screenshot) {
+  const QByteArray dir = qgetenv("DROPLET_SCREENSHOT_DIR");
+  if (dir.isEmpty()) GTEST_SKIP() << "DROPLET_SCREENSHOT_DIR not set";
+  QDialog* dialog = Open();
+  dialog->move(40, 40);
+  WaitUntilShown(*dialog);
+  const QRect frame = dialog->frameGeometry();
+  const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, frame.x(), frame.y(),
+                                                                    frame.width(), frame.height());
+  const QString name =
+      kTessik ? QStringLiteral("options-tessik.png") : QStringLiteral("options-orvane.png");
+  EXPECT_TRUE(shot.save(QDir(QString::fromLocal8Bit(dir)).filePath(name)));
+}
+
+}  // namespace
+}  // namespace droplet
