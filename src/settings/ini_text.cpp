@@ -48,7 +48,11 @@ class Lines {
     line.begin = position_;
     const std::size_t feed = text_.find('\n', position_);
     if (feed == std::string_view::npos) {
-      line.contentEnd = line.end = text_.size();
+      // A last line without LF: a CR at its very end still counts as its line end, so that
+      // ending the line later with LF changes nothing that a reader sees.
+      line.end = text_.size();
+      line.contentEnd =
+          (line.end > position_ && text_[line.end - 1] == '\r') ? line.end - 1 : line.end;
     } else {
       line.end = feed + 1;
       line.contentEnd = (feed > position_ && text_[feed - 1] == '\r') ? feed - 1 : feed;
@@ -149,6 +153,15 @@ std::string_view LineEndOf(std::string_view text) {
   return "\n";
 }
 
+bool EndsInFeed(std::string_view text) {
+  return !text.empty() && text.back() == '\n';
+}
+
+// What ends the last line of `text`, which has no LF: `lineEnd`, or only LF after a final CR.
+std::string_view Ending(std::string_view text, std::string_view lineEnd) {
+  return (!text.empty() && text.back() == '\r') ? std::string_view("\n") : lineEnd;
+}
+
 bool HoldsLineBreakOrNul(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -200,13 +213,13 @@ std::string IniWrite(std::string_view text, std::string_view section, std::strin
   } else if (location.sectionFound) {
     const Line& after = location.lastFilled;
     result.append(text.substr(0, after.end));
-    if (after.contentEnd == after.end) result.append(lineEnd);  // last line without an end
+    if (!EndsInFeed(text.substr(0, after.end))) result.append(Ending(text, lineEnd));
     result.append(entryLine);
     result.append(lineEnd);
     result.append(text.substr(after.end));
   } else {
     result.append(text);
-    if (!text.empty() && text.back() != '\n') result.append(lineEnd);
+    if (!text.empty() && !EndsInFeed(text)) result.append(Ending(text, lineEnd));
     result.append("[");
     result.append(Trim(section));
     result.append("]");

@@ -97,6 +97,10 @@ TEST(IniWrite, AppendsAMissingSectionInTheFilesLineEndStyle) {
   EXPECT_EQ(IniWrite("[A]\r\nx=1\r\n", "B", "y", "2"), "[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
   EXPECT_EQ(IniWrite("[A]\r\nx=1", "B", "y", "2"), "[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
   EXPECT_EQ(IniWrite("; only a comment", "B", "y", "2"), "; only a comment\n[B]\ny=2\n");
+  // A final CR without LF already ends its line: the value reads the same before and after.
+  EXPECT_EQ(IniRead("[A]\nx=1\r", "A", "x"), "1");
+  EXPECT_EQ(IniWrite("[A]\nx=1\r", "B", "y", "2"), "[A]\nx=1\r\n[B]\ny=2\n");
+  EXPECT_EQ(IniWrite("[A]\r\nx=1\r", "A", "y", "2"), "[A]\r\nx=1\r\ny=2\r\n");
   // The section before is not the one named: '[Ab]' is no match for 'A'.
   EXPECT_EQ(IniWrite("[Ab]\n", "A", "y", "2"), "[Ab]\n[A]\ny=2\n");
 }
