@@ -1,0 +1,308 @@
+// Faults around a conversion run: protected or immovable files in the output folder, a folder
+// that refuses writes, a full file system, a converter that dies or leaves a process behind, and
+// a settings file that cannot be used. Each ends in its message (or silence), loses nothing, and
+// leaves the program able to run again.
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "settings/ini_settings.h"
+#include "support/pdf_writer.h"
+#include "workflow_rig.h"
+
+namespace droplet::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kMissingTextResults[] = "File *.txt NON trovato.";
+
+// Runs a shell command, true on exit status 0.
+bool Shell(const std::string& command) {
+  return std::system(command.c_str()) == 0;
+}
+
+std::string Quoted(const fs::path& path) {
+  return "'" + path.string() + "'";
+}
+
+// A folder that nobody, root included, can create or delete entries in while the object lives
+// (the immutable attribute of the file system). `active` is false where that is refused.
+class ImmutableFolder {
+ public:
+  explicit ImmutableFolder(const fs::path& folder) : folder_(folder) {
+    active = Shell("chattr +i " + Quoted(folder_) + " 2>/dev/null");
+  }
+  ~ImmutableFolder() {
+    if (active) Shell("chattr -i " + Quoted(folder_));
+  }
+  ImmutableFolder(const ImmutableFolder&) = delete;
+  ImmutableFolder& operator=(const ImmutableFolder&) = delete;
+  bool active = false;
+
+ private:
+  fs::path folder_;
+};
+
+// A small memory file system mounted on `folder` while the object lives.
+class SmallMount {
+ public:
+  SmallMount(const fs::path& folder, const std::string& size) : folder_(folder) {
+    active = Shell("mount -t tmpfs -o size=" + size + " tmpfs " + Quoted(folder_) + " 2>/dev/null");
+  }
+  ~SmallMount() {
+    if (active) ::umount2(folder_.c_str(), MNT_DETACH);
+  }
+  SmallMount(const SmallMount&) = delete;
+  SmallMount& operator=(const SmallMount&) = delete;
+  bool active = false;
+
+ private:
+  fs::path folder_;
+};
+
+// A document whose text result is far larger than a few kilobytes.
+std::vector<PdfPage> BulkyPages() {
+  std::vector<PdfPage> pages;
+  for (int page = 1; page <= 30; ++page) {
+    PdfPage p;
+    for (int line = 1; line <= 40; ++line) {
+      p.lines.push_back("Pagina " + std::to_string(page) + " riga " + std::to_string(line) +
+                        " con un testo abbastanza lungo da riempire lo spazio");
+    }
+    pages.push_back(p);
+  }
+  return pages;
+}
+
+void MakeReadOnly(const fs::path& path) {
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
+// After a fault: a fresh drop in the same program folder converts normally.
+void ExpectAnotherRunWorks(WorkflowRig& rig, const std::string& name = "ancora.pdf") {
+  rig.desktop.Clear();
+  const fs::path pdf = rig.source.path() / name;
+  WritePdf(pdf, NumberedPages(1));
+  ASSERT_FALSE(rig.Drop(Utf8(pdf)));
+  ASSERT_EQ(rig.desktop.texts().size(), 3u);
+  EXPECT_EQ(rig.desktop.texts()[1], "Conversione completa");
+  EXPECT_TRUE(fs::exists(rig.OutputFolder() /
+                         ConverterResultName(name, rig.window.deliverable().resultExtension)));
+}
+
+TEST(OutputFolderFaults, ProtectedAndHiddenFilesAreEmptiedBeforeAnHtmlRun) {
+  WorkflowRig rig(OrvaneDeliverable());
+  fs::create_directories(rig.OutputFolder() / "vecchia" / "annidata");
+  WriteFile(rig.OutputFolder() / "protetto.html", "vecchio");
+  MakeReadOnly(rig.OutputFolder() / "protetto.html");
+  WriteFile(rig.OutputFolder() / ".nascosto", "vecchio");
+  WriteFile(rig.OutputFolder() / "vecchia" / "annidata" / "x.png", "vecchio");
+
+  ExpectAnotherRunWorks(rig, "nuovo.pdf");
+  for (const std::string& name : Names(rig.OutputFolder())) {
+    EXPECT_TRUE(name.starts_with("nuovo")) << name << " survived the emptying";
+  }
+}
+
+TEST(OutputFolderFaults, AnEntryThatCannotBeRemovedStopsTheHtmlRunWithItsReport) {
+  WorkflowRig rig(OrvaneDeliverable());
+  // A hidden folder is never emptied, so the folder that holds it cannot be removed.
+  fs::create_directories(rig.OutputFolder() / "vecchia" / ".nascosta");
+  const fs::path pdf = rig.source.path() / "documento.pdf";
+  WritePdf(pdf, NumberedPages(1));
+  const auto sourceBefore = Snapshot(rig.source.path());
+
+  EXPECT_FALSE(rig.Drop(Utf8(pdf)));
+  ASSERT_EQ(rig.desktop.texts().size(), 2u);
+  EXPECT_NE(rig.desktop.texts()[1].find(" - CleanAllPath - "), std::string::npos)
+      << rig.desktop.texts()[1];
+  EXPECT_EQ(rig.desktop.boxes()[1].style, kMbOk);
+  EXPECT_FALSE(rig.desktop.busy());
+  EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore);
+  EXPECT_TRUE(rig.opener.opened.empty());
+
+  fs::remove_all(rig.OutputFolder() / "vecchia");
+  ExpectAnotherRunWorks(rig);
+}
+
+TEST(OutputFolderFaults, AReadOnlyOldResultKeepsTheNewResultInTheProgramFolder) {
+  WorkflowRig rig(TessikDeliverable());
+  fs::create_directory(rig.OutputFolder());
+  WriteFile(rig.OutputFolder() / "documento.txt", "vecchio");
+  MakeReadOnly(rig.OutputFolder() / "documento.txt");
+  const fs::path pdf = rig.source.path() / "documento.pdf";
+  WritePdf(pdf, {PdfPage{{"testo nuovo"}, false}});
+
+  EXPECT_FALSE(rig.Drop(Utf8(pdf)));
+  ASSERT_EQ(rig.desktop.texts().size(), 2u);
+  EXPECT_NE(rig.desktop.texts()[1].find(" - CopiaFileCreaCartella - "), std::string::npos)
+      << rig.desktop.texts()[1];
+  EXPECT_EQ(ReadFile(rig.OutputFolder() / "documento.txt"), "vecchio");
+  EXPECT_NE(ReadFile(rig.program.path() / "documento.txt").find("testo nuovo"), std::string::npos)
+      << "the new result must wait in the program folder, not be deleted";
+
+  fs::permissions(rig.OutputFolder() / "documento.txt", fs::perms::owner_write,
+                  fs::perm_options::add);
+  ExpectAnotherRunWorks(rig);
+  // That run carried the waiting result along as well.
+  EXPECT_NE(ReadFile(rig.OutputFolder() / "documento.txt").find("testo nuovo"), std::string::npos);
+}
+
+TEST(OutputFolderFaults, AFolderThatRefusesWritesKeepsTheResultsInTheProgramFolder) {
+  // Permission bits do not stop root, so the folder is made immutable instead.
+  for (const Deliverable* deliverable : {&TessikDeliverable(), &OrvaneDeliverable()}) {
+    WorkflowRig rig(*deliverable);
+    fs::create_directory(rig.OutputFolder());
+    const fs::path pdf = rig.source.path() / "documento.pdf";
+    WritePdf(pdf, NumberedPages(1));
+    {
+      ImmutableFolder frozen(rig.OutputFolder());
+      if (!frozen.active) GTEST_SKIP() << "chattr +i refused: cannot make a folder read-only";
+      EXPECT_FALSE(rig.Drop(Utf8(pdf)));
+    }
+    ASSERT_EQ(rig.desktop.texts().size(), 2u) << deliverable->shortName;
+    EXPECT_NE(rig.desktop.texts()[1].find(" - CopiaFileCreaCartella - "), std::string::npos)
+        << rig.desktop.texts()[1];
+    EXPECT_TRUE(fs::exists(rig.program.path() / ("documento" + deliverable->resultExtension)));
+    EXPECT_EQ(Names(rig.OutputFolder()), std::vector<std::string>{});
+    ExpectAnotherRunWorks(rig);
+  }
+}
+
+TEST(OutputFolderFaults, AFullFileSystemKeepsTheResultsAndReportsTheFailure) {
+  for (const Deliverable* deliverable : {&TessikDeliverable(), &OrvaneDeliverable()}) {
+    WorkflowRig rig(*deliverable);
+    fs::create_directory(rig.OutputFolder());
+    const fs::path pdf = rig.source.path() / "documento.pdf";
+    WritePdf(pdf, BulkyPages());
+    const auto sourceBefore = Snapshot(rig.source.path());
+    {
+      SmallMount small(rig.OutputFolder(), "8k");
+      if (!small.active) GTEST_SKIP() << "mount refused (needs root): no small file system";
+      EXPECT_FALSE(rig.Drop(Utf8(pdf)));
+      ASSERT_EQ(rig.desktop.texts().size(), 2u) << deliverable->shortName;
+      EXPECT_NE(rig.desktop.texts()[1].find(" - 28"), std::string::npos)
+          << "expected the no-space failure: " << rig.desktop.texts()[1];
+      for (const std::string& name : Names(rig.OutputFolder())) {
+        EXPECT_FALSE(name.starts_with(".droplet-copy")) << "a half copy was left: " << name;
+      }
+      if (deliverable->resultExtension == ".txt") {
+        EXPECT_EQ(Names(rig.OutputFolder()), std::vector<std::string>{})
+            << "a result that did not fit must not appear in part";
+      }
+    }
+    EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore);
+    const std::string result = "documento" + deliverable->resultExtension;
+    ASSERT_TRUE(fs::exists(rig.program.path() / result));
+    if (deliverable->resultExtension == ".txt") {
+      EXPECT_NE(ReadFile(rig.program.path() / result).find("Pagina 30 riga 1 "), std::string::npos);
+    }
+    ExpectAnotherRunWorks(rig);
+  }
+}
+
+// A fake converter first on the search path.
+class FakeConverterTest : public ::testing::Test {
+ protected:
+  void Install(const std::string& body) {
+    WriteScript(bin.path() / "pdftotext", body);
+    WriteScript(bin.path() / "pdftohtml", body);
+  }
+  TempFolder bin;
+};
+
+TEST_F(FakeConverterTest, AConverterKilledBeforeItWritesEndsInTheMissingResultsCase) {
+  Install("kill -KILL $$\n");
+  WorkflowRig rig(TessikDeliverable());
+  const fs::path pdf = rig.source.path() / "documento.pdf";
+  WritePdf(pdf, NumberedPages(1));
+  const auto sourceBefore = Snapshot(rig.source.path());
+  {
+    PathPrefixScope first(bin.path());
+    EXPECT_TRUE(rig.Drop(Utf8(pdf)));
+  }
+  ASSERT_EQ(rig.desktop.texts().size(), 2u);
+  EXPECT_TRUE(rig.desktop.texts()[1].starts_with(kMissingTextResults));
+  EXPECT_FALSE(rig.desktop.busy());
+  EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore);
+  EXPECT_EQ(CountChildren(), 0);
+
+  // The program is started again and the real converter is back.
+  WorkflowRig next(TessikDeliverable());
+  ExpectAnotherRunWorks(next);
+}
+
+TEST_F(FakeConverterTest, TheRunWaitsForAProcessThatStillHoldsTheOutput) {
+  // The converter returns at once; a process it leaves behind writes the result later and keeps
+  // the inherited output open until then.
+  Install("( sleep 2; printf 'scritto dopo\\n' > \"${1%.pdf}.txt\" ) &\nexit 0\n");
+  WorkflowRig rig(TessikDeliverable());
+  const fs::path pdf = rig.source.path() / "documento.pdf";
+  WritePdf(pdf, NumberedPages(1));
+  const auto start = std::chrono::steady_clock::now();
+  {
+    PathPrefixScope first(bin.path());
+    EXPECT_FALSE(rig.Drop(Utf8(pdf)));
+  }
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));
+  ASSERT_EQ(rig.desktop.texts().size(), 3u);
+  EXPECT_EQ(rig.desktop.texts()[1], "Conversione completa");
+  EXPECT_EQ(ReadFile(rig.OutputFolder() / "documento.txt"), "scritto dopo\n");
+  EXPECT_EQ(CountChildren(), 0);
+  ExpectAnotherRunWorks(rig);
+}
+
+// The settings file in the ways it can be unusable: reading gives empty text, writing changes
+// nothing, neither says a word, and a conversion runs as ever.
+TEST(SettingsFaults, UnusableSettingsFilesAreHandledSilentlyAndKeptIntact) {
+  const Deliverable& tessik = TessikDeliverable();
+  struct Case {
+    const char* label;
+    void (*prepare)(const fs::path& ini);
+  };
+  const Case cases[] = {{"a folder", [](const fs::path& ini) { fs::create_directory(ini); }},
+                        {"read-only",
+                         [](const fs::path& ini) {
+                           WriteFile(ini, "[Folders]\r\nopen=1\r\n");
+                           MakeReadOnly(ini);
+                         }},
+                        {"garbage", [](const fs::path& ini) {
+                           std::string bytes;
+                           for (int i = 0; i < 4096; ++i)
+                             bytes += static_cast<char>((i * 7919 + 13) % 251 + 1);
+                           std::erase(bytes, '[');
+                           WriteFile(ini, bytes);
+                         }}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    WorkflowRig rig(tessik);
+    const fs::path ini = PathFromUtf8(IniFilePath(rig.program.str(), tessik));
+    c.prepare(ini);
+    const auto before = Snapshot(rig.program.path());
+    const std::string openBefore = ReadIniValue(rig.program.str(), tessik, "Folders", "open");
+    WriteIniValue(rig.program.str(), tessik, "Range", "Start", "7");
+    WriteIniValue(rig.program.str(), tessik, "Folders", "open", "0");
+    if (std::string(c.label) == "garbage") {
+      // Whatever else the file holds stays as it was; the new section is added after it.
+      const std::string after = ReadFile(ini);
+      EXPECT_TRUE(after.starts_with(before.at(Utf8(ini.filename()))));
+      EXPECT_EQ(ReadIniValue(rig.program.str(), tessik, "Range", "Start"), "7");
+    } else {
+      EXPECT_EQ(Snapshot(rig.program.path()), before);
+      EXPECT_EQ(ReadIniValue(rig.program.str(), tessik, "Folders", "open"), openBefore);
+      EXPECT_EQ(ReadIniValue(rig.program.str(), tessik, "Range", "Start"), "");
+    }
+    EXPECT_TRUE(rig.desktop.boxes().empty());
+    ExpectAnotherRunWorks(rig);
+  }
+}
+
+}  // namespace
+}  // namespace droplet::testing
