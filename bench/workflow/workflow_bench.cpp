@@ -1,0 +1,152 @@
+// Measures one whole conversion run of Tessik (drag-over and drop of a 100-page PDF through to
+// the result in the output folder, every box answered at once) against pdftotext started on
+// the same file without the workflow, alternating the two, and prints the medians and their
+// ratio.
+//
+//   workflow_bench [repetitions] [pages]
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/message_box.h"
+#include "files/document_opener.h"
+#include "front_end/main_window.h"
+#include "support/pdf_writer.h"
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace {
+
+using droplet::testing::PathFromUtf8;
+using Clock = std::chrono::steady_clock;
+
+class AnsweringDesktop : public droplet::DesktopServices {
+ public:
+  int ShowMessageBox(const std::string&, unsigned style, const std::string&) override {
+    return (style & droplet::kMbButtonsMask) == droplet::kMbYesNo ? droplet::kIdYes
+                                                                  : droplet::kIdOk;
+  }
+  int ShowCenteredMessageBox(const std::string& text, unsigned style, const std::string& title,
+                             bool) override {
+    return ShowMessageBox(text, style, title);
+  }
+  void SetBusyPointer(bool) override {}
+  [[noreturn]] void EndProgram() override { throw std::runtime_error("the program ended"); }
+};
+
+class IdleOpener : public droplet::DocumentOpener {
+ public:
+  bool Open(const std::string&, const std::string&, const std::string&) override { return true; }
+};
+
+std::vector<droplet::testing::PdfPage> Pages(int count) {
+  std::vector<droplet::testing::PdfPage> pages;
+  for (int page = 1; page <= count; ++page) {
+    droplet::testing::PdfPage content;
+    for (int line = 1; line <= 28; ++line) {
+      content.lines.push_back("Pagina " + std::to_string(page) + ", riga " + std::to_string(line) +
+                              ": qualità, città, perché è così.");
+    }
+    pages.push_back(content);
+  }
+  return pages;
+}
+
+double Milliseconds(Clock::duration elapsed) {
+  return std::chrono::duration<double, std::milli>(elapsed).count();
+}
+
+// pdftotext FILE, started directly (no shell, no pipe), waited for.
+double RunConverterAlone(const std::string& pdf) {
+  char program[] = "pdftotext";
+  std::string argument = pdf;
+  char* argv[] = {program, argument.data(), nullptr};
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  if (::posix_spawnp(&pid, "pdftotext", nullptr, nullptr, argv, environ) != 0) {
+    throw std::runtime_error("pdftotext cannot be started");
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  const auto elapsed = Clock::now() - start;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("pdftotext failed");
+  return Milliseconds(elapsed);
+}
+
+double RunWorkflow(droplet::MainWindowWorkflow& window, const std::string& pdf) {
+  const droplet::DragData data{true, {pdf}};
+  const auto start = Clock::now();
+  window.FormOLEDragOver(data, droplet::kDropEffectCopy);
+  window.FormOLEDragDrop(data);
+  return Milliseconds(Clock::now() - start);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+  const int pageCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 100;
+  try {
+    droplet::testing::TempFolder program;
+    droplet::testing::TempFolder documents;
+    const std::string pdf = documents / "relazione.pdf";
+    droplet::testing::WritePdf(PathFromUtf8(pdf), Pages(pageCount));
+    const auto alone = PathFromUtf8(documents / "relazione.txt");
+    const auto result = PathFromUtf8(program / "output") / "relazione.txt";
+
+    AnsweringDesktop desktop;
+    IdleOpener opener;
+    droplet::MainWindowWorkflow window(droplet::TessikDeliverable(), desktop, opener,
+                                       program.str());
+    // One untimed round of each warms the caches.
+    RunConverterAlone(pdf);
+    RunWorkflow(window, pdf);
+
+    std::vector<double> converter;
+    std::vector<double> workflow;
+    std::vector<double> pairRatios;  // each run against the converter run just before it
+    for (int i = 0; i < repetitions; ++i) {
+      std::filesystem::remove(alone);
+      std::filesystem::remove(result);
+      converter.push_back(RunConverterAlone(pdf));
+      workflow.push_back(RunWorkflow(window, pdf));
+      pairRatios.push_back(workflow.back() / converter.back());
+      if (!std::filesystem::exists(alone) || !std::filesystem::exists(result)) {
+        throw std::runtime_error("a run left no result");
+      }
+    }
+    const double base = Median(converter);
+    const double whole = Median(workflow);
+    std::printf("pages %d, repetitions %d, PDF %ju bytes, text %ju bytes\n", pageCount, repetitions,
+                static_cast<std::uintmax_t>(std::filesystem::file_size(PathFromUtf8(pdf))),
+                static_cast<std::uintmax_t>(std::filesystem::file_size(result)));
+    std::printf("pdftotext alone:     median %8.2f ms (min %.2f, max %.2f)\n", base,
+                *std::min_element(converter.begin(), converter.end()),
+                *std::max_element(converter.begin(), converter.end()));
+    std::printf("Tessik whole run:    median %8.2f ms (min %.2f, max %.2f)\n", whole,
+                *std::min_element(workflow.begin(), workflow.end()),
+                *std::max_element(workflow.begin(), workflow.end()));
+    std::printf("ratio of the medians: %.3f, median of paired ratios: %.3f (goal <= 1.05)\n",
+                whole / base, Median(pairRatios));
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "workflow_bench: %s\n", failure.what());
+    return 1;
+  }
+  return 0;
+}
