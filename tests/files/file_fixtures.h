@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// What the file tests need beyond TempFolder: attributes set the platform's way, and a probe
+// for platforms that do not honour the read-only attribute for the current user.
+
+namespace droplet::testing {
+
+// Creates a hidden file in `folder` and returns its name: a dot name on POSIX, the hidden
+// attribute on Windows.
+std::string MakeHiddenFile(const std::filesystem::path& folder, const std::string& baseName,
+                           const std::string& bytes = "hidden");
+
+// Creates a hidden folder in `folder` and returns its name.
+std::string MakeHiddenFolder(const std::filesystem::path& folder, const std::string& baseName);
+
+// Clears every write permission (the read-only attribute on Windows).
+void MakeReadOnly(const std::filesystem::path& path);
+
+// True where copying over a read-only file succeeds although it should not: Wine running as
+// root maps the attribute to permission bits, which root ignores. Never true on POSIX, where
+// the service refuses such a target itself.
+bool ReadOnlyTargetsIgnored();
+
+// The names in `folder`, sorted, without "." and "..".
+std::vector<std::string> ListNames(const std::filesystem::path& folder);
+
+}  // namespace droplet::testing

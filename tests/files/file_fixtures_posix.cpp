@@ -1,0 +1,30 @@
+#include "file_fixtures.h"
+#include "support/temp_folder.h"
+
+namespace droplet::testing {
+
+namespace fs = std::filesystem;
+
+std::string MakeHiddenFile(const fs::path& folder, const std::string& baseName,
+                           const std::string& bytes) {
+  const std::string name = "." + baseName;
+  WriteFile(folder / PathFromUtf8(name), bytes);
+  return name;
+}
+
+std::string MakeHiddenFolder(const fs::path& folder, const std::string& baseName) {
+  const std::string name = "." + baseName;
+  fs::create_directory(folder / PathFromUtf8(name));
+  return name;
+}
+
+void MakeReadOnly(const fs::path& path) {
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
+bool ReadOnlyTargetsIgnored() {
+  return false;
+}
+
+}  // namespace droplet::testing

@@ -1,0 +1,39 @@
+#include <windows.h>
+
+#include "file_fixtures.h"
+#include "files/file_system.h"
+#include "support/temp_folder.h"
+
+namespace droplet::testing {
+
+namespace fs = std::filesystem;
+
+std::string MakeHiddenFile(const fs::path& folder, const std::string& baseName,
+                           const std::string& bytes) {
+  const fs::path path = folder / PathFromUtf8(baseName);
+  WriteFile(path, bytes);
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return baseName;
+}
+
+std::string MakeHiddenFolder(const fs::path& folder, const std::string& baseName) {
+  const fs::path path = folder / PathFromUtf8(baseName);
+  fs::create_directory(path);
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+  return baseName;
+}
+
+void MakeReadOnly(const fs::path& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  ::SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+}
+
+bool ReadOnlyTargetsIgnored() {
+  TempFolder folder;
+  WriteFile(folder.path() / "source", "new");
+  WriteFile(folder.path() / "target", "old");
+  MakeReadOnly(folder.path() / "target");
+  return CopyFileReplacing(folder / "source", folder / "target") == 0;
+}
+
+}  // namespace droplet::testing

@@ -1,0 +1,166 @@
+// What only POSIX has: symbolic links, the xdg-open launcher, search errors as root.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "common/failure.h"
+#include "common/message_box.h"
+#include "file_fixtures.h"
+#include "files/document_opener.h"
+#include "files/file_operations.h"
+#include "files/file_system.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_folder.h"
+
+namespace droplet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ListNames;
+using testing::ReadFile;
+using testing::ScriptedDesktop;
+using testing::TempFolder;
+using testing::WriteFile;
+
+TEST(PosixLinks, CleanAllPathRemovesLinksAndNeverEntersThem) {
+  TempFolder outside;
+  WriteFile(outside.path() / "precious.txt", "keep me");
+  WriteFile(outside.path() / "locked.txt", "keep me too");
+  testing::MakeReadOnly(outside.path() / "locked.txt");
+  fs::create_directory(outside.path() / "nested");
+  WriteFile(outside.path() / "nested" / "deep.txt", "deep");
+
+  TempFolder root;
+  fs::create_directory_symlink(outside.path(), root.path() / "link to folder");
+  fs::create_directory_symlink(outside.path(), root.path() / ".hidden link");
+  fs::create_symlink(outside.path() / "locked.txt", root.path() / "link to file");
+  fs::create_symlink(root.path() / "nowhere", root.path() / "dangling");
+  fs::create_directory(root.path() / "sub");
+  fs::create_directory_symlink(outside.path() / "nested", root.path() / "sub" / "inner link");
+
+  CleanAllPath(root.str());
+
+  EXPECT_TRUE(fs::is_empty(root.path()));
+  EXPECT_EQ(ListNames(outside.path()),
+            (std::vector<std::string>{"locked.txt", "nested", "precious.txt"}));
+  EXPECT_EQ(ReadFile(outside.path() / "nested" / "deep.txt"), "deep");
+  // The read-only target kept its mode: nothing was changed through the link.
+  EXPECT_EQ(fs::status(outside.path() / "locked.txt").permissions() & fs::perms::owner_write,
+            fs::perms::none);
+}
+
+TEST(PosixLinks, EliminaFileConAsteriscoDeletesTheLinkNotItsTarget) {
+  TempFolder outside;
+  WriteFile(outside.path() / "real.pdf", "real");
+  TempFolder folder;
+  fs::create_symlink(outside.path() / "real.pdf", folder.path() / "link.pdf");
+  EliminaFileConAsterisco(folder.str() + "/", "*.pdf");
+  EXPECT_TRUE(fs::is_empty(folder.path()));
+  EXPECT_EQ(ReadFile(outside.path() / "real.pdf"), "real");
+}
+
+TEST(PosixSearch, AFailedSearchShowsTheFileExistsBox) {
+  TempFolder folder;
+  // A link to itself cannot be opened as a folder (ELOOP), even by root.
+  fs::create_symlink(folder.path() / "loop", folder.path() / "loop");
+  ScriptedDesktop desktop;
+  EXPECT_FALSE(FileExists(folder / "loop/*.pdf", desktop));
+  ASSERT_EQ(desktop.boxes().size(), 1u);
+  EXPECT_EQ(desktop.boxes()[0].title, "Error ! (Source : FileExists)");
+  EXPECT_EQ(desktop.boxes()[0].style, kMbIconInformation);
+  EXPECT_EQ(desktop.boxes()[0].text,
+            std::to_string(ELOOP) + " : \r\n\r\n" + DescribeSystemError(ELOOP));
+
+  EXPECT_THROW(EliminaFileConAsterisco(folder / "loop/", "*.pdf"), OperationFailure);
+  EXPECT_THROW(CleanAllPath(folder / "loop"), OperationFailure);
+}
+
+TEST(PosixSearch, ReadOnlyRefusalHoldsForRootToo) {
+  TempFolder folder;
+  WriteFile(folder.path() / "target", "old");
+  WriteFile(folder.path() / "source", "new");
+  ::chmod((folder / "target").c_str(), 0444);
+  EXPECT_EQ(CopyFileReplacing(folder / "source", folder / "target"), EACCES);
+  EXPECT_EQ(DeleteOneFile(folder / "target"), EACCES);
+  EXPECT_EQ(ReadFile(folder.path() / "target"), "old");
+}
+
+TEST(PosixSearch, CopyKeepsThePermissionBits) {
+  TempFolder folder;
+  WriteFile(folder.path() / "tool", "#!/bin/sh\n");
+  ::chmod((folder / "tool").c_str(), 0751);
+  ASSERT_EQ(CopyFileReplacing(folder / "tool", folder / "copy"), 0);
+  struct stat status;
+  ASSERT_EQ(::stat((folder / "copy").c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0751u);
+}
+
+// Puts a recording xdg-open first on PATH for the life of the object.
+class FakeLauncher {
+ public:
+  FakeLauncher() : savedPath_(::getenv("PATH") ? ::getenv("PATH") : "") {}
+  ~FakeLauncher() { ::setenv("PATH", savedPath_.c_str(), 1); }
+  FakeLauncher(const FakeLauncher&) = delete;
+  FakeLauncher& operator=(const FakeLauncher&) = delete;
+
+  void Install() {
+    const fs::path script = bin_.path() / "xdg-open";
+    WriteFile(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"" + record() + ".tmp\"\npwd > \"" +
+                          record() + ".cwd\"\nmv \"" + record() + ".tmp\" \"" + record() + "\"\n");
+    ::chmod(script.c_str(), 0755);
+    ::setenv("PATH", (bin_.str() + ":" + savedPath_).c_str(), 1);
+  }
+  void HideAll() { ::setenv("PATH", bin_.str().c_str(), 1); }
+
+  std::string record() const { return bin_ / "opened"; }
+
+  // What the launcher received, waiting for it to have run (it is started in the background).
+  std::string Received() const {
+    for (int i = 0; i < 500 && !fs::exists(record()); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return ReadFile(record());
+  }
+
+ private:
+  std::string savedPath_;
+  TempFolder bin_;
+};
+
+TEST(PosixOpener, HandsTheTargetToXdgOpenIntact) {
+  FakeLauncher launcher;
+  launcher.Install();
+  TempFolder folder;
+  const std::string target = folder / "my \"report\" it's $(touch x); `y` & z.html";
+  WriteFile(target, "<html>");
+  ScriptedDesktop desktop;
+  const auto opener = MakeSystemDocumentOpener();
+
+  OpenDocument(target, "", folder.str(), *opener, desktop);
+
+  EXPECT_TRUE(desktop.boxes().empty());
+  EXPECT_EQ(launcher.Received(), target);
+  EXPECT_EQ(ReadFile(launcher.record() + ".cwd"), folder.str() + "\n");
+  EXPECT_EQ(ListNames(folder.path()), (std::vector<std::string>{GetLastPathPart(target)}));
+}
+
+TEST(PosixOpener, NoLauncherIsARefusal) {
+  FakeLauncher launcher;
+  launcher.HideAll();
+  TempFolder folder;
+  ScriptedDesktop desktop;
+  const auto opener = MakeSystemDocumentOpener();
+  OpenDocument(folder.str(), "", folder.str(), *opener, desktop);
+  ASSERT_EQ(desktop.boxes().size(), 1u);
+  EXPECT_EQ(desktop.boxes()[0].text, "Error jumping to:" + folder.str());
+  EXPECT_EQ(desktop.boxes()[0].title, "Warning");
+}
+
+}  // namespace
+}  // namespace droplet
