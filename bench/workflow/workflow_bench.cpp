@@ -40,8 +40,18 @@ class AnsweringDesktop : public droplet::DesktopServices {
                              bool) override {
     return ShowMessageBox(text, style, title);
   }
-  void SetBusyPointer(bool) override {}
+  // The hourglass marks the converter's run inside the whole run.
+  void SetBusyPointer(bool busy) override { (busy ? busyOn : busyOff) = Clock::now(); }
   [[noreturn]] void EndProgram() override { throw std::runtime_error("the program ended"); }
+
+  Clock::time_point busyOn;
+  Clock::time_point busyOff;
+};
+
+struct Phases {
+  double before = 0;     // drag-over, drop, copy of the PDF, confirmation
+  double converter = 0;  // the runner: shell, converter, pipe
+  double after = 0;      // results into the output folder, clean-up, messages
 };
 
 class IdleOpener : public droplet::DocumentOpener {
@@ -83,12 +93,15 @@ double RunConverterAlone(const std::string& pdf) {
   return Milliseconds(elapsed);
 }
 
-double RunWorkflow(droplet::MainWindowWorkflow& window, const std::string& pdf) {
+Phases RunWorkflow(droplet::MainWindowWorkflow& window, AnsweringDesktop& desktop,
+                   const std::string& pdf) {
   const droplet::DragData data{true, {pdf}};
   const auto start = Clock::now();
   window.FormOLEDragOver(data, droplet::kDropEffectCopy);
   window.FormOLEDragDrop(data);
-  return Milliseconds(Clock::now() - start);
+  const auto end = Clock::now();
+  return {Milliseconds(desktop.busyOn - start), Milliseconds(desktop.busyOff - desktop.busyOn),
+          Milliseconds(end - desktop.busyOff)};
 }
 
 double Median(std::vector<double> values) {
@@ -116,16 +129,23 @@ int main(int argc, char** argv) {
                                        program.str());
     // One untimed round of each warms the caches.
     RunConverterAlone(pdf);
-    RunWorkflow(window, pdf);
+    RunWorkflow(window, desktop, pdf);
 
     std::vector<double> converter;
     std::vector<double> workflow;
     std::vector<double> pairRatios;  // each run against the converter run just before it
+    std::vector<double> before;
+    std::vector<double> runner;
+    std::vector<double> after;
     for (int i = 0; i < repetitions; ++i) {
       std::filesystem::remove(alone);
       std::filesystem::remove(result);
       converter.push_back(RunConverterAlone(pdf));
-      workflow.push_back(RunWorkflow(window, pdf));
+      const Phases phases = RunWorkflow(window, desktop, pdf);
+      workflow.push_back(phases.before + phases.converter + phases.after);
+      before.push_back(phases.before);
+      runner.push_back(phases.converter);
+      after.push_back(phases.after);
       pairRatios.push_back(workflow.back() / converter.back());
       if (!std::filesystem::exists(alone) || !std::filesystem::exists(result)) {
         throw std::runtime_error("a run left no result");
@@ -142,6 +162,9 @@ int main(int argc, char** argv) {
     std::printf("Tessik whole run:    median %8.2f ms (min %.2f, max %.2f)\n", whole,
                 *std::min_element(workflow.begin(), workflow.end()),
                 *std::max_element(workflow.begin(), workflow.end()));
+    std::printf(
+        "  phases (medians):  before the converter %.2f ms, runner %.2f ms, after %.2f ms\n",
+        Median(before), Median(runner), Median(after));
     std::printf("ratio of the medians: %.3f, median of paired ratios: %.3f (goal <= 1.05)\n",
                 whole / base, Median(pairRatios));
   } catch (const std::exception& failure) {
