@@ -5,12 +5,16 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <charconv>
 #include <optional>
 
@@ -92,6 +96,14 @@ class TriStateCheckBox : public QCheckBox {
         return 0;
     }
   }
+  // Draws the caption's text from `tailStart` on at `tailLeft` instead of where it falls, and
+  // the blanks from `gapStart` not at all. The caption itself stays as it is.
+  void SetSplitCaption(qsizetype gapStart, qsizetype tailStart, int tailLeft) {
+    gapStart_ = gapStart;
+    tailStart_ = tailStart;
+    tailLeft_ = tailLeft;
+    update();
+  }
   void SetState(int state) {
     setCheckState(state == 1 ? Qt::Checked : state == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
   }
@@ -100,6 +112,26 @@ class TriStateCheckBox : public QCheckBox {
   void nextCheckState() override {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
   }
+
+  void paintEvent(QPaintEvent* event) override {
+    if (tailLeft_ <= 0) {
+      QCheckBox::paintEvent(event);
+      return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text = text().left(gapStart_);
+    painter.drawControl(QStyle::CE_CheckBox, option);
+    const QRect tail(tailLeft_, 0, width() - tailLeft_, height());
+    style()->drawItemText(&painter, tail, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(),
+                          text().mid(tailStart_), QPalette::WindowText);
+  }
+
+ private:
+  qsizetype gapStart_ = 0;
+  qsizetype tailStart_ = 0;
+  int tailLeft_ = 0;
 };
 
 // A stored check-box value: one of the whole numbers 0, 1 and 2, or nothing.
@@ -216,6 +248,7 @@ class FrmOption : public QDialog {
     // The page boxes lie on the caption's line and must stay above it.
     txtPagStart_ = makePage("txtPagStart", layout_.txtPagStart);
     txtPagEnd_ = makePage("txtPagEnd", layout_.txtPagEnd);
+    FitGapUnderFirstPageBox();
     check1_ = makeBox("Check1", QStringLiteral("Ignora immagini"), layout_.check1);
 
     ckFolder_->SetState(1);
@@ -231,7 +264,7 @@ class FrmOption : public QDialog {
                QColor(0, 0, 255));
       AddLabel("Label4", QStringLiteral("tessik@example.org"), TwipRect(135, 465, 2655, 255),
                QColor(0, 0, 255));
-      AddLabel("Label2", QStringLiteral("Interfaccia a cura del gruppo Droplet"),
+      AddLabel("Label2", QStringLiteral("a cura del gruppo Droplet"),
                TwipRect(300, 3405, 3285, 195), QColor(128, 128, 128));
     }
     txtPagStart_->raise();
@@ -249,11 +282,34 @@ class FrmOption : public QDialog {
     connect(command2_, &QPushButton::clicked, this, [this] { Command2Click(); });
   }
 
+  // The blanks of the page-range caption leave a gap for the first page box, with "a :" after
+  // it. Fonts and check-box styles differ in width; where "a :" would fall under the box, the
+  // box draws it after the page box instead.
+  void FitGapUnderFirstPageBox() {
+    const QString caption = ckRangePag_->text();
+    const qsizetype gapStart = caption.indexOf(QStringLiteral(":  ")) + 1;
+    qsizetype tailStart = gapStart;
+    while (tailStart < caption.size() && caption[tailStart] == QLatin1Char(' ')) ++tailStart;
+    if (gapStart <= 0 || tailStart >= caption.size()) return;
+    QStyleOptionButton option;
+    option.initFrom(ckRangePag_);
+    const int textLeft = ckRangePag_->style()
+                             ->subElementRect(QStyle::SE_CheckBoxContents, &option, ckRangePag_)
+                             .left();
+    const int natural =
+        textLeft + QFontMetrics(ckRangePag_->font()).horizontalAdvance(caption.left(tailStart));
+    const int wanted = txtPagStart_->geometry().right() + 1 + 4 - ckRangePag_->x();
+    if (natural < wanted) ckRangePag_->SetSplitCaption(gapStart, tailStart, wanted);
+  }
+
   void AddLabel(const char* name, const QString& text, const QRect& where, const QColor& colour) {
     auto* label = new QLabel(text, this);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(where);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
+    QFont font(QStringLiteral("Verdana"));
+    font.setPointSizeF(8.25);
+    label->setFont(font);
     label->setAttribute(Qt::WA_NoMousePropagation);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
