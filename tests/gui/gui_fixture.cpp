@@ -1,0 +1,226 @@
+#include "gui_fixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTest>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "x11_support.h"
+
+namespace droplet::testing {
+namespace {
+
+QApplication& Application() {
+  static int argc = 1;
+  static char name[] = "droplet_gui_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* application = [] {
+    ::setenv("QT_QPA_PLATFORM", "xcb", 0);
+    auto* app = new QApplication(argc, argv);
+    return app;
+  }();
+  return *application;
+}
+
+}  // namespace
+
+BoxAnswerer::BoxAnswerer() {
+  QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+  timer_.start(40);
+}
+
+QStringList BoxAnswerer::texts() const {
+  QStringList all;
+  for (const SeenBox& box : boxes_) all << box.text;
+  return all;
+}
+
+void BoxAnswerer::Tick() {
+  if (inTick_) return;  // a check that waits must not see its own box twice
+  inTick_ = true;
+  TickOnce();
+  inTick_ = false;
+}
+
+void BoxAnswerer::TickOnce() {
+  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  if (box == nullptr || !box->isVisible()) return;
+  SeenBox seen{box->windowTitle(), box->text(), box->standardButtons(), box->icon(), true};
+  if (check_) check_(*box, seen);
+  boxes_.push_back(seen);
+  QMessageBox::StandardButton answer = QMessageBox::Ok;
+  if (seen.buttons & QMessageBox::Yes) answer = QMessageBox::No;
+  if (!script_.empty()) {
+    answer = script_.front();
+    script_.pop_front();
+  }
+  QAbstractButton* button = box->button(answer);
+  if (button == nullptr && !box->buttons().isEmpty()) button = box->buttons().front();
+  if (button != nullptr) button->click();
+}
+
+bool RecordingOpener::Open(const std::string& target, const std::string&, const std::string&) {
+  opened_.push_back(target);
+  return std::filesystem::exists(PathFromUtf8(target));
+}
+
+void GuiTest::SetUp() {
+  Application();
+  answerer_ = std::make_unique<BoxAnswerer>();
+}
+
+void GuiTest::TearDown() {
+  form_.reset();
+  answerer_.reset();
+  if (windowManager_.state() != QProcess::NotRunning) {
+    windowManager_.terminate();
+    windowManager_.waitForFinished(5000);
+  }
+}
+
+Form1& GuiTest::ShowForm(const Deliverable& deliverable, QPoint position) {
+  form_ = std::make_unique<Form1>(deliverable, folder_.str(),
+                                  std::make_unique<RecordingOpener>(opened_));
+  const QString title = QString::fromStdString(deliverable.shortName);
+  QApplication::setApplicationName(title);
+  QApplication::setApplicationDisplayName(title);
+  form_->move(position);
+  form_->show();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  QTest::qWait(300);
+  return *form_;
+}
+
+QPoint GuiTest::ChooseMenuEntry(const char* actionName, QPoint at) {
+  QPoint shownAt;
+  QTimer chooser;
+  QObject::connect(&chooser, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr || !menu->isVisible()) return;
+    chooser.stop();
+    shownAt = menu->pos();
+    QAction* action = form_->findChild<QAction*>(QString::fromLatin1(actionName));
+    if (action == nullptr) {
+      menu->close();
+      return;
+    }
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+  });
+  chooser.start(50);
+  QTest::mousePress(form_.get(), Qt::RightButton, {}, at);
+  QTest::mouseRelease(form_.get(), Qt::RightButton, {}, at);
+  return shownAt;
+}
+
+int GuiTest::DragOnto(QPoint target, const QStringList& sourceArguments) {
+  const QPoint sourceAt(60, 120);
+  QProcess source;
+  source.start(
+      QStringLiteral(DROPLET_DRAG_SOURCE),
+      QStringList{QString::number(sourceAt.x()), QString::number(sourceAt.y())} + sourceArguments);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return source.canReadLine() || source.state() == QProcess::NotRunning; }, 15000));
+  if (!source.readLine().startsWith("ready")) return -1;
+
+  const QPoint start = sourceAt + QPoint(40, 40);
+  QStringList script{QStringLiteral("mousemove"), QString::number(start.x()),
+                     QString::number(start.y()),  QStringLiteral("sleep"),
+                     QStringLiteral("0.3"),       QStringLiteral("mousedown"),
+                     QStringLiteral("1")};
+  constexpr int kSteps = 20;
+  for (int step = 1; step <= kSteps; ++step) {
+    const QPoint p = start + (target - start) * step / kSteps;
+    script << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mousemove")
+           << QString::number(p.x()) << QString::number(p.y());
+  }
+  script << QStringLiteral("sleep") << QStringLiteral("0.3") << QStringLiteral("mouseup")
+         << QStringLiteral("1");
+  QProcess mouse;
+  mouse.start(QStringLiteral("xdotool"), script);
+  // The event loop keeps running: the drop and its message boxes are handled meanwhile.
+  QByteArray output;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        output += source.readAll();
+        return mouse.state() == QProcess::NotRunning && output.contains("result ");
+      },
+      90000));
+  // A drop still on its way is handled here; a drop handled already has run to its end.
+  QTest::qWait(1000);
+  source.kill();
+  source.waitForFinished(5000);
+  const qsizetype at = output.indexOf("result ");
+  if (at < 0) return -1;
+  return output.mid(at + 7).trimmed().toInt();
+}
+
+QImage GuiTest::GrabForm() {
+  const QRect area(form_->mapToGlobal(QPoint(0, 0)), form_->size());
+  return QGuiApplication::primaryScreen()
+      ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+      .toImage()
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+QPoint GuiTest::OpaquePoint() const {
+  const QImage& picture = form_->picture();
+  const QRgb key = picture.pixel(0, picture.height() - 1);
+  // Nearest opaque pixel to the centre, away from Tessik's labels (lower right).
+  const QPoint centre(picture.width() / 2, picture.height() / 3);
+  for (int radius = 0; radius < picture.width(); ++radius) {
+    for (int dy = -radius; dy <= radius; ++dy) {
+      for (int dx = -radius; dx <= radius; ++dx) {
+        const QPoint p = centre + QPoint(dx, dy);
+        if (picture.rect().contains(p) && picture.pixel(p) != key) return form_->mapToGlobal(p);
+      }
+    }
+  }
+  return {};
+}
+
+QPoint GuiTest::CutAwayPoint() const {
+  const QImage& picture = form_->picture();
+  // The last column is wholly of the key colour.
+  return form_->mapToGlobal(QPoint(picture.width() - 1, picture.height() / 2));
+}
+
+bool GuiTest::StartWindowManager() {
+  if (x11::WindowManagerRunning()) return true;
+  windowManager_.start(QStringLiteral("openbox"), {});
+  if (!windowManager_.waitForStarted(5000)) return false;
+  if (!QTest::qWaitFor([] { return x11::WindowManagerRunning(); }, 10000)) return false;
+  QTest::qWait(500);  // the manager takes over the screen after announcing itself
+  return true;
+}
+
+std::string MinimalPdf(const std::string& text) {
+  const std::string stream = "BT /F1 24 Tf 72 720 Td (" + text + ") Tj ET";
+  const std::vector<std::string> objects = {
+      "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
+      "/Resources << /Font << /F1 5 0 R >> >> >>",
+      "<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream + "\nendstream",
+      "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+  std::string pdf = "%PDF-1.4\n";
+  std::vector<size_t> offsets;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const size_t xref = pdf.size();
+  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (size_t offset : offsets) {
+    char line[32];
+    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+    pdf += line;
+  }
+  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+         " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  return pdf;
+}
+
+}  // namespace droplet::testing

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QMessageBox>
+#include <QPoint>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "files/document_opener.h"
+#include "front_end/deliverable.h"
+#include "front_end/main_window_qt.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+  *out << '{' << list.join(QLatin1String("|")).toStdString() << '}';
+}
+
+namespace droplet::testing {
+
+// One message box as the tests saw it.
+struct SeenBox {
+  QString title;
+  QString text;
+  QMessageBox::StandardButtons buttons;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  bool aboveForm = true;  // stacking, when a check was asked for
+};
+
+// Answers every modal message box from a short repeating timer, records it, and presses the
+// next scripted answer (Yes/No boxes without script: No; other boxes: OK).
+class BoxAnswerer {
+ public:
+  BoxAnswerer();
+  void Answer(QMessageBox::StandardButton button) { script_.push_back(button); }
+  // Called with each box before it is answered.
+  void OnBox(std::function<void(QMessageBox&, SeenBox&)> check) { check_ = std::move(check); }
+  const std::vector<SeenBox>& boxes() const { return boxes_; }
+  QStringList texts() const;
+  void Clear() { boxes_.clear(); }
+
+ private:
+  void Tick();
+  void TickOnce();
+  bool inTick_ = false;
+  QTimer timer_;
+  std::deque<QMessageBox::StandardButton> script_;
+  std::vector<SeenBox> boxes_;
+  std::function<void(QMessageBox&, SeenBox&)> check_;
+};
+
+// Records what the window would have opened instead of starting a file manager or viewer.
+class RecordingOpener : public DocumentOpener {
+ public:
+  explicit RecordingOpener(std::vector<std::string>& opened) : opened_(opened) {}
+  bool Open(const std::string& target, const std::string&, const std::string&) override;
+
+ private:
+  std::vector<std::string>& opened_;
+};
+
+// A QApplication on the X display, a temporary program folder and one main window in it.
+class GuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates and shows the window of `deliverable` at `position`, waiting until it is exposed.
+  Form1& ShowForm(const Deliverable& deliverable, QPoint position = QPoint(420, 300));
+  // A press of the right button at `at` (window coordinates), choosing the entry `actionName`.
+  // Returns where the menu showed (global), or an invalid point when it did not.
+  QPoint ChooseMenuEntry(const char* actionName, QPoint at = QPoint(60, 40));
+  // Drags from the helper program onto the global point `target` with real mouse events and
+  // waits until the drag has ended; returns the drop action the source reports (-1: none).
+  int DragOnto(QPoint target, const QStringList& sourceArguments);
+  // The screen's pixels under a window-relative rectangle of the form.
+  QImage GrabForm();
+  // A global point over an opaque picture pixel, and over a cut-away one.
+  QPoint OpaquePoint() const;
+  QPoint CutAwayPoint() const;
+
+  // Starts openbox for this test; false (and the test should skip) when it cannot run.
+  bool StartWindowManager();
+
+  std::string ProgramFile(const std::string& name) const { return folder_ / name; }
+
+  TempFolder folder_;
+  TempFolder sources_;  // files the tests drag from
+  std::vector<std::string> opened_;
+  std::unique_ptr<BoxAnswerer> answerer_;
+  std::unique_ptr<Form1> form_;
+  QProcess windowManager_;
+};
+
+// A small valid PDF with one page showing `text`.
+std::string MinimalPdf(const std::string& text);
+
+}  // namespace droplet::testing

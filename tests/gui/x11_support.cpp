@@ -1,0 +1,82 @@
+#include "x11_support.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace droplet::testing::x11 {
+namespace {
+
+struct Connection {
+  Connection() : display(XOpenDisplay(nullptr)) {}
+  ~Connection() {
+    if (display != nullptr) XCloseDisplay(display);
+  }
+  Display* display;
+};
+
+int IgnoreErrors(Display*, XErrorEvent*) {
+  return 0;
+}
+
+std::vector<std::uint64_t> WindowList(Display* display, Window owner, const char* property) {
+  std::vector<std::uint64_t> windows;
+  Atom actualType = 0;
+  int actualFormat = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  const Atom atom = XInternAtom(display, property, True);
+  if (atom == 0) return windows;
+  if (XGetWindowProperty(display, owner, atom, 0, 4096, False, XA_WINDOW, &actualType,
+                         &actualFormat, &count, &remaining, &data) == Success &&
+      data != nullptr) {
+    if (actualFormat == 32) {
+      const auto* ids = reinterpret_cast<const unsigned long*>(data);
+      windows.assign(ids, ids + count);
+    }
+    XFree(data);
+  }
+  return windows;
+}
+
+}  // namespace
+
+bool RequestClose(std::uint64_t window) {
+  Connection x;
+  if (x.display == nullptr) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = static_cast<Window>(window);
+  event.xclient.message_type = XInternAtom(x.display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x.display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  const Status sent =
+      XSendEvent(x.display, static_cast<Window>(window), False, NoEventMask, &event);
+  XFlush(x.display);
+  return sent != 0;
+}
+
+std::vector<std::uint64_t> StackingOrder() {
+  Connection x;
+  if (x.display == nullptr) return {};
+  return WindowList(x.display, DefaultRootWindow(x.display), "_NET_CLIENT_LIST_STACKING");
+}
+
+bool WindowManagerRunning() {
+  Connection x;
+  if (x.display == nullptr) return false;
+  // A manager that has gone may leave the root's property behind; the window it names then
+  // no longer exists (or no longer names itself).
+  const auto check =
+      WindowList(x.display, DefaultRootWindow(x.display), "_NET_SUPPORTING_WM_CHECK");
+  if (check.empty()) return false;
+  XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
+  const auto self =
+      WindowList(x.display, static_cast<Window>(check[0]), "_NET_SUPPORTING_WM_CHECK");
+  XSync(x.display, False);
+  XSetErrorHandler(previous);
+  return !self.empty() && self[0] == check[0];
+}
+
+}  // namespace droplet::testing::x11

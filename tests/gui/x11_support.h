@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Small X11 requests the GUI tests make the way other clients do (kept apart from Qt's headers).
+namespace droplet::testing::x11 {
+
+// Sends WM_DELETE_WINDOW to `window`, as a window manager or task bar asks a window to close.
+bool RequestClose(std::uint64_t window);
+
+// The managed windows from bottom to top (_NET_CLIENT_LIST_STACKING); empty without a window
+// manager that publishes it.
+std::vector<std::uint64_t> StackingOrder();
+
+// True when a window manager that follows the desktop conventions runs on the display.
+bool WindowManagerRunning();
+
+}  // namespace droplet::testing::x11
