@@ -2,8 +2,12 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRegion>
 #include <QWidget>
 #include <cstdint>
+#include <vector>
+
+#include "shell/opaque_runs.h"
 
 namespace droplet {
 
@@ -13,6 +17,10 @@ namespace droplet {
 // key colour, leaves nothing of the window visible. With a device pixel ratio above 1 the
 // picture and its mask are scaled together.
 void ShapeFormFromPicture(QWidget& window, const QImage& picture, std::int32_t& keyColour);
+
+// The union of `runs` as a region, built in one batch. The runs must come as CollectOpaqueRuns
+// gives them: one pixel high, sorted by row and column, never touching.
+QRegion RegionFromRuns(const std::vector<RunRect>& runs);
 
 // Starts moving `window` with the mouse from the press at `globalPressPosition`: a move by the
 // window system when it offers one, otherwise a move of our own until the button is released.

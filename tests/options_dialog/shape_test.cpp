@@ -101,6 +101,33 @@ TEST(ShapedWindow, HolesInsideThePictureShowWhatLiesBehind) {
   EXPECT_TRUE(window->mask().contains(QPoint(9, 8)));
 }
 
+TEST(ShapedWindow, RegionOfTheRunsCoversExactlyTheVisiblePixels) {
+  QImage picture(37, 23, QImage::Format_RGB32);
+  std::uint32_t seed = 7;
+  QRegion expected;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      seed = seed * 1103515245u + 12345u;
+      const bool visible = (seed >> 16) % 3 != 0;
+      picture.setPixel(x, y, visible ? qRgb(200, 30, 30) : qRgb(0, 0, 0));
+      if (visible) expected += QRect(x, y, 1, 1);
+    }
+  }
+  QWidget window;
+  std::int32_t key = 0;
+  ShapeFormFromPicture(window, picture, key);
+  const QRegion shape = window.mask();
+  EXPECT_TRUE((shape ^ expected).isEmpty());
+  EXPECT_TRUE((shape - expected).isEmpty());
+  EXPECT_EQ(shape.boundingRect(), expected.boundingRect());
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      EXPECT_EQ(shape.contains(QPoint(x, y)), picture.pixel(x, y) != qRgb(0, 0, 0))
+          << x << "," << y;
+    }
+  }
+}
+
 TEST(ShapedWindow, GivenKeyIsPackedBlueLowAndUsedUnchanged) {
   Application();
   QImage picture(3, 1, QImage::Format_RGB32);
