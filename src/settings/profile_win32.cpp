@@ -1,4 +1,7 @@
 #include <windows.h>
+// <windows.h> maps WriteProfileString to the system's WriteProfileStringA/W (the WIN.INI
+// writer); the name here is ours.
+#undef WriteProfileString
 
 #include <string>
 
