@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "front_end/deliverable.h"
-#include "runner/child_process.h"
 #include "runner/dos_outputs.h"
 #include "runner_fixture.h"
 
@@ -157,14 +156,6 @@ TEST_F(RunnerTest, BytesPassThroughUnchanged) {
   EXPECT_EQ(runner_.ExecuteCommand(ChildCommand("bytes")), all);
   EXPECT_EQ(runner_.ExecuteCommand("printf '%s' 'Conversione è completa €'"),
             "Conversione è completa €");
-}
-
-TEST(RunWithMergedOutput, DirectCallReportsEveryReadAndTheEnd) {
-  std::vector<std::string> chunks;
-  const SpawnResult result = RunWithMergedOutput(
-      "printf abc", [&](std::string_view chunk) { chunks.emplace_back(chunk); });
-  EXPECT_EQ(result.status, SpawnStatus::kStarted);
-  EXPECT_EQ(chunks, (std::vector<std::string>{"abc", ""}));
 }
 
 }  // namespace
