@@ -102,6 +102,7 @@ TEST(ShapedWindow, HolesInsideThePictureShowWhatLiesBehind) {
 }
 
 TEST(ShapedWindow, RegionOfTheRunsCoversExactlyTheVisiblePixels) {
+  Application();
   QImage picture(37, 23, QImage::Format_RGB32);
   std::uint32_t seed = 7;
   QRegion expected;
