@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "common/platform.h"
+#include "files/file_operations.h"
 #include "settings/profile.h"
+#include "support/scripted_desktop.h"
 #include "support/temp_folder.h"
 
 // The settings operations against the platform's profile functions. The same cases run on
@@ -173,6 +175,16 @@ TEST_F(IniSettings, AFileSpelledInOtherLettersIsTheSettingsFile) {
   EXPECT_EQ(Read("Range", "End"), "7");
   EXPECT_EQ(Names(folder_), std::vector<std::string>{"orvane.ini"});
   ExpectInOrder(ReadFile(File("orvane.ini")), {"[Folders]", "open=0", "[Range]", "End=7"});
+}
+
+TEST_F(IniSettings, TheOptionsDialogsExistenceCheckFindsTheFileTheWritesCreated) {
+  testing::ScriptedDesktop desktop;
+  const std::string existenceName = folder_.str() + Sep() + orvane_.iniExistenceName;
+  EXPECT_FALSE(FileExists(existenceName, desktop));
+  Write("Folders", "open", "1");
+  EXPECT_TRUE(FileExists(existenceName, desktop));
+  EXPECT_EQ(Names(folder_), std::vector<std::string>{"Orvane.INI"});
+  EXPECT_TRUE(desktop.boxes().empty());
 }
 
 TEST_F(IniSettings, NothingBreaksTheFileThroughAValue) {
