@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -266,6 +267,30 @@ TEST_F(OptionsDialog, TitleAndInactiveBoxes) {
     EXPECT_TRUE(Box("ckRangePag")->isEnabled());
     EXPECT_EQ(Find<QLabel>("Label2"), nullptr);
   }
+}
+
+// Without a window manager the dialog follows the mouse itself; a press on a control or on the
+// picture does not move it.
+TEST_F(OptionsDialog, PressOnTheFreeSurfaceMovesTheDialog) {
+  QDialog* dialog = Open();
+  dialog->move(200, 150);
+  WaitUntilShown(*dialog);
+  auto drag = [&](QWidget* target, QPoint local, QPoint by) {
+    const QPoint start = dialog->pos();
+    QTest::mousePress(target, Qt::LeftButton, {}, local);
+    const QPoint global = target->mapToGlobal(local) + by;
+    QMouseEvent move(QEvent::MouseMove, QPointF(local + by), QPointF(global), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    const QPoint moved = dialog->pos() - start;
+    QTest::mouseRelease(target, Qt::LeftButton, {}, local + by);
+    return moved;
+  };
+  const QPoint onSurface = drag(dialog, QPoint(6, 6), QPoint(30, 20));
+  if (onSurface == QPoint(0, 0)) GTEST_SKIP() << "the window system moves windows itself here";
+  EXPECT_EQ(onSurface, QPoint(30, 20));
+  EXPECT_EQ(drag(Find<QWidget>("Image1"), QPoint(10, 10), QPoint(30, 20)), QPoint(0, 0));
+  EXPECT_EQ(drag(Box("ckFolder"), QPoint(3, 3), QPoint(30, 20)), QPoint(0, 0));
 }
 
 // With DROPLET_SCREENSHOT_DIR set, leaves a picture of the dialog there.
