@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 
 namespace droplet::testing::x11 {
 namespace {
@@ -77,6 +78,19 @@ bool WindowManagerRunning() {
   XSync(x.display, False);
   XSetErrorHandler(previous);
   return !self.empty() && self[0] == check[0];
+}
+
+std::uint64_t ShownCursorSerial() {
+  Connection x;
+  if (x.display == nullptr) return 0;
+  int eventBase = 0;
+  int errorBase = 0;
+  if (!XFixesQueryExtension(x.display, &eventBase, &errorBase)) return 0;
+  XFixesCursorImage* image = XFixesGetCursorImage(x.display);
+  if (image == nullptr) return 0;
+  const std::uint64_t serial = image->cursor_serial;
+  XFree(image);
+  return serial;
 }
 
 }  // namespace droplet::testing::x11

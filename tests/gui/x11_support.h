@@ -16,4 +16,8 @@ std::vector<std::uint64_t> StackingOrder();
 // True when a window manager that follows the desktop conventions runs on the display.
 bool WindowManagerRunning();
 
+// The serial number of the pointer's image as the X server shows it now (0 when unknown): it
+// changes whenever another cursor is shown.
+std::uint64_t ShownCursorSerial();
+
 }  // namespace droplet::testing::x11
