@@ -1,14 +1,6 @@
 #include "workflow_rig.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 #include <system_error>
 
 namespace droplet::testing {
@@ -52,52 +44,6 @@ CurrentFolderScope::~CurrentFolderScope() {
   fs::current_path(previous_, error);
 }
 
-PathPrefixScope::PathPrefixScope(const fs::path& folder) {
-  const char* path = std::getenv("PATH");
-  previous_ = path != nullptr ? path : "/usr/bin:/bin";
-  const std::string updated = folder.string() + ":" + previous_;
-  ::setenv("PATH", updated.c_str(), 1);
-}
-
-PathPrefixScope::~PathPrefixScope() {
-  ::setenv("PATH", previous_.c_str(), 1);
-}
-
-void WriteScript(const fs::path& path, const std::string& body) {
-  WriteFile(path, "#!/bin/sh\n" + body);
-  fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
-}
-
-int CountOpenDescriptors() {
-  int count = 0;
-  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
-    (void)entry;
-    ++count;
-  }
-  return count;
-}
-
-int CountChildren() {
-  const std::string self = std::to_string(::getpid());
-  int count = 0;
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line)) continue;
-    // pid (comm) state ppid ...: the command may hold blanks and parentheses.
-    const auto close = line.rfind(')');
-    if (close == std::string::npos) continue;
-    std::istringstream rest(line.substr(close + 1));
-    std::string state;
-    std::string parent;
-    rest >> state >> parent;
-    if (parent == self) ++count;
-  }
-  return count;
-}
-
 std::string ConverterResultName(const std::string& pdfName, const std::string& extension) {
   const auto n = pdfName.size();
   if (n >= 4 &&
@@ -108,7 +54,12 @@ std::string ConverterResultName(const std::string& pdfName, const std::string& e
 }
 
 WorkflowRig::WorkflowRig(const Deliverable& deliverable)
-    : window(deliverable, desktop, opener, program.str()) {}
+    : window(deliverable, desktop, opener, program.str()) {
+  if (!TestConverterFolder().empty()) {
+    converters = std::make_unique<SearchPathScope>(TestConverterFolder() + SearchPathSeparator() +
+                                                   SearchPathScope::Current());
+  }
+}
 
 bool WorkflowRig::Drop(const std::string& path) {
   const DragData data{true, {path}};

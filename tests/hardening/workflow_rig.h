@@ -6,12 +6,14 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
 #include "front_end/main_window.h"
+#include "front_end/test_environment.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_folder.h"
 
@@ -43,6 +45,8 @@ class CurrentFolderScope {
   std::filesystem::path previous_;
 };
 
+// POSIX only (workflow_rig_posix.cpp) from here to WorkflowRig.
+
 // `folder` comes first on PATH while the object lives.
 class PathPrefixScope {
  public:
@@ -67,7 +71,8 @@ int CountChildren();
 std::string ConverterResultName(const std::string& pdfName, const std::string& extension);
 
 // One deliverable's workflow in a fresh program folder, with the folder the user drops from and
-// a current folder that nothing should write into.
+// a current folder that nothing should write into. Where the real converters cannot run (Wine),
+// the test converters come first on the search path.
 struct WorkflowRig {
   explicit WorkflowRig(const Deliverable& deliverable);
 
@@ -76,6 +81,7 @@ struct WorkflowRig {
 
   std::filesystem::path OutputFolder() const { return program.path() / "output"; }
 
+  std::unique_ptr<SearchPathScope> converters;
   TempFolder program;
   TempFolder source;
   TempFolder current;
