@@ -1,11 +1,12 @@
 // Measures one whole conversion run of Tessik (drag-over and drop of a 100-page PDF through to
 // the result in the output folder, every box answered at once) against pdftotext started on
 // the same file without the workflow, alternating the two, and prints the medians and their
-// ratio.
+// ratio. The same command line through the runner alone shows what the shell costs.
 //
 //   workflow_bench [repetitions] [pages]
 
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "common/message_box.h"
 #include "files/document_opener.h"
 #include "front_end/main_window.h"
+#include "runner/child_process.h"
 #include "support/pdf_writer.h"
 #include "support/temp_folder.h"
 
@@ -72,6 +74,20 @@ std::vector<droplet::testing::PdfPage> Pages(int count) {
   return pages;
 }
 
+// Processor time (user and system) spent so far by this process and by its waited-for
+// children, in milliseconds: far less sensitive than the clock to other loads on the machine.
+double ProcessorMilliseconds() {
+  double total = 0;
+  for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    rusage usage{};
+    ::getrusage(who, &usage);
+    for (const timeval& time : {usage.ru_utime, usage.ru_stime}) {
+      total += static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
+    }
+  }
+  return total;
+}
+
 double Milliseconds(Clock::duration elapsed) {
   return std::chrono::duration<double, std::milli>(elapsed).count();
 }
@@ -91,6 +107,15 @@ double RunConverterAlone(const std::string& pdf) {
   const auto elapsed = Clock::now() - start;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("pdftotext failed");
   return Milliseconds(elapsed);
+}
+
+// The workflow's own command line through the runner (/bin/sh -c, one pipe), nothing else.
+double RunConverterThroughShell(const std::string& pdf) {
+  const auto start = Clock::now();
+  const auto result = droplet::RunWithMergedOutput(
+      droplet::BuildCommandLine(droplet::TessikDeliverable(), pdf), [](std::string_view) {});
+  if (result.status != droplet::SpawnStatus::kStarted) throw std::runtime_error("no shell");
+  return Milliseconds(Clock::now() - start);
 }
 
 Phases RunWorkflow(droplet::MainWindowWorkflow& window, AnsweringDesktop& desktop,
@@ -134,15 +159,26 @@ int main(int argc, char** argv) {
     std::vector<double> converter;
     std::vector<double> workflow;
     std::vector<double> pairRatios;  // each run against the converter run just before it
+    std::vector<double> shell;
+    std::vector<double> shellCpu;
+    std::vector<double> converterCpu;
+    std::vector<double> workflowCpu;
     std::vector<double> before;
     std::vector<double> runner;
     std::vector<double> after;
     for (int i = 0; i < repetitions; ++i) {
       std::filesystem::remove(alone);
       std::filesystem::remove(result);
+      double cpu = ProcessorMilliseconds();
       converter.push_back(RunConverterAlone(pdf));
+      converterCpu.push_back(ProcessorMilliseconds() - cpu);
+      cpu = ProcessorMilliseconds();
+      shell.push_back(RunConverterThroughShell(pdf));
+      shellCpu.push_back(ProcessorMilliseconds() - cpu);
+      cpu = ProcessorMilliseconds();
       const Phases phases = RunWorkflow(window, desktop, pdf);
       workflow.push_back(phases.before + phases.converter + phases.after);
+      workflowCpu.push_back(ProcessorMilliseconds() - cpu);
       before.push_back(phases.before);
       runner.push_back(phases.converter);
       after.push_back(phases.after);
@@ -165,6 +201,12 @@ int main(int argc, char** argv) {
     std::printf(
         "  phases (medians):  before the converter %.2f ms, runner %.2f ms, after %.2f ms\n",
         Median(before), Median(runner), Median(after));
+    std::printf("pdftotext via sh -c: median %8.2f ms (the runner alone, same command line)\n",
+                Median(shell));
+    std::printf("processor time:      converter %.2f ms, via sh -c %.2f ms, whole run %.2f ms\n",
+                Median(converterCpu), Median(shellCpu), Median(workflowCpu));
+    std::printf("processor ratios:    whole run/converter %.3f, whole run/via sh -c %.3f\n",
+                Median(workflowCpu) / Median(converterCpu), Median(workflowCpu) / Median(shellCpu));
     std::printf("ratio of the medians: %.3f, median of paired ratios: %.3f (goal <= 1.05)\n",
                 whole / base, Median(pairRatios));
   } catch (const std::exception& failure) {
