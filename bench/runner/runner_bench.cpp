@@ -55,6 +55,12 @@ double ProcessCpuMilliseconds() {
   return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
+long PageFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
+}
+
 std::string Producer(size_t bytes) {
   return "head -c " + std::to_string(bytes) + " /dev/zero";
 }
@@ -62,11 +68,13 @@ std::string Producer(size_t bytes) {
 struct RunnerTimes {
   double wall;  // median
   double cpu;   // mean per run
+  long faults;  // page faults of this process, mean per run
 };
 
 RunnerTimes TimeRunner(droplet::DOSOutputs& runner, size_t bytes, int repetitions) {
   const std::string command = Producer(bytes);
   const double cpuBefore = ProcessCpuMilliseconds();
+  const long faultsBefore = PageFaults();
   const double wall = MedianMilliseconds(repetitions, [&] {
     const std::string result = runner.ExecuteCommand(command);
     if (result.size() != bytes) {
@@ -74,7 +82,8 @@ RunnerTimes TimeRunner(droplet::DOSOutputs& runner, size_t bytes, int repetition
       std::exit(1);
     }
   });
-  return {wall, (ProcessCpuMilliseconds() - cpuBefore) / repetitions};
+  return {wall, (ProcessCpuMilliseconds() - cpuBefore) / repetitions,
+          (PageFaults() - faultsBefore) / repetitions};
 }
 
 double TimeBaseline(size_t bytes, int repetitions) {
@@ -103,12 +112,14 @@ int main(int argc, char** argv) {
 
   std::printf("repetitions (median of): %d\n", repetitions);
   std::printf("64 MiB  dd bs=256 on a pipe:  %8.1f ms\n", baseline64);
-  std::printf("64 MiB  ExecuteCommand:       %8.1f ms (CPU of this process %.1f ms)\n",
-              runner64.wall, runner64.cpu);
+  std::printf(
+      "64 MiB  ExecuteCommand:       %8.1f ms (CPU of this process %.1f ms, %ld page faults)\n",
+      runner64.wall, runner64.cpu, runner64.faults);
   std::printf("ratio runner / dd:            %8.2f (goal <= 1.3)\n", runner64.wall / baseline64);
   std::printf("16 MiB  dd bs=256 on a pipe:  %8.1f ms\n", baseline16);
-  std::printf("16 MiB  ExecuteCommand:       %8.1f ms (CPU of this process %.1f ms)\n",
-              runner16.wall, runner16.cpu);
+  std::printf(
+      "16 MiB  ExecuteCommand:       %8.1f ms (CPU of this process %.1f ms, %ld page faults)\n",
+      runner16.wall, runner16.cpu, runner16.faults);
   std::printf("ratio runner / dd:            %8.2f\n", runner16.wall / baseline16);
   std::printf("growth 64 MiB / 16 MiB:       %8.2f runner, %.2f dd, %.2f runner CPU (linear: 4)\n",
               runner64.wall / runner16.wall, baseline64 / baseline16, runner64.cpu / runner16.cpu);
