@@ -37,6 +37,11 @@ bool IsSameFile(const std::string& first, const std::string& second) {
   return !error && same;
 }
 
+// A failure of a file-system call as the run reports it.
+void Check(long error, const char* source) {
+  if (error != 0) throw OperationFailure({error, DescribeSystemError(error), source});
+}
+
 // The page number as the HTML converter writes it into its background images' names: at
 // least three digits.
 std::string PageNumber(int page) {
@@ -104,9 +109,15 @@ void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
   // itself could only damage it, and the run must not delete it with the scratch copies.
   const std::string copyPath = programFolder_ + Sep() + name;
   keepPdfName_.clear();
+  restorePdfName_.clear();
   if (IsSameFile(path, copyPath)) {
     keepPdfName_ = name;
   } else {
+    // A PDF taken from an output folder that the run empties would be gone with it: the run
+    // puts it back there with the results.
+    if (deliverable_.emptiesOutputBeforeRun && IsSameFile(path, OutputFolder() + Sep() + name)) {
+      restorePdfName_ = name;
+    }
     CopySingleFile(pdfPath_, copyPath, desktop_);
   }
   pdfPath_ = GetShortFileName(copyPath);
@@ -138,9 +149,7 @@ void MainWindowWorkflow::CmdExecuteClick() {
     const std::string scratch = programFolder_ + Sep();
     EliminaFileConAsterisco(scratch, deliverable_.resultPattern);
     for (const std::string& image : pageImages) {
-      const long error = DeleteOneFile(scratch + image);
-      if (error != 0)
-        throw OperationFailure({error, DescribeSystemError(error), "CopyOutputFiles"});
+      Check(DeleteOneFile(scratch + image), "CopyOutputFiles");
     }
     EliminaFileConAsterisco(scratch, "*.pdf", keepPdfName_);
 
@@ -164,8 +173,11 @@ void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageIma
   const std::string output = OutputFolder() + Sep();
   CopiaFileCreaCartella(scratch, output, deliverable_.resultPattern, desktop_);
   for (const std::string& image : pageImages) {
-    const long error = CopyFileReplacing(scratch + image, output + image);
-    if (error != 0) throw OperationFailure({error, DescribeSystemError(error), "CopyOutputFiles"});
+    Check(CopyFileReplacing(scratch + image, output + image), "CopyOutputFiles");
+  }
+  if (!restorePdfName_.empty()) {
+    Check(CopyFileReplacing(scratch + restorePdfName_, output + restorePdfName_),
+          "CopyOutputFiles");
   }
 }
 

@@ -75,6 +75,8 @@ class MainWindowWorkflow {
   std::string outputText_;
   // The name of a PDF dropped from the program folder itself, which the run keeps.
   std::string keepPdfName_;
+  // The name of a PDF dropped from the output folder that the run empties; the run puts it back.
+  std::string restorePdfName_;
   DOSOutputs objDOS_;
 };
 

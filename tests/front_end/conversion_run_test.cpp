@@ -172,6 +172,24 @@ TEST_F(ConversionRunTest, PdfDroppedFromTheProgramFolderIsKeptOtherPdfsAreScratc
   EXPECT_NE(ReadFile(PathFromUtf8(ResultPath())).find("Pagina 3"), std::string::npos);
 }
 
+// Orvane empties its output folder before the run: a PDF dropped from there comes back.
+TEST_F(ConversionRunTest, OrvanePutsBackAPdfDroppedFromTheOutputFolder) {
+  Window(OrvaneDeliverable());
+  fs::create_directories(Output());
+  const fs::path pdf = Output() / "dentro.pdf";
+  WritePdf(pdf, NumberedPages(1));
+  const std::string bytes = ReadFile(pdf);
+  WriteFile(Output() / "vecchio.html", "old");
+
+  EXPECT_FALSE(Drop({Utf8(pdf)}));
+
+  EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
+  EXPECT_EQ(ReadFile(pdf), bytes);
+  EXPECT_FALSE(fs::exists(Output() / "vecchio.html"));
+  EXPECT_TRUE(fs::exists(Output() / "dentro.html"));
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+}
+
 // The output folder holds something of the result's name that a copy cannot replace: a folder,
 // or a read-only file (refused for every user, root included, where the platform allows).
 TEST_F(ConversionRunTest, ResultThatCannotBeMovedStaysInTheProgramFolder) {
