@@ -40,8 +40,12 @@ for target in $targets; do
   name=$(basename "$target")
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"
+  # Seeds: fuzz/seeds/NAME, or a seeds folder beside the target's source (fuzz/ini/seeds).
   seeds=()
-  [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
+  [ -d "fuzz/seeds/$name" ] && seeds+=("fuzz/seeds/$name")
+  for folder in fuzz/*/; do
+    [ -f "$folder$name.cpp" ] && [ -d "${folder}seeds" ] && seeds+=("${folder}seeds")
+  done
   log="$build/logs/$name.log"
   "$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$build/artifacts/$name-" "$corpus" "${seeds[@]}" >"$log" 2>&1
