@@ -24,13 +24,11 @@ bool IsDotEntry(const std::string& name) {
 // Deletes the files of `folder` (ending in a separator) that the pass takes: ordinary files,
 // read-only ones included, and with `withHidden` the hidden ones too. System files stay.
 void DeleteFiles(const std::string& folder, bool withHidden) {
-  const FindResult found = FindEntries(folder + "*");
+  const FindResult found = FindEntries(folder + "*", false);
   Check(found.error);
   for (const DirEntry& entry : found.entries) {
     if (entry.isDirectory || entry.isSystem || (entry.isHidden && !withHidden)) continue;
-    const std::string path = folder + entry.name;
-    if (entry.isReadOnly || entry.isHidden) Check(SetNormalAttributes(path));
-    Check(DeleteOneFile(path));
+    Check(ForceDeleteFile(folder + entry.name));
   }
 }
 
@@ -40,7 +38,7 @@ void Clean(const std::string& folder) {
 
   // Whatever is left and is neither hidden nor system counts as a subfolder. The names are
   // collected first; the recursion starts after the enumeration has ended.
-  const FindResult found = FindEntries(folder + "*");
+  const FindResult found = FindEntries(folder + "*", false);
   Check(found.error);
   std::vector<DirEntry> subfolders;
   for (const DirEntry& entry : found.entries) {

@@ -29,8 +29,9 @@ struct FindResult {
 // Entries of the folder named by `pathPattern` whose names match its last part, which may hold
 // the wildcards * and ? (matched without regard to letter case, as the Windows file search
 // does). Every kind of entry is yielded, "." and ".." included when they match. A folder that
-// does not exist yields nothing and no error.
-FindResult FindEntries(const std::string& pathPattern);
+// does not exist yields nothing and no error. With `withReadOnly` false, isReadOnly is left
+// false, which spares POSIX a status query per entry.
+FindResult FindEntries(const std::string& pathPattern, bool withReadOnly = true);
 
 // The short (8.3) form of an existing path; on POSIX the path itself. Empty text when the path
 // does not exist or the platform gives no short form.
@@ -38,6 +39,9 @@ std::string ShortPathName(const std::string& path);
 
 long CopyFileReplacing(const std::string& source, const std::string& target);
 long DeleteOneFile(const std::string& path);
+// Sets normal attributes and deletes, so that nothing but a real obstacle stops it. On POSIX,
+// where a file's own permission bits do not guard its name, that is a plain unlink.
+long ForceDeleteFile(const std::string& path);
 long SetNormalAttributes(const std::string& path);  // clears read-only, hidden and system
 long CreateOneFolder(const std::string& path);      // parents are not created
 long RemoveEmptyFolder(const std::string& path);

@@ -73,7 +73,7 @@ long CopyContents(int from, int to) {
 
 }  // namespace
 
-FindResult FindEntries(const std::string& pathPattern) {
+FindResult FindEntries(const std::string& pathPattern, bool withReadOnly) {
   FindResult result;
   std::string folder;
   std::string pattern;
@@ -94,15 +94,20 @@ FindResult FindEntries(const std::string& pathPattern) {
     }
     const std::string name = item->d_name;
     if (!MatchesWildcard(pattern, name)) continue;
-    struct stat status;
-    // An entry that went away between the two calls is simply not there any more.
-    if (::fstatat(dirFd, item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
     DirEntry entry;
     entry.name = name;
-    entry.isDirectory = S_ISDIR(status.st_mode);
-    entry.isLink = S_ISLNK(status.st_mode);
     entry.isHidden = name[0] == '.' && name != "." && name != "..";
-    entry.isReadOnly = !entry.isLink && OwnerCannotWrite(status);
+    if (withReadOnly || item->d_type == DT_UNKNOWN) {
+      struct stat status;
+      // An entry that went away between the two calls is simply not there any more.
+      if (::fstatat(dirFd, item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      entry.isDirectory = S_ISDIR(status.st_mode);
+      entry.isLink = S_ISLNK(status.st_mode);
+      entry.isReadOnly = withReadOnly && !entry.isLink && OwnerCannotWrite(status);
+    } else {
+      entry.isDirectory = item->d_type == DT_DIR;
+      entry.isLink = item->d_type == DT_LNK;
+    }
     result.entries.push_back(std::move(entry));
   }
   ::closedir(dir);
@@ -154,6 +159,11 @@ long DeleteOneFile(const std::string& path) {
   if (S_ISDIR(status.st_mode)) return EISDIR;
   // Refused for every user, root included, as Windows refuses a read-only file.
   if (!S_ISLNK(status.st_mode) && OwnerCannotWrite(status)) return EACCES;
+  return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+long ForceDeleteFile(const std::string& path) {
+  // unlink never follows a link and refuses a folder (EISDIR) by itself.
   return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 

@@ -37,7 +37,7 @@ long LastError() {
 
 }  // namespace
 
-FindResult FindEntries(const std::string& pathPattern) {
+FindResult FindEntries(const std::string& pathPattern, bool /*withReadOnly*/) {
   FindResult result;
   WIN32_FIND_DATAW data;
   const HANDLE search = ::FindFirstFileW(ToWide(pathPattern).c_str(), &data);
@@ -86,6 +86,12 @@ long CopyFileReplacing(const std::string& source, const std::string& target) {
 
 long DeleteOneFile(const std::string& path) {
   return ::DeleteFileW(ToWide(path).c_str()) ? 0 : LastError();
+}
+
+long ForceDeleteFile(const std::string& path) {
+  const std::wstring wide = ToWide(path);
+  if (!::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL)) return LastError();
+  return ::DeleteFileW(wide.c_str()) ? 0 : LastError();
 }
 
 long SetNormalAttributes(const std::string& path) {

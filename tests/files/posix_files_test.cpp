@@ -81,6 +81,14 @@ TEST(PosixSearch, AFailedSearchShowsTheFileExistsBox) {
   EXPECT_THROW(CleanAllPath(folder / "loop"), OperationFailure);
 }
 
+TEST(PosixSearch, AFileWhereAFolderIsExpectedIsNoFolder) {
+  TempFolder folder;
+  WriteFile(folder.path() / "file", "");
+  const FindResult found = FindEntries(folder / "file/*");
+  EXPECT_EQ(found.error, 0);
+  EXPECT_TRUE(found.entries.empty());
+}
+
 TEST(PosixSearch, ReadOnlyRefusalHoldsForRootToo) {
   TempFolder folder;
   WriteFile(folder.path() / "target", "old");
