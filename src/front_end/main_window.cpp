@@ -37,6 +37,21 @@ bool IsSameFile(const std::string& first, const std::string& second) {
   return !error && same;
 }
 
+// Where `path` lies inside `folder`, at any depth, relative to it; empty when outside. Parent
+// folders are compared as files, so links and different spellings still match.
+std::string PathInsideFolder(const std::string& path, const std::string& folder) {
+  const std::filesystem::path file = NativePath(path);
+  for (std::filesystem::path parent = file.parent_path();
+       !parent.empty() && parent != parent.parent_path(); parent = parent.parent_path()) {
+    std::error_code error;
+    if (std::filesystem::equivalent(parent, NativePath(folder), error) && !error) {
+      const std::u8string relative = file.lexically_relative(parent).u8string();
+      return std::string(relative.begin(), relative.end());
+    }
+  }
+  return {};
+}
+
 // A failure of a file-system call as the run reports it.
 void Check(long error, const char* source) {
   if (error != 0) throw OperationFailure({error, DescribeSystemError(error), source});
@@ -109,15 +124,14 @@ void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
   // itself could only damage it, and the run must not delete it with the scratch copies.
   const std::string copyPath = programFolder_ + Sep() + name;
   keepPdfName_.clear();
-  restorePdfName_.clear();
+  restorePdfPath_.clear();
   if (IsSameFile(path, copyPath)) {
     keepPdfName_ = name;
   } else {
     // A PDF taken from an output folder that the run empties would be gone with it: the run
-    // puts it back there with the results.
-    if (deliverable_.emptiesOutputBeforeRun && IsSameFile(path, OutputFolder() + Sep() + name)) {
-      restorePdfName_ = name;
-    }
+    // puts it back where it lay.
+    if (deliverable_.emptiesOutputBeforeRun)
+      restorePdfPath_ = PathInsideFolder(path, OutputFolder());
     CopySingleFile(pdfPath_, copyPath, desktop_);
   }
   pdfPath_ = GetShortFileName(copyPath);
@@ -137,7 +151,7 @@ void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
 
 void MainWindowWorkflow::CmdExecuteClick() {
   try {
-    if (deliverable_.emptiesOutputBeforeRun) CleanAllPath(OutputFolder());
+    if (deliverable_.emptiesOutputBeforeRun) EmptyOutputFolder();
     {
       BusyPointerGuard busy(desktop_);
       objDOS_.SetCommandLine(commandLine_);
@@ -175,26 +189,43 @@ void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageIma
   for (const std::string& image : pageImages) {
     Check(CopyFileReplacing(scratch + image, output + image), "CopyOutputFiles");
   }
-  if (!restorePdfName_.empty()) {
-    Check(CopyFileReplacing(scratch + restorePdfName_, output + restorePdfName_),
-          "CopyOutputFiles");
+}
+
+void MainWindowWorkflow::EmptyOutputFolder() {
+  if (restorePdfPath_.empty()) {
+    CleanAllPath(OutputFolder());
+    return;
   }
+  // The dropped PDF's only other copy is the one in the program folder. When that copy is
+  // missing (the copy failed) the folder stays as it is rather than lose the user's file.
+  const std::string copy = programFolder_ + Sep() + GetLastPathPart(Sep() + restorePdfPath_);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(NativePath(copy), error)) return;
+  CleanAllPath(OutputFolder());
+  const std::string original = OutputFolder() + Sep() + restorePdfPath_;
+  std::filesystem::create_directories(NativePath(original).parent_path(), error);
+  Check(CopyFileReplacing(copy, original), "CopySingleFile");
 }
 
 std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
   if (!deliverable_.writesPageImages) return {};
   // Names are compared exactly rather than through a search pattern: a PDF's name may itself
-  // hold wildcard characters, and a looser pattern would take other documents' images.
+  // hold wildcard characters.
   std::set<std::string> files;
   for (const DirEntry& entry : FindEntries(programFolder_ + Sep() + "*").entries) {
     if (!entry.isDirectory) files.insert(entry.name);
   }
-  // The converter names its pages after the PDF without ".pdf" (or after the whole name when
-  // the extension is spelled otherwise): NAME-1.html with its background NAME001.png, ...
-  std::set<std::string> stems = {GetFileName(pdfPath_, false), GetFileName(pdfPath_, true)};
+  // The converter names each document's pages NAME-1.html, NAME-2.html, ... and their
+  // backgrounds NAME001.png, ...; pages of an earlier run whose results could not be moved are
+  // still here and move with theirs.
+  const std::string firstPage = "-1.html";
   std::vector<std::string> images;
-  for (const std::string& stem : stems) {
-    if (stem.empty()) continue;
+  for (const std::string& file : files) {
+    if (file.size() <= firstPage.size() ||
+        file.compare(file.size() - firstPage.size(), firstPage.size(), firstPage) != 0) {
+      continue;
+    }
+    const std::string stem = file.substr(0, file.size() - firstPage.size());
     for (int page = 1; files.count(stem + "-" + std::to_string(page) + ".html") != 0; ++page) {
       for (const char* extension : {".png", ".jpg"}) {
         const std::string image = stem + PageNumber(page) + extension;

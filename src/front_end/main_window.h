@@ -58,8 +58,10 @@ class MainWindowWorkflow {
   // Brings the results and the given page images into the output folder; a file that cannot
   // be copied throws, and the caller then leaves the results in the program folder.
   void CopyOutputFiles(const std::vector<std::string>& pageImages);
-  // The background images the HTML converter wrote for the pages of the PDF just converted.
+  // The background images the HTML converter wrote beside the pages in the program folder.
   std::vector<std::string> PageImageNames() const;
+  // Empties the output folder before a run, keeping a PDF that was dropped from inside it.
+  void EmptyOutputFolder();
   // The run's error report: "description - source - number".
   void ReportFailure(const Failure& failure);
 
@@ -75,8 +77,9 @@ class MainWindowWorkflow {
   std::string outputText_;
   // The name of a PDF dropped from the program folder itself, which the run keeps.
   std::string keepPdfName_;
-  // The name of a PDF dropped from the output folder that the run empties; the run puts it back.
-  std::string restorePdfName_;
+  // Where a PDF dropped from inside the output folder lay, relative to that folder, when the run
+  // empties it; the run puts the PDF back there.
+  std::string restorePdfPath_;
   DOSOutputs objDOS_;
 };
 

@@ -16,6 +16,18 @@ TEST(Deliverable, CaptionsAndQuitConfirmationFollowTheVersion) {
             "Richiesta chiusura di Orvane \r\r \r\rContinuare ?");
 }
 
+// The texts the user reads, blanks included: a lost or doubled blank is a visible change.
+TEST(Deliverable, QuestionsAndMessagesKeepTheirExactWording) {
+  const Deliverable& orvane = OrvaneDeliverable();
+  EXPECT_EQ(orvane.confirmationQuestion, "Eseguire la conversione in formato HTML ?");
+  EXPECT_EQ(orvane.openResultQuestion, "Aprire il file indice per visualizzare l'output?");
+  EXPECT_EQ(orvane.cancellationMessage, "conversione in HTML annullata dall'utente");
+  const Deliverable& tessik = TessikDeliverable();
+  EXPECT_EQ(tessik.confirmationQuestion, "Eseguire la conversione in formato TESTO ?");
+  EXPECT_EQ(tessik.openResultQuestion, "Aprire il file per la visualizzazione ?");
+  EXPECT_EQ(tessik.cancellationMessage, "conversione  annullata dall'utente");
+}
+
 TEST(Deliverable, CommandLineQuotesThePathForTheInterpreter) {
   const std::string line = BuildCommandLine(TessikDeliverable(), "a b.pdf");
   EXPECT_EQ(line, InterpreterPrefix() + "pdftotext " + QuoteForInterpreter("a b.pdf"));

@@ -106,26 +106,29 @@ TEST_F(ConversionRunTest, OrvaneMovesCompletePagesIntoAnEmptiedOutputFolder) {
   for (const char* other : {"altro001.png", "doc2001.png", "doc004.png"}) {
     WriteFile(program.path() / other, "other");
   }
+  // A page of an earlier run whose results could not be moved: it moves now, with its image.
+  WriteFile(program.path() / "prima-1.html", "<img src=\"prima001.png\"/>");
+  WriteFile(program.path() / "prima001.png", "earlier");
 
   EXPECT_FALSE(Drop({Document("doc.pdf", kItalianPages)}));
   EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
   EXPECT_EQ(opener.Targets().back(), ResultPath());
   EXPECT_EQ(ResultPath(), window.OutputFolder() + Sep() + "doc.html");
 
-  const std::vector<std::string> expected = {"doc-1.html", "doc-2.html",  "doc-3.html",
-                                             "doc.html",   "doc001.png",  "doc002.png",
-                                             "doc003.png", "doc_ind.html"};
+  const std::vector<std::string> expected = {
+      "doc-1.html", "doc-2.html", "doc-3.html",   "doc.html",     "doc001.png",
+      "doc002.png", "doc003.png", "doc_ind.html", "prima-1.html", "prima001.png"};
   EXPECT_EQ(NamesIn(Output()), expected);
   const std::regex source("src=\"([^\"]+)\"");
   int images = 0;
-  for (const auto& page : {"doc-1.html", "doc-2.html", "doc-3.html"}) {
+  for (const auto& page : {"doc-1.html", "doc-2.html", "doc-3.html", "prima-1.html"}) {
     const std::string html = ReadFile(Output() / page);
     for (std::sregex_iterator it(html.begin(), html.end(), source), end; it != end; ++it) {
       EXPECT_TRUE(fs::exists(Output() / (*it)[1].str())) << page << " needs " << (*it)[1];
       ++images;
     }
   }
-  EXPECT_EQ(images, 3);
+  EXPECT_EQ(images, 4);
   EXPECT_EQ(NamesIn(program.path()),
             (std::vector<std::string>{"altro001.png", "doc004.png", "doc2001.png", "output"}));
 }
@@ -172,22 +175,54 @@ TEST_F(ConversionRunTest, PdfDroppedFromTheProgramFolderIsKeptOtherPdfsAreScratc
   EXPECT_NE(ReadFile(PathFromUtf8(ResultPath())).find("Pagina 3"), std::string::npos);
 }
 
-// Orvane empties its output folder before the run: a PDF dropped from there comes back.
-TEST_F(ConversionRunTest, OrvanePutsBackAPdfDroppedFromTheOutputFolder) {
+// Orvane empties its output folder before the run: a PDF dropped from anywhere inside it comes
+// back where it lay, also when the run then fails, and the folder is left alone when the PDF
+// could not be copied into the program folder.
+TEST_F(ConversionRunTest, OrvaneKeepsAPdfDroppedFromInsideTheOutputFolder) {
   Window(OrvaneDeliverable());
-  fs::create_directories(Output());
-  const fs::path pdf = Output() / "dentro.pdf";
-  WritePdf(pdf, NumberedPages(1));
-  const std::string bytes = ReadFile(pdf);
+  const fs::path top = Output() / "dentro.pdf";
+  const fs::path deep = Output() / "cartella" / "sotto.pdf";
+  fs::create_directories(deep.parent_path());
+  WritePdf(top, NumberedPages(1));
+  WritePdf(deep, NumberedPages(2));
+  const std::string topBytes = ReadFile(top);
+  const std::string deepBytes = ReadFile(deep);
   WriteFile(Output() / "vecchio.html", "old");
 
-  EXPECT_FALSE(Drop({Utf8(pdf)}));
-
+  EXPECT_FALSE(Drop({Utf8(top)}));
   EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
-  EXPECT_EQ(ReadFile(pdf), bytes);
+  EXPECT_EQ(ReadFile(top), topBytes);
   EXPECT_FALSE(fs::exists(Output() / "vecchio.html"));
+  EXPECT_FALSE(fs::exists(deep));  // not the dropped file: the emptying took it
   EXPECT_TRUE(fs::exists(Output() / "dentro.html"));
   EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+
+  fs::create_directories(deep.parent_path());
+  WritePdf(deep, NumberedPages(2));
+  desktop.Clear();
+  EXPECT_FALSE(Drop({Utf8(deep)}));
+  EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
+  EXPECT_EQ(ReadFile(deep), deepBytes);
+  EXPECT_TRUE(fs::exists(Output() / "sotto.html"));
+
+  {
+    SCOPED_TRACE("the run fails");
+    TempFolder empty;
+    SearchPathScope noConverters(empty.str());
+    desktop.Clear();
+    EXPECT_TRUE(Drop({Utf8(deep)}));
+    EXPECT_EQ(ReadFile(deep), deepBytes);
+    EXPECT_FALSE(fs::exists(Output() / "sotto.html"));
+  }
+  {
+    SCOPED_TRACE("the copy into the program folder fails");
+    fs::remove(program.path() / "sotto.pdf");
+    fs::create_directories(program.path() / "sotto.pdf");  // a folder takes the copy's name
+    desktop.Clear();
+    Drop({Utf8(deep)});
+    EXPECT_EQ(desktop.texts().at(0), "Errore durante la copia del file");
+    EXPECT_EQ(ReadFile(deep), deepBytes);
+  }
 }
 
 // The output folder holds something of the result's name that a copy cannot replace: a folder,
