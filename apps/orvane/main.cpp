@@ -11,7 +11,6 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const QString name = QString::fromStdString(deliverable.shortName);
   QApplication::setApplicationName(name);
-  QApplication::setApplicationDisplayName(name);
   const droplet::Version& v = deliverable.version;
   QApplication::setApplicationVersion(
       QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision));

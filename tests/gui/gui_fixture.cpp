@@ -87,7 +87,6 @@ Form1& GuiTest::ShowForm(const Deliverable& deliverable, QPoint position) {
                                   std::make_unique<RecordingOpener>(opened_));
   const QString title = QString::fromStdString(deliverable.shortName);
   QApplication::setApplicationName(title);
-  QApplication::setApplicationDisplayName(title);
   form_->move(position);
   form_->show();
   EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));

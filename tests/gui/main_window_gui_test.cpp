@@ -153,6 +153,21 @@ TEST_F(GuiTest, EsciAndTheCloseCommandAskAndNoKeepsTheWindow) {
   EXPECT_EQ(form.workflow().DropKind(), "-");
 }
 
+// The window system shows the program's titles as they are: nothing appended to them.
+TEST_F(GuiTest, TitlesReachTheDisplayExactly) {
+  Form1& form = ShowForm(TessikDeliverable());
+  EXPECT_EQ(x11::WindowName(form.winId()), "Tessik - Ver: 0.0");
+  std::vector<std::string> shown;
+  answerer_->OnBox([&](QMessageBox& box, SeenBox&) {
+    std::string name;
+    (void)QTest::qWaitFor([&] { return !(name = x11::WindowName(box.winId())).empty(); }, 2000);
+    shown.push_back(name);
+  });
+  ChooseMenuEntry("mnuExit");
+  ChooseMenuEntry("mnuInfo");  // no title of its own: the application's
+  EXPECT_EQ(shown, (std::vector<std::string>{"Tessik Version: (BETA) 0.0.9", "Tessik"}));
+}
+
 TEST_F(GuiTest, TessikCloseSpotAsksOnlyOnADoubleClick) {
   Form1& form = ShowForm(TessikDeliverable());
   auto* label4 = form.findChild<QLabel*>(QStringLiteral("Label4"));

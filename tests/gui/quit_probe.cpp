@@ -24,7 +24,6 @@ int main(int argc, char** argv) {
                                                 ? droplet::TessikDeliverable()
                                                 : droplet::OrvaneDeliverable();
   QApplication::setApplicationName(QString::fromStdString(deliverable.shortName));
-  QApplication::setApplicationDisplayName(QString::fromStdString(deliverable.shortName));
   droplet::Form1 form1(deliverable, arguments[3].toStdString());
   form1.move(200, 200);
   form1.show();

@@ -64,6 +64,29 @@ std::vector<std::uint64_t> StackingOrder() {
   return WindowList(x.display, DefaultRootWindow(x.display), "_NET_CLIENT_LIST_STACKING");
 }
 
+std::string WindowName(std::uint64_t window) {
+  Connection x;
+  if (x.display == nullptr) return {};
+  std::string name;
+  Atom actualType = 0;
+  int actualFormat = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  const Atom property = XInternAtom(x.display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(x.display, "UTF8_STRING", False);
+  XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
+  if (XGetWindowProperty(x.display, static_cast<Window>(window), property, 0, 1024, False, utf8,
+                         &actualType, &actualFormat, &count, &remaining, &data) == Success &&
+      data != nullptr) {
+    if (actualType == utf8 && actualFormat == 8) name.assign(reinterpret_cast<char*>(data), count);
+    XFree(data);
+  }
+  XSync(x.display, False);
+  XSetErrorHandler(previous);
+  return name;
+}
+
 bool WindowManagerRunning() {
   Connection x;
   if (x.display == nullptr) return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Small X11 requests the GUI tests make the way other clients do (kept apart from Qt's headers).
@@ -12,6 +13,9 @@ bool RequestClose(std::uint64_t window);
 // The managed windows from bottom to top (_NET_CLIENT_LIST_STACKING); empty without a window
 // manager that publishes it.
 std::vector<std::uint64_t> StackingOrder();
+
+// The title `window` shows on the display (_NET_WM_NAME, UTF-8); empty when it has none.
+std::string WindowName(std::uint64_t window);
 
 // True when a window manager that follows the desktop conventions runs on the display.
 bool WindowManagerRunning();

@@ -21,7 +21,7 @@ QMessageBox::StandardButton Press(QMessageBox::StandardButton button) {
 }
 
 TEST(StyledMessageBox, MapsButtonsIconsAndAnswers) {
-  Application().setApplicationDisplayName(QStringLiteral("Orvane"));
+  Application().setApplicationName(QStringLiteral("Orvane"));
   struct Case {
     unsigned style;
     QMessageBox::StandardButton press;
