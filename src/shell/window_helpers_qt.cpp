@@ -108,11 +108,12 @@ void SetAlwaysOnTop(QWidget& window) {
 
 int ShowStyledMessageBox(const std::string& text, unsigned style, const std::string& title,
                          std::optional<bool> centerOnOwner) {
+  // Right after another box closed no window is active yet: the owner found among our shown
+  // windows is the one the box belongs to and is centred on.
   QWidget* owner = FindOwner();
   ScreenRect ownerRect{0, 0, 0, 0};
-  QWidget* active = QApplication::activeWindow();
-  if (active != nullptr && centerOnOwner.value_or(false)) {
-    ownerRect = ToScreenRect(active->frameGeometry());
+  if (owner != nullptr && centerOnOwner.value_or(false)) {
+    ownerRect = ToScreenRect(owner->frameGeometry());
   }
   PlacedMessageBox box(owner, centerOnOwner, ownerRect);
   box.setTextFormat(Qt::PlainText);

@@ -1,9 +1,12 @@
 // Real drags from another process onto the main window, ending in the real converters.
 
+#include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QTest>
 
 #include "gui_fixture.h"
+#include "shell/box_position.h"
 
 namespace droplet::testing {
 namespace {
@@ -12,6 +15,10 @@ namespace fs = std::filesystem;
 
 QString Q(const std::string& text) {
   return QString::fromUtf8(text.c_str());
+}
+
+ScreenRect ToRect(const QRect& r) {
+  return ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 class DropTest : public GuiTest {
@@ -68,6 +75,33 @@ TEST_F(DropTest, DroppedPdfBecomesHtmlPagesInTheOutputFolder) {
   const fs::path index = folder_.path() / "output" / "report.html";
   ASSERT_TRUE(fs::exists(index));
   EXPECT_EQ(Names(folder_.path()), std::vector<std::string>{"output"});
+}
+
+// No to the confirmation: the cancellation box appears over the window, although the
+// confirmation has just closed and none of our windows is active yet.
+TEST_F(DropTest, CancellationBoxIsCentredOnTheWindow) {
+  Form1& form = ShowForm(TessikDeliverable());
+  const std::string pdf = Source("annullato.pdf");
+  QPoint placed;
+  QPoint expected;
+  bool ownerActive = true;
+  answerer_->OnBox([&](QMessageBox& box, SeenBox&) {
+    if (box.standardButtons() != QMessageBox::Ok) return;
+    ownerActive = QApplication::activeWindow() == &form;
+    const ScreenRect work = ToRect(form.screen()->availableGeometry());
+    const ScreenPoint point =
+        ComputeBoxPosition(ToRect(box.frameGeometry()), ToRect(form.frameGeometry()), work,
+                           BoxPlacement::kCenterOnOwner);
+    expected = QPoint(point.x, point.y);
+    placed = box.frameGeometry().topLeft();
+  });
+  EXPECT_EQ(DragOnto(OpaquePoint(), {Q(pdf)}), static_cast<int>(Qt::CopyAction));
+  ASSERT_EQ(answerer_->boxes().size(), 2u) << answerer_->texts().join("|").toStdString();
+  EXPECT_EQ(answerer_->boxes()[1].text, Q(TessikDeliverable().cancellationMessage));
+  EXPECT_FALSE(ownerActive);
+  EXPECT_EQ(placed, expected) << "at " << placed.x() << "," << placed.y() << " instead of "
+                              << expected.x() << "," << expected.y();
+  EXPECT_FALSE(std::filesystem::exists(folder_.path() / "output" / "annullato.txt"));
 }
 
 TEST_F(DropTest, DropOnACutAwayPixelOrOfTextDoesNothing) {
