@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's pictures on a virtual display (Xvfb, openbox, a desktop colour): each
-# program's window over the desktop and Tessik's open pop-up menu, into docs/screenshots/.
+# program's window over the desktop, Tessik's open pop-up menu and both options dialogs (the
+# options tests' Screenshot case, which saves into DROPLET_SCREENSHOT_DIR), into docs/screenshots/.
 #   bash tests/gui/screenshots.sh [BUILD_DIR]      (a built linux configuration; default build/linux)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -25,6 +26,17 @@ Xvfb ":$number" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=":$number" QT_QPA_PLATFORM=xcb
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+# The options dialogs first, alone on the screen: the pictures show the dialog itself.
+for program in orvane tessik; do
+  test=$build/tests/options_dialog/options_${program}_test
+  if [ -x "$test" ]; then
+    DROPLET_SCREENSHOT_DIR=$out "$test" --gtest_filter=OptionsDialog.Screenshot >/dev/null
+    echo "saved $out/options-$program.png"
+  else
+    echo "no $test: options-$program.png left as it was" >&2
+  fi
+done
+
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
