@@ -19,13 +19,17 @@ void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& t
     desktop.EndProgram();
   }
 
+  // One file that cannot be copied does not hold back the others; the first failure is
+  // reported once every copy was tried.
+  long firstError = 0;
   for (const DirEntry& entry : found.entries) {
     // A folder whose name matches is not a result to copy.
     if (entry.isDirectory) continue;
     const long error = CopyFileReplacing(sourceFolder + entry.name, targetFolder + entry.name);
-    if (error != 0) {
-      throw OperationFailure({error, DescribeSystemError(error), "CopiaFileCreaCartella"});
-    }
+    if (firstError == 0) firstError = error;
+  }
+  if (firstError != 0) {
+    throw OperationFailure({firstError, DescribeSystemError(firstError), "CopiaFileCreaCartella"});
   }
 }
 

@@ -39,7 +39,8 @@ std::string GetFileName(std::string_view path, bool keepExtension,
 
 // Creates `targetFolder` and copies into it every file of `sourceFolder` matching `pattern`
 // (both folders end in a separator). With no match it shows the missing-results message and
-// ends the program. A file that cannot be copied throws, so that the caller keeps the source.
+// ends the program. A file that cannot be copied throws once the others are copied, so that
+// the caller keeps the sources.
 void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& targetFolder,
                            const std::string& pattern, DesktopServices& desktop);
 
