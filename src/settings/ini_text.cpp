@@ -137,16 +137,6 @@ bool IsLead(char c) {
   return static_cast<unsigned char>(c) >= 0xC0;
 }
 
-// `value` cut to the read limit; a UTF-8 sequence that the cut would split goes as a whole.
-std::string_view CutToLimit(std::string_view value) {
-  if (value.size() <= kIniValueLimit) return value;
-  std::size_t cut = kIniValueLimit;
-  std::size_t back = cut;
-  for (int steps = 0; steps < 3 && back > 0 && IsContinuation(value[back]); ++steps) --back;
-  if (back < cut && IsLead(value[back])) cut = back;
-  return value.substr(0, cut);
-}
-
 std::string_view LineEndOf(std::string_view text) {
   const std::size_t feed = text.find('\n');
   if (feed != std::string_view::npos && feed > 0 && text[feed - 1] == '\r') return "\r\n";
@@ -168,6 +158,15 @@ bool HoldsLineBreakOrNul(std::string_view text) {
 
 }  // namespace
 
+std::string_view CutToIniValueLimit(std::string_view value) {
+  if (value.size() <= kIniValueLimit) return value;
+  std::size_t cut = kIniValueLimit;
+  std::size_t back = cut;
+  for (int steps = 0; steps < 3 && back > 0 && IsContinuation(value[back]); ++steps) --back;
+  if (back < cut && IsLead(value[back])) cut = back;
+  return value.substr(0, cut);
+}
+
 std::string IniRead(std::string_view text, std::string_view section, std::string_view key) {
   const Location location = Locate(text, section, key);
   if (!location.entry) return {};
@@ -179,7 +178,7 @@ std::string IniRead(std::string_view text, std::string_view section, std::string
   }
   // What a caller's NUL-terminated buffer would show.
   value = value.substr(0, value.find('\0'));
-  return std::string(CutToLimit(value));
+  return std::string(CutToIniValueLimit(value));
 }
 
 bool IniNamesStorable(std::string_view section, std::string_view key) {

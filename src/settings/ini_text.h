@@ -21,6 +21,9 @@ namespace droplet {
 // How many bytes of a value come back from a read at most (a buffer of 255 with its NUL).
 inline constexpr std::size_t kIniValueLimit = 254;
 
+// `value` cut to kIniValueLimit bytes; a UTF-8 sequence that the cut would split goes as a whole.
+std::string_view CutToIniValueLimit(std::string_view value);
+
 // The value under `key` in `section` of `text`, cut to kIniValueLimit bytes (never inside a
 // UTF-8 sequence); empty text when the section or the key is missing.
 std::string IniRead(std::string_view text, std::string_view section, std::string_view key);

@@ -20,7 +20,8 @@ std::string ReadProfileString(const std::string& section, const std::string& key
   const DWORD copied =
       ::GetPrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(), L"", buffer,
                                  static_cast<DWORD>(kIniValueLimit + 1), ToWide(file).c_str());
-  return FromWide(std::wstring(buffer, copied));
+  // The limit counts UTF-8 bytes, as on POSIX, not the UTF-16 units the system counted.
+  return std::string(CutToIniValueLimit(FromWide(std::wstring(buffer, copied))));
 }
 
 bool WriteProfileString(const std::string& section, const std::string& key,

@@ -91,12 +91,17 @@ TEST_F(IniSettings, WithoutAFileEveryKeyIsEmptyAndTheFirstSaveCreatesBothSection
                 {"[Folders]", "open=1", "run=0", "[Range]", "Active=0", "Start=1", "End=1"});
 }
 
-TEST_F(IniSettings, LongValuesComeBackCutTo254Characters) {
+TEST_F(IniSettings, LongValuesComeBackCutTo254Bytes) {
   const std::string value(300, 'x');
   Write("Range", "Start", value);
   EXPECT_EQ(Read("Range", "Start"), value.substr(0, 254));
   EXPECT_NE(ReadFile(File("Orvane.INI")).find(value), std::string::npos)
       << "the whole value is stored";
+  // Two-byte characters: the same byte limit on every platform, no character split.
+  std::string accented;
+  for (int i = 0; i < 200; ++i) accented += "\xC3\xA8";
+  Write("Range", "End", accented);
+  EXPECT_EQ(Read("Range", "End"), accented.substr(0, 254));
 }
 
 TEST_F(IniSettings, NamesDifferingOnlyInCaseAreTheSameEntry) {
