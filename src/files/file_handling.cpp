@@ -5,11 +5,14 @@
 namespace droplet {
 
 std::string GetExtension(std::string_view name) {
-  // A dot 2 to 5 places from the end: extensions of 1 to 4 characters.
-  for (size_t place = 2; place <= 5; ++place) {
-    if (name.size() < place) break;
-    const size_t at = name.size() - place;
-    if (name[at] == '.') return std::string(name.substr(at + 1));
+  // A dot 2 to 5 characters from the end: extensions of 1 to 4 characters. Places count
+  // characters, not bytes: a UTF-8 continuation byte belongs to the character before it.
+  size_t at = name.size();
+  for (int place = 1; place <= 5 && at > 0; ++place) {
+    do {
+      --at;
+    } while (at > 0 && (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80);
+    if (place >= 2 && name[at] == '.') return std::string(name.substr(at + 1));
   }
   return "Unknown";
 }

@@ -12,6 +12,8 @@ TEST(GetExtension, TakesOneToFourCharactersAfterTheLastNearbyDot) {
   EXPECT_EQ(GetExtension("x.c"), "c");
   EXPECT_EQ(GetExtension("C:\\DOCS\\RELAZI~1.PDF"), "PDF");
   EXPECT_EQ(GetExtension("/tmp/photo.jpeg"), "jpeg");
+  EXPECT_EQ(GetExtension("città.però"), "però");  // characters, not bytes
+  EXPECT_EQ(GetExtension("x.\xE4\xB8\xAD\xE6\x96\x87"), "\xE4\xB8\xAD\xE6\x96\x87");
 }
 
 TEST(GetExtension, UnknownWithoutAShortExtension) {
