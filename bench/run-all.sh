@@ -21,10 +21,10 @@ logs="$build/bench-logs"
 # the first line of the program's output holding TEXT.
 measures=(
   "runner vs dd bs=256 (64 MiB)|bench/runner/runner_bench||no|64 MiB  ExecuteCommand:|64 MiB  dd bs=256 on a pipe:|ratio <= 1.3"
-  "CleanAllPath vs rm -rf|bench/files/clean_all_path_bench||no|CleanAllPath|rm -rf|ratio <= 1.5"
+  "CleanAllPath vs rm -rf|bench/clean_all_path/clean_all_path_bench||no|CleanAllPath|rm -rf|ratio <= 1.5"
   "whole run vs pdftotext (100 pages)|bench/workflow/workflow_bench||no|Tessik whole run:|pdftotext alone:|ratio <= 1.05"
   "start-up vs minimal Qt window|bench/startup/droplet_startup_bench||yes|Orvane main window|plain Qt window|ratio <= 1.5"
-  "shape of a 1920 x 1080 picture|bench/shape/shape_bench||no|1920 x 1080#2||ms < 20"
+  "shape of a 1920 x 1080 picture, noisy edges|bench/shape/shape_bench||no|1920 x 1080#3||ms < 20"
 )
 
 mkdir -p "$build"
