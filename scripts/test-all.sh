@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test run, as CI runs it: installs what is missing from Debian's packages, builds the
 # native, sanitizer and Windows configurations, runs every test natively, under the sanitizers
-# and (Windows executables) under Wine, all inside one virtual X display, and ends with a summary.
+# and (Windows executables) under Wine, runs each fuzz target for a short while, all inside one
+# virtual X display, and ends with a summary.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -61,6 +62,17 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_config asan env
 unset LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
+
+# The fuzz targets, a short bounded run each (scripts/run-fuzzers.sh --long runs them for ten
+# minutes). A crash or a failed build counts as one failure.
+echo "=== fuzz: build and run"
+if bash scripts/run-fuzzers.sh --seconds 20 >"$log_dir/fuzz.log" 2>&1; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  problems+=("fuzz: see $log_dir/fuzz.log")
+fi
+tail -n 8 "$log_dir/fuzz.log"
 
 # Wine: a prefix of our own inside the build tree, a server kept running for the whole ctest run
 # (each test then starts in tens of milliseconds), no Mono or Gecko installer dialogs.
