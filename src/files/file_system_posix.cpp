@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/descriptor_posix.h"
 #include "files/file_system.h"
 #include "files/wildcard.h"
 
@@ -29,27 +30,6 @@ void SplitPattern(const std::string& pathPattern, std::string& folder, std::stri
 bool OwnerCannotWrite(const struct stat& status) {
   return (status.st_mode & S_IWUSR) == 0;
 }
-
-// Closes a descriptor on every way out.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  // Closes now and reports the result (a delayed write error shows up here).
-  int Close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
 
 long CopyContents(int from, int to) {
   char buffer[64 * 1024];
@@ -147,7 +127,7 @@ long CopyFileReplacing(const std::string& source, const std::string& target) {
 
   long error = CopyContents(in.get(), out.get());
   if (error == 0 && ::fchmod(out.get(), sourceStatus.st_mode & 07777) != 0) error = errno;
-  if (out.Close() != 0 && error == 0) error = errno;
+  if (!out.Close() && error == 0) error = errno;
   if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) ::unlink(temporary.c_str());
   return error;

@@ -9,28 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/descriptor_posix.h"
 #include "runner/child_process.h"
 
 namespace droplet {
 namespace {
-
-// Closes its descriptor when it goes, unless it was closed earlier.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() { Close(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  int get() const { return fd_; }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
 
 class SpawnFileActions {
  public:

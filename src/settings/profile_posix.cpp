@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "common/descriptor_posix.h"
 #include "settings/ini_text.h"
 #include "settings/profile.h"
 
@@ -32,27 +33,6 @@ bool SameFileName(const std::string& a, const std::string& b) {
   }
   return true;
 }
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  // Closes now and tells whether the close succeeded (it may report a deferred write error).
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 struct FileName {
   std::string folder;  // the folder part, "." when the name stands alone
