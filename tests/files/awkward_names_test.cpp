@@ -14,7 +14,7 @@ namespace droplet {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ListNames;
+using testing::NamesIn;
 using testing::PathFromUtf8;
 using testing::ReadFile;
 using testing::TempFolder;
@@ -63,7 +63,7 @@ TEST(AwkwardNames, TravelThroughEveryOperation) {
   EXPECT_EQ(ReadFile(target.path() / PathFromUtf8(names[4])), names[3]);
 
   EliminaFileConAsterisco(source.str() + Sep(), "*.txt", names[5]);
-  EXPECT_EQ(ListNames(source.path()), (std::vector<std::string>{names[5]}));
+  EXPECT_EQ(NamesIn(source.path()), (std::vector<std::string>{names[5]}));
 
   // Names work as folder names too.
   for (const std::string& name : names) {

@@ -16,7 +16,7 @@ namespace droplet {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ListNames;
+using testing::NamesIn;
 using testing::TempFolder;
 using testing::WriteFile;
 
@@ -47,7 +47,7 @@ TEST_P(CleanAllPathSeparator, EmptiesTheWholeTreeAndKeepsTheFolder) {
 
   EXPECT_TRUE(fs::is_directory(folder));
   EXPECT_TRUE(fs::is_empty(folder));
-  EXPECT_EQ(ListNames(root.path()), (std::vector<std::string>{"beside.txt", "output"}));
+  EXPECT_EQ(NamesIn(root.path()), (std::vector<std::string>{"beside.txt", "output"}));
   // An empty folder is no failure either.
   CleanAllPath(argument);
   EXPECT_TRUE(fs::is_directory(folder));
@@ -84,7 +84,7 @@ TEST(CleanAllPath, HiddenSubfoldersStayAndBlockTheirParent) {
 
   fs::remove(root.path() / "sub" / testing::PathFromUtf8(nested));
   CleanAllPath(root.str());
-  EXPECT_EQ(ListNames(root.path()), (std::vector<std::string>{top}));
+  EXPECT_EQ(NamesIn(root.path()), (std::vector<std::string>{top}));
 }
 
 TEST(CleanAllPath, FortyThousandEntriesInOneFolderMostOfThemSubfolders) {

@@ -25,7 +25,4 @@ void MakeReadOnly(const std::filesystem::path& path);
 // the service refuses such a target itself.
 bool ReadOnlyTargetsIgnored();
 
-// The names in `folder`, sorted, without "." and "..".
-std::vector<std::string> ListNames(const std::filesystem::path& folder);
-
 }  // namespace droplet::testing

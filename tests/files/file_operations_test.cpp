@@ -18,7 +18,7 @@ namespace droplet {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ListNames;
+using testing::NamesIn;
 using testing::ReadFile;
 using testing::ScriptedDesktop;
 using testing::TempFolder;
@@ -102,10 +102,10 @@ TEST(CopiaFileCreaCartella, CreatesTheFolderAndCopiesOnlyMatchingFiles) {
 
   CopiaFileCreaCartella(Folder(source), Folder(target, "output"), "*.txt", desktop);
 
-  EXPECT_EQ(ListNames(target.path() / "output"), (Names{"B.TXT", "a.txt"}));
+  EXPECT_EQ(NamesIn(target.path() / "output"), (Names{"B.TXT", "a.txt"}));
   EXPECT_EQ(ReadFile(target.path() / "output" / "B.TXT"), "b");
   // The originals stay where they were.
-  EXPECT_EQ(ListNames(source.path()), (Names{"B.TXT", "a.txt", "c.pdf", "folder.txt"}));
+  EXPECT_EQ(NamesIn(source.path()), (Names{"B.TXT", "a.txt", "c.pdf", "folder.txt"}));
   EXPECT_TRUE(desktop.boxes().empty());
 }
 
@@ -121,7 +121,7 @@ TEST(CopiaFileCreaCartella, ReplacesSameNamesAndLeavesOtherFiles) {
 
   EXPECT_EQ(ReadFile(target.path() / "page.html"), "fresh");
   EXPECT_EQ(ReadFile(target.path() / "older.html"), "kept");
-  EXPECT_EQ(ListNames(target.path()), (Names{"older.html", "page.html"}));
+  EXPECT_EQ(NamesIn(target.path()), (Names{"older.html", "page.html"}));
 }
 
 TEST(CopiaFileCreaCartella, NoMatchShowsTheHintAndEndsTheProgram) {
@@ -160,10 +160,10 @@ TEST(CopiaFileCreaCartella, AFileThatCannotBeCopiedThrowsAfterTheOthersAreCopied
     EXPECT_NE(failure.failure().number, 0);
     EXPECT_EQ(failure.failure().description, DescribeSystemError(failure.failure().number));
   }
-  EXPECT_EQ(ListNames(source.path()), (Names{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(NamesIn(source.path()), (Names{"a.txt", "b.txt", "c.txt"}));
   EXPECT_TRUE(fs::is_directory(target.path() / "b.txt"));
   EXPECT_TRUE(fs::is_empty(target.path() / "b.txt"));
-  EXPECT_EQ(ListNames(target.path()), (Names{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(NamesIn(target.path()), (Names{"a.txt", "b.txt", "c.txt"}));
   EXPECT_EQ(ReadFile(target.path() / "a.txt"), "a.txt");
   EXPECT_EQ(ReadFile(target.path() / "c.txt"), "c.txt");
   EXPECT_TRUE(desktop.boxes().empty());
@@ -176,7 +176,7 @@ TEST(EliminaFileConAsterisco, DeletesMatchesOnlyAndIsSilentWithoutThem) {
   for (const char* name : {"a.pdf", "B.PDF", "c.txt"}) WriteFile(folder.path() / name, "");
   EliminaFileConAsterisco(Folder(folder), "*.zip");
   EliminaFileConAsterisco(Folder(folder), "*.pdf");
-  EXPECT_EQ(ListNames(folder.path()), (Names{"c.txt"}));
+  EXPECT_EQ(NamesIn(folder.path()), (Names{"c.txt"}));
   EliminaFileConAsterisco(Folder(folder), "*.pdf");
   EliminaFileConAsterisco(Folder(folder, "missing"), "*.pdf");
 }
@@ -187,7 +187,7 @@ TEST(EliminaFileConAsterisco, LeavesTheNameToKeep) {
     WriteFile(folder.path() / name, "");
   }
   EliminaFileConAsterisco(Folder(folder), "*.pdf", "dropped.pdf");
-  EXPECT_EQ(ListNames(folder.path()), (Names{"dropped.pdf"}));
+  EXPECT_EQ(NamesIn(folder.path()), (Names{"dropped.pdf"}));
 }
 
 // Deletes with `pattern` and expects a failure at `stopper`: entries the search gave before it

@@ -80,7 +80,7 @@ TEST(CopyFileReplacing, RefusesAReadOnlyTargetAndKeepsIt) {
   testing::MakeReadOnly(folder.path() / "target");
   EXPECT_NE(CopyFileReplacing(folder / "source", folder / "target"), 0);
   EXPECT_EQ(ReadFile(folder.path() / "target"), "old");
-  EXPECT_EQ(testing::ListNames(folder.path()), (std::vector<std::string>{"source", "target"}));
+  EXPECT_EQ(testing::NamesIn(folder.path()), (std::vector<std::string>{"source", "target"}));
 }
 
 TEST(CopyFileReplacing, FailedCopyKeepsTheOldTargetAndLeavesNoTrace) {
@@ -91,7 +91,7 @@ TEST(CopyFileReplacing, FailedCopyKeepsTheOldTargetAndLeavesNoTrace) {
   EXPECT_NE(CopyFileReplacing(folder / "missing", folder / "target"), 0);
   EXPECT_NE(CopyFileReplacing(folder / "missing", folder / "fresh"), 0);
   EXPECT_EQ(ReadFile(folder.path() / "target"), "old");
-  EXPECT_EQ(testing::ListNames(folder.path()), (std::vector<std::string>{"a folder", "target"}));
+  EXPECT_EQ(testing::NamesIn(folder.path()), (std::vector<std::string>{"a folder", "target"}));
 }
 
 TEST(CopyFileReplacing, CopiesContentAndTheReadOnlyMark) {

@@ -22,7 +22,7 @@ namespace droplet {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ListNames;
+using testing::NamesIn;
 using testing::ReadFile;
 using testing::ScriptedDesktop;
 using testing::TempFolder;
@@ -47,7 +47,7 @@ TEST(PosixLinks, CleanAllPathRemovesLinksAndNeverEntersThem) {
   CleanAllPath(root.str());
 
   EXPECT_TRUE(fs::is_empty(root.path()));
-  EXPECT_EQ(ListNames(outside.path()),
+  EXPECT_EQ(NamesIn(outside.path()),
             (std::vector<std::string>{"locked.txt", "nested", "precious.txt"}));
   EXPECT_EQ(ReadFile(outside.path() / "nested" / "deep.txt"), "deep");
   // The read-only target kept its mode: nothing was changed through the link.
@@ -155,7 +155,7 @@ TEST(PosixOpener, HandsTheTargetToXdgOpenIntact) {
   EXPECT_TRUE(desktop.boxes().empty());
   EXPECT_EQ(launcher.Received(), target);
   EXPECT_EQ(ReadFile(launcher.record() + ".cwd"), folder.str() + "\n");
-  EXPECT_EQ(ListNames(folder.path()), (std::vector<std::string>{GetLastPathPart(target)}));
+  EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{GetLastPathPart(target)}));
 }
 
 TEST(PosixOpener, NoLauncherIsARefusal) {

@@ -22,25 +22,6 @@ std::vector<std::string> RecordingOpener::Targets() const {
   return targets;
 }
 
-CurrentFolderScope::CurrentFolderScope(const fs::path& folder) : previous_(fs::current_path()) {
-  fs::current_path(folder);
-}
-
-CurrentFolderScope::~CurrentFolderScope() {
-  std::error_code error;
-  fs::current_path(previous_, error);
-}
-
-std::vector<std::string> NamesIn(const fs::path& folder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    names.push_back(Utf8(entry.path().filename()));
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 WorkflowTest::WorkflowTest() {
   const std::string converters = TestConverterFolder();
   if (!converters.empty()) {

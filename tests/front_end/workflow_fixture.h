@@ -32,21 +32,6 @@ class RecordingOpener : public DocumentOpener {
   std::vector<Request> requests;
 };
 
-// The process's current folder is `folder` while the object lives.
-class CurrentFolderScope {
- public:
-  explicit CurrentFolderScope(const std::filesystem::path& folder);
-  ~CurrentFolderScope();
-  CurrentFolderScope(const CurrentFolderScope&) = delete;
-  CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
-
- private:
-  std::filesystem::path previous_;
-};
-
-// The names in `folder`, sorted; none when it does not exist.
-std::vector<std::string> NamesIn(const std::filesystem::path& folder);
-
 // One window's workflow over a fresh program folder, with a folder the user drops from. The
 // converters are the real ones, or the test converters where those cannot run.
 class WorkflowTest : public ::testing::Test {

@@ -34,15 +34,6 @@ class DropTest : public GuiTest {
     answerer_->Answer(QMessageBox::Ok);
     answerer_->Answer(QMessageBox::No);
   }
-  std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    if (!fs::is_directory(folder)) return names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      names.push_back(Utf8(entry.path().filename()));
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 };
 
 TEST_F(DropTest, DroppedPdfBecomesTextInTheOutputFolder) {
@@ -60,7 +51,7 @@ TEST_F(DropTest, DroppedPdfBecomesTextInTheOutputFolder) {
   ASSERT_TRUE(fs::exists(result));
   EXPECT_NE(ReadFile(result).find("Ciao mondo"), std::string::npos);
   // The scratch area is clean again, the dropped original untouched.
-  EXPECT_EQ(Names(folder_.path()), std::vector<std::string>{"output"});
+  EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"output"});
   EXPECT_TRUE(fs::exists(PathFromUtf8(pdf)));
   EXPECT_EQ(opened_, std::vector<std::string>{folder_ / "output"});
 }
@@ -74,7 +65,7 @@ TEST_F(DropTest, DroppedPdfBecomesHtmlPagesInTheOutputFolder) {
   ASSERT_EQ(answerer_->boxes().size(), 3u) << answerer_->texts().join("|").toStdString();
   const fs::path index = folder_.path() / "output" / "report.html";
   ASSERT_TRUE(fs::exists(index));
-  EXPECT_EQ(Names(folder_.path()), std::vector<std::string>{"output"});
+  EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"output"});
 }
 
 // No to the confirmation: the cancellation box appears over the window, although the
@@ -114,7 +105,7 @@ TEST_F(DropTest, DropOnACutAwayPixelOrOfTextDoesNothing) {
             static_cast<int>(Qt::IgnoreAction));
   EXPECT_EQ(form.workflow().DropKind(), "cartella");  // classified, then refused
   EXPECT_TRUE(answerer_->boxes().empty());
-  EXPECT_TRUE(Names(folder_.path()).empty());
+  EXPECT_TRUE(NamesIn(folder_.path()).empty());
 }
 
 TEST_F(DropTest, BadInputGetsItsMessageAndNothingElse) {
@@ -128,7 +119,7 @@ TEST_F(DropTest, BadInputGetsItsMessageAndNothingElse) {
   DragOnto(target, {Q(sources_ / "cartella.pdf")});
   EXPECT_EQ(answerer_->texts(), QStringList{"..Ops... Prossima .. l'implementazione ;-) "});
   EXPECT_EQ(answerer_->boxes()[0].title, QStringLiteral("Ops :-( "));
-  EXPECT_TRUE(Names(folder_.path()).empty());
+  EXPECT_TRUE(NamesIn(folder_.path()).empty());
 
   // Not a PDF.
   answerer_->Clear();
@@ -136,7 +127,7 @@ TEST_F(DropTest, BadInputGetsItsMessageAndNothingElse) {
   WriteFile(PathFromUtf8(text), "testo");
   DragOnto(target, {Q(text)});
   EXPECT_EQ(answerer_->texts(), QStringList{"Non è un file PDF"});
-  EXPECT_TRUE(Names(folder_.path()).empty());
+  EXPECT_TRUE(NamesIn(folder_.path()).empty());
 
   // Several files: the first one only.
   answerer_->Clear();
@@ -147,7 +138,7 @@ TEST_F(DropTest, BadInputGetsItsMessageAndNothingElse) {
   ASSERT_EQ(answerer_->boxes().size(), 3u) << answerer_->texts().join("|").toStdString();
   EXPECT_TRUE(answerer_->boxes()[0].text.contains(Q(first)));
   EXPECT_FALSE(answerer_->boxes()[0].text.contains(Q(second)));
-  EXPECT_EQ(Names(folder_.path() / "output"), std::vector<std::string>{"primo.txt"});
+  EXPECT_EQ(NamesIn(folder_.path() / "output"), std::vector<std::string>{"primo.txt"});
 
   // Names that would be commands to a careless shell.
   for (const std::string name : {"a;touch x.pdf", "$(touch y).pdf"}) {
@@ -165,7 +156,7 @@ TEST_F(DropTest, BadInputGetsItsMessageAndNothingElse) {
     EXPECT_FALSE(fs::exists(folder / "x.pdf"));
     EXPECT_FALSE(fs::exists(folder / "y"));
   }
-  EXPECT_EQ(Names(folder_.path()), std::vector<std::string>{"output"});
+  EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"output"});
   QDir::setCurrent(previous);
 }
 

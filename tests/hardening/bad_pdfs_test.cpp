@@ -69,7 +69,7 @@ std::string CaseName(const ::testing::TestParamInfo<std::tuple<size_t, bool>>& i
 // Result files (by the deliverable's pattern) directly in `folder`.
 std::vector<std::string> Results(const fs::path& folder, const Deliverable& deliverable) {
   std::vector<std::string> results;
-  for (const std::string& name : Names(folder)) {
+  for (const std::string& name : NamesIn(folder)) {
     if (name.size() > deliverable.resultExtension.size() &&
         name.ends_with(deliverable.resultExtension)) {
       results.push_back(name);
@@ -124,7 +124,7 @@ TEST_P(BadPdfTest, EndsInTheProgramsBehaviourAndTheNextRunWorks) {
   ASSERT_NO_THROW(again.FormOLEDragDrop(data));
   ASSERT_EQ(desktop.texts().size(), 3u);
   EXPECT_EQ(desktop.texts()[1], "Conversione completa");
-  EXPECT_EQ(Names(rig.program.path()), std::vector<std::string>{"output"})
+  EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{"output"})
       << "the earlier run's copy must be gone after a completed run";
   const std::vector<std::string> expected =
       bad.converts && !deliverable.emptiesOutputBeforeRun

@@ -38,8 +38,8 @@ TEST(Endurance, ThreeHundredConversionsLeaveNothingBehind) {
   }
   EXPECT_EQ(CountOpenDescriptors(), descriptors);
   EXPECT_EQ(CountChildren(), 0) << "a converter or shell was left as a zombie";
-  EXPECT_EQ(Names(rig.program.path()), std::vector<std::string>{"output"});
-  EXPECT_EQ(Names(rig.OutputFolder()), std::vector<std::string>{"breve.txt"});
+  EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{"output"});
+  EXPECT_EQ(NamesIn(rig.OutputFolder()), std::vector<std::string>{"breve.txt"});
   EXPECT_EQ(rig.opener.opened.size(), 600u);
 }
 
@@ -52,7 +52,7 @@ TEST(LongPdf, FiveHundredPagesConvertCompletely) {
     ASSERT_FALSE(rig.Drop(Utf8(pdf)));
     ASSERT_EQ(rig.desktop.texts().size(), 3u);
     EXPECT_EQ(rig.desktop.texts()[1], "Conversione completa");
-    EXPECT_EQ(Names(rig.program.path()), std::vector<std::string>{"output"});
+    EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{"output"});
     if (deliverable->resultExtension == ".txt") {
       const std::string text = ReadFile(rig.OutputFolder() / "lungo.txt");
       EXPECT_NE(text.find("Pagina 1\n"), std::string::npos);

@@ -106,7 +106,7 @@ TEST(OutputFolderFaults, ProtectedAndHiddenFilesAreEmptiedBeforeAnHtmlRun) {
   WriteFile(rig.OutputFolder() / "vecchia" / "annidata" / "x.png", "vecchio");
 
   ExpectAnotherRunWorks(rig, "nuovo.pdf");
-  for (const std::string& name : Names(rig.OutputFolder())) {
+  for (const std::string& name : NamesIn(rig.OutputFolder())) {
     EXPECT_TRUE(name.starts_with("nuovo")) << name << " survived the emptying";
   }
 }
@@ -171,7 +171,7 @@ TEST(OutputFolderFaults, AFolderThatRefusesWritesKeepsTheResultsInTheProgramFold
     EXPECT_NE(rig.desktop.texts()[1].find(" - CopiaFileCreaCartella - "), std::string::npos)
         << rig.desktop.texts()[1];
     EXPECT_TRUE(fs::exists(rig.program.path() / ("documento" + deliverable->resultExtension)));
-    EXPECT_EQ(Names(rig.OutputFolder()), std::vector<std::string>{});
+    EXPECT_EQ(NamesIn(rig.OutputFolder()), std::vector<std::string>{});
     ExpectAnotherRunWorks(rig);
   }
 }
@@ -190,11 +190,11 @@ TEST(OutputFolderFaults, AFullFileSystemKeepsTheResultsAndReportsTheFailure) {
       ASSERT_EQ(rig.desktop.texts().size(), 2u) << deliverable->shortName;
       EXPECT_NE(rig.desktop.texts()[1].find(" - 28"), std::string::npos)
           << "expected the no-space failure: " << rig.desktop.texts()[1];
-      for (const std::string& name : Names(rig.OutputFolder())) {
+      for (const std::string& name : NamesIn(rig.OutputFolder())) {
         EXPECT_FALSE(name.starts_with(".droplet-copy")) << "a half copy was left: " << name;
       }
       if (deliverable->resultExtension == ".txt") {
-        EXPECT_EQ(Names(rig.OutputFolder()), std::vector<std::string>{})
+        EXPECT_EQ(NamesIn(rig.OutputFolder()), std::vector<std::string>{})
             << "a result that did not fit must not appear in part";
       }
     }

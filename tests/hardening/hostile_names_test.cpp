@@ -92,12 +92,12 @@ TEST_P(HostileNamesTest, ConvertsWithoutRunningAnythingElseOrTouchingTheSource) 
   EXPECT_FALSE(rig.Drop(Utf8(pdf)));
 
   EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore) << "the dropped file or its folder changed";
-  EXPECT_EQ(Names(rig.current.path()), std::vector<std::string>{})
+  EXPECT_EQ(NamesIn(rig.current.path()), std::vector<std::string>{})
       << "something ran in the current folder";
 
   if (!hostile.accepted) {
     EXPECT_EQ(rig.desktop.texts(), std::vector<std::string>{"Non è un file PDF"});
-    EXPECT_EQ(Names(rig.program.path()), std::vector<std::string>{});
+    EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{});
     return;
   }
 
@@ -109,7 +109,7 @@ TEST_P(HostileNamesTest, ConvertsWithoutRunningAnythingElseOrTouchingTheSource) 
       "Conversione completa", deliverable.openResultQuestion};
   EXPECT_EQ(rig.desktop.texts(), expectedBoxes);
   // Nothing stays in the scratch area: no copy of the PDF, no result, no page image.
-  EXPECT_EQ(Names(rig.program.path()), std::vector<std::string>{"output"});
+  EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{"output"});
 
   const fs::path landed = rig.OutputFolder() / PathFromUtf8(result);
   ASSERT_TRUE(fs::exists(landed)) << "missing result " << result;

@@ -55,8 +55,8 @@ TEST(SystemOpener, HandsHostileNamesOverWholeAndLeavesNoChild) {
     EXPECT_EQ(AwaitRecord(record), "1:" + Utf8(item));
   }
   EXPECT_FALSE(opener->Open(items / "missing.txt", "", items.str()));
-  EXPECT_EQ(Names(current.path()), std::vector<std::string>{});
-  for (const std::string& name : Names(items.path())) {
+  EXPECT_EQ(NamesIn(current.path()), std::vector<std::string>{});
+  for (const std::string& name : NamesIn(items.path())) {
     EXPECT_FALSE(name.starts_with("pwned")) << name;
   }
   EXPECT_EQ(CountChildren(), 0);

@@ -24,26 +24,6 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
   return entries;
 }
 
-std::vector<std::string> Names(const fs::path& folder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
-       it.increment(error)) {
-    names.push_back(Utf8(it->path().filename()));
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-CurrentFolderScope::CurrentFolderScope(const fs::path& folder) : previous_(fs::current_path()) {
-  fs::current_path(folder);
-}
-
-CurrentFolderScope::~CurrentFolderScope() {
-  std::error_code error;
-  fs::current_path(previous_, error);
-}
-
 std::string ConverterResultName(const std::string& pdfName, const std::string& extension) {
   const auto n = pdfName.size();
   if (n >= 4 &&

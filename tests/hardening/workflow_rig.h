@@ -30,21 +30,6 @@ class RecordingOpener : public DocumentOpener {
 // Every entry under `root`, by path relative to it: a file's bytes, or "<folder>".
 std::map<std::string, std::string> Snapshot(const std::filesystem::path& root);
 
-// The names in `folder` (not recursive), sorted.
-std::vector<std::string> Names(const std::filesystem::path& folder);
-
-// The process's current folder is `folder` while the object lives.
-class CurrentFolderScope {
- public:
-  explicit CurrentFolderScope(const std::filesystem::path& folder);
-  ~CurrentFolderScope();
-  CurrentFolderScope(const CurrentFolderScope&) = delete;
-  CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
-
- private:
-  std::filesystem::path previous_;
-};
-
 // POSIX only (workflow_rig_posix.cpp) from here to WorkflowRig.
 
 // `folder` comes first on PATH while the object lives.

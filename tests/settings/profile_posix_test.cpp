@@ -19,18 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using testing::NamesIn;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
-
-std::vector<std::string> Names(const TempFolder& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder.path())) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 mode_t Mode(const std::string& path) {
   struct stat status {};
@@ -58,7 +50,8 @@ TEST_F(ProfilePosix, FirstSaveWritesExactlyTheTwoSections) {
   ASSERT_TRUE(Write("Range", "Start", "1"));
   ASSERT_TRUE(Write("Range", "End", "1"));
   EXPECT_EQ(ReadFile(file_), "[Folders]\nopen=1\nrun=0\n[Range]\nActive=0\nStart=1\nEnd=1\n");
-  EXPECT_EQ(Names(folder_), std::vector<std::string>{"Orvane.INI"}) << "no temporary file left";
+  EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"Orvane.INI"})
+      << "no temporary file left";
 }
 
 TEST_F(ProfilePosix, UpdatesKeepEveryOtherByteAndTheLineEnds) {
@@ -106,7 +99,7 @@ TEST_F(ProfilePosix, AReadOnlyFileIsReadButNeverWritten) {
   EXPECT_FALSE(Write("Range", "Start", "2"));
   EXPECT_EQ(ReadFile(file_), "[Folders]\nopen=1\n");
   EXPECT_EQ(Mode(file_), 0444u);
-  EXPECT_EQ(Names(folder_), std::vector<std::string>{"Orvane.INI"});
+  EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"Orvane.INI"});
 }
 
 TEST_F(ProfilePosix, AReplacedFileKeepsItsPermissions) {
@@ -157,7 +150,7 @@ TEST_F(ProfilePosix, TheFileNameIsMatchedWithoutCase) {
   WriteFile(folder_ / "ORVANE.ini", "[Folders]\nopen=2\n");
   EXPECT_EQ(Read("Folders", "open"), "2");
   ASSERT_TRUE(Write("Folders", "open", "1"));
-  EXPECT_EQ(Names(folder_), std::vector<std::string>{"ORVANE.ini"});
+  EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"ORVANE.ini"});
   EXPECT_EQ(ReadFile(folder_ / "ORVANE.ini"), "[Folders]\nopen=1\n");
 
   // With two spellings on disk, the exact one is the file.
@@ -170,7 +163,7 @@ TEST_F(ProfilePosix, AFailedWriteReportsFalseAndCreatesNothing) {
   EXPECT_FALSE(WriteProfileString("Folders", "open", "1", inMissingFolder));
   EXPECT_EQ(ReadProfileString("Folders", "open", inMissingFolder), "");
   EXPECT_FALSE(WriteProfileString("Folders", "open", "1", folder_.str() + "/"));
-  EXPECT_TRUE(Names(folder_).empty());
+  EXPECT_TRUE(NamesIn(folder_.path()).empty());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "support/temp_folder.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -48,7 +49,9 @@ TempFolder::~TempFolder() {
   fs::remove_all(path_, error);
 }
 
-std::string TempFolder::operator/(const std::string& name) const { return str() + Sep() + name; }
+std::string TempFolder::operator/(const std::string& name) const {
+  return str() + Sep() + name;
+}
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -61,6 +64,26 @@ std::string ReadFile(const fs::path& path) {
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
+}
+
+CurrentFolderScope::CurrentFolderScope(const fs::path& folder) : previous_(fs::current_path()) {
+  fs::current_path(folder);
+}
+
+CurrentFolderScope::~CurrentFolderScope() {
+  std::error_code error;
+  fs::current_path(previous_, error);
+}
+
+std::vector<std::string> NamesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
+       it.increment(error)) {
+    names.push_back(Utf8(it->path().filename()));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace droplet::testing

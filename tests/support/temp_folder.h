@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace droplet::testing {
 
@@ -27,6 +28,21 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// The process's current folder is `folder` while the object lives.
+class CurrentFolderScope {
+ public:
+  explicit CurrentFolderScope(const std::filesystem::path& folder);
+  ~CurrentFolderScope();
+  CurrentFolderScope(const CurrentFolderScope&) = delete;
+  CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+// The names in `folder` (not recursive), sorted; none when it does not exist.
+std::vector<std::string> NamesIn(const std::filesystem::path& folder);
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
