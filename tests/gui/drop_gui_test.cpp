@@ -7,6 +7,7 @@
 
 #include "gui_fixture.h"
 #include "shell/box_position.h"
+#include "support/pdf_writer.h"
 
 namespace droplet::testing {
 namespace {
@@ -25,7 +26,7 @@ class DropTest : public GuiTest {
  protected:
   std::string Source(const std::string& name, const std::string& text = "Ciao mondo") {
     const std::string path = sources_ / name;
-    WriteFile(PathFromUtf8(path), MinimalPdf(text));
+    WritePdf(PathFromUtf8(path), {PdfPage{{text}}});
     return path;
   }
   // Yes to the confirmation, OK to "Conversione completa", No to opening the result.

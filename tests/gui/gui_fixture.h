@@ -107,7 +107,4 @@ class GuiTest : public ::testing::Test {
   QProcess windowManager_;
 };
 
-// A small valid PDF with one page showing `text`.
-std::string MinimalPdf(const std::string& text);
-
 }  // namespace droplet::testing

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "support/pdf_writer.h"
+
 namespace droplet::testing {
 namespace {
 
@@ -145,23 +147,7 @@ std::string MakeEncryptedPdf(const std::string& line, const std::string& userPas
       "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
       "<< /Filter /Standard /V 1 /R 2 /O <" + Hex(owner) + "> /U <" + Hex(user) + "> /P " +
           std::to_string(permissions) + " >>"};
-  Bytes pdf = "%PDF-1.4\n";
-  std::vector<size_t> offsets;
-  for (size_t i = 0; i < objects.size(); ++i) {
-    offsets.push_back(pdf.size());
-    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-  }
-  const size_t xref = pdf.size();
-  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-  char entry[32];
-  for (size_t offset : offsets) {
-    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
-    pdf += entry;
-  }
-  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-         " /Root 1 0 R /Encrypt 6 0 R /ID [<" + Hex(id) + "> <" + Hex(id) + ">] >>\nstartxref\n" +
-         std::to_string(xref) + "\n%%EOF\n";
-  return pdf;
+  return AssemblePdf(objects, "/Encrypt 6 0 R /ID [<" + Hex(id) + "> <" + Hex(id) + ">]");
 }
 
 }  // namespace droplet::testing

@@ -113,6 +113,11 @@ std::string MakePdf(const std::vector<PdfPage>& pages) {
     objects.push_back(Stream("", PageContent(pages[i])));
   }
 
+  return AssemblePdf(objects);
+}
+
+std::string AssemblePdf(const std::vector<std::string>& objects,
+                        const std::string& trailerEntries) {
   std::string pdf = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
   std::vector<size_t> offsets;
   for (size_t i = 0; i < objects.size(); ++i) {
@@ -126,8 +131,9 @@ std::string MakePdf(const std::vector<PdfPage>& pages) {
     std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
     pdf += entry;
   }
-  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-         " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  const std::string extra = trailerEntries.empty() ? "" : " " + trailerEntries;
+  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R" + extra +
+         " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
   return pdf;
 }
 

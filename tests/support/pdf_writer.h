@@ -17,6 +17,12 @@ struct PdfPage {
 // WinAnsiEncoding: characters outside Windows-1252 become '?'.
 std::string MakePdf(const std::vector<PdfPage>& pages);
 
+// A whole PDF file made of `objects` (numbered from 1; object 1 is the catalog): the header,
+// the objects, the cross-reference table and a trailer with `trailerEntries` beside /Size and
+// /Root.
+std::string AssemblePdf(const std::vector<std::string>& objects,
+                        const std::string& trailerEntries = "");
+
 // Writes MakePdf(pages) to `path`.
 void WritePdf(const std::filesystem::path& path, const std::vector<PdfPage>& pages);
 
