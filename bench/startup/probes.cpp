@@ -40,7 +40,6 @@ int main(int argc, char** argv) {
     const droplet::Deliverable& deliverable = droplet::OrvaneDeliverable();
     const QString name = QString::fromStdString(deliverable.shortName);
     QApplication::setApplicationName(name);
-    QApplication::setApplicationDisplayName(name);
     window = std::make_unique<droplet::Form1>(deliverable, droplet::ProgramFolder());
     droplet::MoveToStartPosition(*window);
   } else {

@@ -16,7 +16,8 @@ class DesktopServices {
   virtual int ShowMessageBox(const std::string& text, unsigned style, const std::string& title) = 0;
 
   // Same, but the box is placed with ComputeBoxPosition before it is shown: centred on the
-  // active window when `centerOnOwner` is true, on the screen's work area otherwise.
+  // owner window (the active one, or else the program's main window) when `centerOnOwner` is
+  // true, on the screen's work area otherwise.
   virtual int ShowCenteredMessageBox(const std::string& text, unsigned style,
                                      const std::string& title, bool centerOnOwner) = 0;
 
