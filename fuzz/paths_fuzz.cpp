@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "files/file_operations.h"
 
@@ -21,13 +22,22 @@ bool EndsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
+bool IsContinuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
 void CheckExtension(std::string_view name) {
   const std::string extension = droplet::GetExtension(name);
-  // Where the dot may stand: 2 to 5 places from the end, the nearest first.
+  // Where the dot may stand: 2 to 5 characters from the end, the nearest first. A character
+  // starts at any byte but a UTF-8 continuation byte (or at the first byte).
+  std::vector<std::size_t> starts;  // character starts, the last character first
+  for (std::size_t i = name.size(); i > 0 && starts.size() < 5; --i) {
+    if (i - 1 == 0 || !IsContinuation(name[i - 1])) starts.push_back(i - 1);
+  }
   std::size_t dot = std::string_view::npos;
-  for (std::size_t place = 2; place <= 5 && place <= name.size(); ++place) {
-    if (name[name.size() - place] == '.') {
-      dot = name.size() - place;
+  for (std::size_t place = 2; place <= starts.size(); ++place) {
+    if (name[starts[place - 1]] == '.') {
+      dot = starts[place - 1];
       break;
     }
   }
@@ -36,7 +46,11 @@ void CheckExtension(std::string_view name) {
     return;
   }
   if (extension != name.substr(dot + 1)) Fail("GetExtension is not the text after the dot");
-  if (extension.empty() || extension.size() > 4) Fail("GetExtension has a wrong length");
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < extension.size(); ++i) {
+    if (!IsContinuation(extension[i])) ++characters;
+  }
+  if (extension.empty() || characters > 4) Fail("GetExtension has a wrong length");
 }
 
 void CheckParts(std::string_view path, const droplet::PathStyle& style) {
