@@ -100,10 +100,10 @@ for measure in "${measures[@]}"; do
 done
 
 echo
-printf '%-36s %12s %12s %8s %-14s %s\n' measure "ours (ms)" "base (ms)" ratio goal met
+printf '%-44s %12s %12s %8s %-14s %s\n' measure "ours (ms)" "base (ms)" ratio goal met
 for row in "${rows[@]}"; do
   IFS='|' read -r label mine base ratio goal met <<<"$row"
-  printf '%-36s %12s %12s %8s %-14s %s\n' "$label" "$mine" "$base" "$ratio" "$goal" "$met"
+  printf '%-44s %12s %12s %8s %-14s %s\n' "$label" "$mine" "$base" "$ratio" "$goal" "$met"
 done
 echo "benchmarks: $((${#rows[@]} - unmet)) of ${#rows[@]} goals met"
 [ "$unmet" -eq 0 ]
