@@ -160,6 +160,7 @@ void MainWindowWorkflow::CmdExecuteClick() {
     const std::vector<std::string> pageImages = PageImageNames();
     CopyOutputFiles(pageImages);
 
+    RemoveOwnScratchFiles();
     const std::string scratch = programFolder_ + Sep();
     EliminaFileConAsterisco(scratch, deliverable_.resultPattern);
     for (const std::string& image : pageImages) {
@@ -171,9 +172,7 @@ void MainWindowWorkflow::CmdExecuteClick() {
     OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
     if (desktop_.ShowMessageBox(deliverable_.openResultQuestion, kMbYesNo | kMbIconInformation,
                                 "") == kIdYes) {
-      OpenDocument(
-          OutputFolder() + Sep() + GetFileName(pdfPath_, false) + deliverable_.resultExtension, "",
-          programFolder_, opener_, desktop_);
+      OpenDocument(ResultPath(), "", programFolder_, opener_, desktop_);
     }
   } catch (const OperationFailure& failure) {
     ReportFailure(failure.failure());
@@ -188,6 +187,44 @@ void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageIma
   CopiaFileCreaCartella(scratch, output, deliverable_.resultPattern, desktop_);
   for (const std::string& image : pageImages) {
     Check(CopyFileReplacing(scratch + image, output + image), "CopyOutputFiles");
+  }
+}
+
+std::string MainWindowWorkflow::ResultPath() const {
+  const std::string output = OutputFolder() + Sep();
+  const std::string named = output + GetFileName(pdfPath_, false) + deliverable_.resultExtension;
+  // The converters drop only ".pdf" or ".PDF" from the name; an extension spelled otherwise
+  // (".PdF") stays in the result's name.
+  const std::string whole = output + GetFileName(pdfPath_, true) + deliverable_.resultExtension;
+  std::error_code error;
+  if (!std::filesystem::exists(NativePath(named), error) &&
+      std::filesystem::exists(NativePath(whole), error)) {
+    return whole;
+  }
+  return named;
+}
+
+void MainWindowWorkflow::RemoveOwnScratchFiles() const {
+  const std::string scratch = programFolder_ + Sep();
+  std::set<std::string> names;
+  if (keepPdfName_.empty()) names.insert(GetLastPathPart(pdfPath_));
+  // The converter names its results after the copy without ".pdf", or after its whole name
+  // when the extension is spelled otherwise.
+  for (const std::string& stem : {GetFileName(pdfPath_, false), GetFileName(pdfPath_, true)}) {
+    names.insert(stem + deliverable_.resultExtension);
+    if (!deliverable_.writesPageImages) continue;
+    names.insert(stem + "_ind.html");
+    for (int page = 1;; ++page) {
+      const std::string name = stem + "-" + std::to_string(page) + ".html";
+      std::error_code error;
+      if (!std::filesystem::exists(NativePath(scratch + name), error)) break;
+      names.insert(name);
+    }
+  }
+  for (const std::string& name : names) {
+    std::error_code error;
+    if (name.empty() || !std::filesystem::exists(NativePath(scratch + name), error)) continue;
+    Check(ForceDeleteFile(scratch + name), "EliminaFileConAsterisco");
   }
 }
 
@@ -221,7 +258,7 @@ std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
   const std::string firstPage = "-1.html";
   std::vector<std::string> images;
   for (const std::string& file : files) {
-    if (file.size() <= firstPage.size() ||
+    if (file.size() < firstPage.size() ||
         file.compare(file.size() - firstPage.size(), firstPage.size(), firstPage) != 0) {
       continue;
     }

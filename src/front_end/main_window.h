@@ -60,6 +60,14 @@ class MainWindowWorkflow {
   void CopyOutputFiles(const std::vector<std::string>& pageImages);
   // The background images the HTML converter wrote beside the pages in the program folder.
   std::vector<std::string> PageImageNames() const;
+  // The result to open: named after the copy without its extension, or after its whole name
+  // where the converter kept an extension it does not know as a PDF's.
+  std::string ResultPath() const;
+  // Deletes by name, whatever their attributes, this run's copy of the PDF and the results the
+  // converter made from it. The pattern deletions after it stop at a read-only or hidden match,
+  // and the run's own files would stop every later run too: a read-only PDF gives a read-only
+  // copy, and on POSIX a name with a leading dot gives hidden results.
+  void RemoveOwnScratchFiles() const;
   // Empties the output folder before a run, keeping a PDF that was dropped from inside it.
   void EmptyOutputFolder();
   // The run's error report: "description - source - number".

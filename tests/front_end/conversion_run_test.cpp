@@ -265,6 +265,23 @@ TEST_F(ConversionRunTest, ResultThatCannotBeMovedStaysInTheProgramFolder) {
   }
 }
 
+// The copy of a read-only PDF is read-only too; it is the run's own file and goes with the run,
+// so neither this run nor the next stops at it.
+TEST_F(ConversionRunTest, AReadOnlyDroppedPdfStopsNeitherThisRunNorTheNext) {
+  Window(TessikDeliverable());
+  const std::string pdf = Document("protetto.pdf");
+  MakeReadOnly(PathFromUtf8(pdf));
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    desktop.Clear();
+    EXPECT_FALSE(Drop({pdf}));
+    EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
+    EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+    EXPECT_TRUE(fs::exists(Output() / "protetto.txt"));
+  }
+  fs::permissions(PathFromUtf8(pdf), fs::perms::owner_write, fs::perm_options::add);
+}
+
 TEST_F(ConversionRunTest, ReadOnlyPdfInTheProgramFolderEndsTheRunWithTheErrorReport) {
   Window(TessikDeliverable());
   WriteFile(program.path() / "bloccato.pdf", "old");

@@ -62,6 +62,8 @@ std::vector<HostileName> HostileNames() {
       {std::string(246, 'n') + ".pdf", true, true},
       {"UPPER.PDF"},
       {"lower.pdf"},
+      {"Misto.PdF"},
+      {".pdf"},
       {"twice.pdf.pdf"},
       {"report.pdf.txt", false},
       {"no extension", false},
