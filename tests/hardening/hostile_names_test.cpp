@@ -63,7 +63,8 @@ std::vector<HostileName> HostileNames() {
       {"UPPER.PDF"},
       {"lower.pdf"},
       {"Misto.PdF"},
-      {".pdf"},
+      // On Windows its short form (PDF~1) has no extension, and the drop is refused.
+      {".pdf", kNativePathStyle.separator == '/'},
       {"twice.pdf.pdf"},
       {"report.pdf.txt", false},
       {"no extension", false},
