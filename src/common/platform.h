@@ -9,8 +9,8 @@ namespace droplet {
 
 // How paths are spelled. Pure path functions take one so that tests can check both spellings.
 struct PathStyle {
-  char separator;        // '\\' on Windows, '/' on POSIX
-  bool colonSeparates;   // "C:report.pdf": the drive colon ends a path part on Windows only
+  char separator;       // '\\' on Windows, '/' on POSIX
+  bool colonSeparates;  // "C:report.pdf": the drive colon ends a path part on Windows only
 };
 
 inline constexpr PathStyle kWindowsPathStyle{'\\', true};

@@ -10,7 +10,9 @@ namespace droplet {
 
 const PathStyle kNativePathStyle = kPosixPathStyle;
 
-std::string Sep() { return "/"; }
+std::string Sep() {
+  return "/";
+}
 
 std::string ProgramFolder() {
   std::string buffer(PATH_MAX, '\0');
@@ -27,6 +29,8 @@ std::string QuoteForInterpreter(const std::string& argument) {
   return QuoteForPosixShell(argument);
 }
 
-std::string InterpreterPrefix() { return ""; }
+std::string InterpreterPrefix() {
+  return "";
+}
 
 }  // namespace droplet

@@ -10,13 +10,15 @@ namespace droplet {
 
 const PathStyle kNativePathStyle = kWindowsPathStyle;
 
-std::string Sep() { return "\\"; }
+std::string Sep() {
+  return "\\";
+}
 
 std::string ProgramFolder() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(),
-                                              static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return ".";
     if (length < buffer.size()) {
       buffer.resize(length);
@@ -31,8 +33,12 @@ std::string ProgramFolder() {
   return FromWide(buffer.substr(0, isDriveRoot ? slash + 1 : slash));
 }
 
-std::string QuoteForInterpreter(const std::string& argument) { return QuoteForCmd(argument); }
+std::string QuoteForInterpreter(const std::string& argument) {
+  return QuoteForCmd(argument);
+}
 
-std::string InterpreterPrefix() { return "cmd /c "; }
+std::string InterpreterPrefix() {
+  return "cmd /c ";
+}
 
 }  // namespace droplet

@@ -6,8 +6,8 @@ namespace droplet {
 
 std::wstring ToWide(const std::string& utf8) {
   if (utf8.empty()) return {};
-  const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                         nullptr, 0);
+  const int size =
+      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(size), L'\0');
   ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
   return wide;

@@ -31,8 +31,8 @@ TEST(Deliverable, QuestionsAndMessagesKeepTheirExactWording) {
 TEST(Deliverable, CommandLineQuotesThePathForTheInterpreter) {
   const std::string line = BuildCommandLine(TessikDeliverable(), "a b.pdf");
   EXPECT_EQ(line, InterpreterPrefix() + "pdftotext " + QuoteForInterpreter("a b.pdf"));
-  EXPECT_EQ(BuildCommandLine(OrvaneDeliverable(), "x").find(InterpreterPrefix() +
-                                                            "pdftohtml -c  -stdout "),
+  EXPECT_EQ(BuildCommandLine(OrvaneDeliverable(), "x")
+                .find(InterpreterPrefix() + "pdftohtml -c  -stdout "),
             0u);
 }
 

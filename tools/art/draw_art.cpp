@@ -47,8 +47,8 @@ void DrawDrop(QPainter& p, const QPainterPath& drop, QColor light, QColor deep, 
   p.drawEllipse(glint, 0.42 * r, 0.42 * r);
 }
 
-void Text(QPainter& p, const QRectF& box, const QString& text, int pixels, bool bold,
-          QColor colour, bool shadow) {
+void Text(QPainter& p, const QRectF& box, const QString& text, int pixels, bool bold, QColor colour,
+          bool shadow) {
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setPixelSize(pixels);
   font.setBold(bold);
@@ -110,25 +110,22 @@ void DrawOrvaneMain(QPainter& p) {
   Text(p, QRectF(92, 64, 136, 20), QStringLiteral("PDF \u2192 HTML"), 13, true,
        QColor(255, 232, 214), false);
 
-  DrawDrop(p, Drop(50, 3, 44, 72), QColor(130, 215, 255), QColor(18, 84, 196),
-           QColor(10, 38, 110));
+  DrawDrop(p, Drop(50, 3, 44, 72), QColor(130, 215, 255), QColor(18, 84, 196), QColor(10, 38, 110));
   Text(p, QRectF(8, 52, 84, 44), QStringLiteral("</>"), 26, true, Qt::white, true);
 }
 
 void DrawOrvaneOptions(QPainter& p) {
-  DrawDrop(p, Drop(44, 2, 38, 57), QColor(130, 215, 255), QColor(18, 84, 196),
-           QColor(10, 38, 110));
+  DrawDrop(p, Drop(44, 2, 38, 57), QColor(130, 215, 255), QColor(18, 84, 196), QColor(10, 38, 110));
   Text(p, QRectF(6, 38, 76, 30), QStringLiteral("</>"), 22, true, Qt::white, true);
   Text(p, QRectF(6, 66, 76, 18), QStringLiteral("HTML"), 12, true, QColor(255, 236, 200), true);
 }
 
 // Tessik: a green drop with the name, a help spot and a close spot.
 void DrawTessik(QPainter& p) {
-  DrawDrop(p, Drop(56, 2, 47, 59), QColor(150, 226, 120), QColor(24, 120, 56),
-           QColor(14, 66, 28));
+  DrawDrop(p, Drop(56, 2, 47, 59), QColor(150, 226, 120), QColor(24, 120, 56), QColor(14, 66, 28));
   Text(p, QRectF(10, 36, 92, 26), QStringLiteral("Tessik"), 19, true, Qt::white, true);
-  Text(p, QRectF(10, 86, 92, 14), QStringLiteral("PDF \u2192 TXT"), 10, true,
-       QColor(236, 255, 226), true);
+  Text(p, QRectF(10, 86, 92, 14), QStringLiteral("PDF \u2192 TXT"), 10, true, QColor(236, 255, 226),
+       true);
   // The round spots behind the help sign and the close spot of the main window.
   p.setPen(QPen(QColor(14, 66, 28), 1));
   p.setBrush(QColor(236, 248, 228));

@@ -16,8 +16,8 @@ const Deliverable& OrvaneDeliverable() {
     d.confirmationQuestion = "Eseguire la conversione in formato HTML ?";
     d.cancellationMessage = "conversione in HTML annullata dall'utente";
     d.openResultQuestion = "Aprire il file indice per visualizzare l'output?";
-    d.runnerTexts = {"Command Line empty", "CreatePipe failed. Error: ",
-                     "File or command not found"};
+    d.runnerTexts = {"Command Line empty",
+                     "CreatePipe failed. Error: ", "File or command not found"};
     d.iniFileName = "Orvane.INI";
     d.iniExistenceName = "Orvane.ini";
     d.showsVersionCaption = false;

@@ -15,8 +15,8 @@ const Deliverable& TessikDeliverable() {
     d.confirmationQuestion = "Eseguire la conversione in formato TESTO ?";
     d.cancellationMessage = "conversione  annullata dall'utente";
     d.openResultQuestion = "Aprire il file per la visualizzazione ?";
-    d.runnerTexts = {"Command Line vuota ..nessun argomento", "Creazione Pipe Fallita. Errore: ",
-                     "file o comando non valido"};
+    d.runnerTexts = {"Command Line vuota ..nessun argomento",
+                     "Creazione Pipe Fallita. Errore: ", "file o comando non valido"};
     d.iniFileName = "Tessik.INI";
     d.iniExistenceName = "Tessik.ini";
     d.showsVersionCaption = true;
