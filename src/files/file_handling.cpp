@@ -23,11 +23,13 @@ std::string GetLastPathPart(std::string_view path, const PathStyle& style) {
   return std::string(path.substr(at + 1));
 }
 
-void CopySingleFile(const std::string& source, const std::string& target,
+bool CopySingleFile(const std::string& source, const std::string& target,
                     DesktopServices& desktop) {
   if (CopyFileReplacing(source, target) != 0) {
     desktop.ShowMessageBox("Errore durante la copia del file", kMbOk, "");
+    return false;
   }
+  return true;
 }
 
 std::string GetFileName(std::string_view path, bool keepExtension, const PathStyle& style) {

@@ -27,8 +27,9 @@ std::string GetExtension(std::string_view name);
 // What follows the last separator; empty text when there is none.
 std::string GetLastPathPart(std::string_view path, const PathStyle& style = kNativePathStyle);
 
-// Copies, replacing the target; a failure shows "Errore durante la copia del file".
-void CopySingleFile(const std::string& source, const std::string& target, DesktopServices& desktop);
+// Copies, replacing the target; a failure shows "Errore durante la copia del file". True when
+// the copy was made.
+bool CopySingleFile(const std::string& source, const std::string& target, DesktopServices& desktop);
 
 // --- Folder and document operations ---
 

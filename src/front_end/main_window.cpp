@@ -125,6 +125,7 @@ void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
   const std::string copyPath = programFolder_ + Sep() + name;
   keepPdfName_.clear();
   restorePdfPath_.clear();
+  copyMade_ = false;
   if (IsSameFile(path, copyPath)) {
     keepPdfName_ = name;
   } else {
@@ -132,7 +133,7 @@ void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
     // puts it back where it lay.
     if (deliverable_.emptiesOutputBeforeRun)
       restorePdfPath_ = PathInsideFolder(path, OutputFolder());
-    CopySingleFile(pdfPath_, copyPath, desktop_);
+    copyMade_ = CopySingleFile(pdfPath_, copyPath, desktop_);
   }
   pdfPath_ = GetShortFileName(copyPath);
 
@@ -207,7 +208,7 @@ std::string MainWindowWorkflow::ResultPath() const {
 void MainWindowWorkflow::RemoveOwnScratchFiles() const {
   const std::string scratch = programFolder_ + Sep();
   std::set<std::string> names;
-  if (keepPdfName_.empty()) names.insert(GetLastPathPart(pdfPath_));
+  if (copyMade_) names.insert(GetLastPathPart(pdfPath_));
   // The converter names its results after the copy without ".pdf", or after its whole name
   // when the extension is spelled otherwise.
   for (const std::string& stem : {GetFileName(pdfPath_, false), GetFileName(pdfPath_, true)}) {
@@ -233,13 +234,13 @@ void MainWindowWorkflow::EmptyOutputFolder() {
     CleanAllPath(OutputFolder());
     return;
   }
-  // The dropped PDF's only other copy is the one in the program folder. When that copy is
-  // missing (the copy failed) the folder stays as it is rather than lose the user's file.
+  // The dropped PDF's only other copy is the one this drop made in the program folder. Without
+  // it (the copy failed) the folder stays as it is rather than lose the user's file.
+  if (!copyMade_) return;
   const std::string copy = programFolder_ + Sep() + GetLastPathPart(Sep() + restorePdfPath_);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(NativePath(copy), error)) return;
   CleanAllPath(OutputFolder());
   const std::string original = OutputFolder() + Sep() + restorePdfPath_;
+  std::error_code error;
   std::filesystem::create_directories(NativePath(original).parent_path(), error);
   Check(CopyFileReplacing(copy, original), "CopySingleFile");
 }
@@ -256,7 +257,7 @@ std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
   // backgrounds NAME001.png, ...; pages of an earlier run whose results could not be moved are
   // still here and move with theirs.
   const std::string firstPage = "-1.html";
-  std::vector<std::string> images;
+  std::set<std::string> images;  // a set: two stems can name one image (a + 1001, a1 + 001)
   for (const std::string& file : files) {
     if (file.size() < firstPage.size() ||
         file.compare(file.size() - firstPage.size(), firstPage.size(), firstPage) != 0) {
@@ -266,11 +267,11 @@ std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
     for (int page = 1; files.count(stem + "-" + std::to_string(page) + ".html") != 0; ++page) {
       for (const char* extension : {".png", ".jpg"}) {
         const std::string image = stem + PageNumber(page) + extension;
-        if (files.count(image) != 0) images.push_back(image);
+        if (files.count(image) != 0) images.insert(image);
       }
     }
   }
-  return images;
+  return {images.begin(), images.end()};
 }
 
 void MainWindowWorkflow::ReportFailure(const Failure& failure) {

@@ -63,10 +63,10 @@ class MainWindowWorkflow {
   // The result to open: named after the copy without its extension, or after its whole name
   // where the converter kept an extension it does not know as a PDF's.
   std::string ResultPath() const;
-  // Deletes by name, whatever their attributes, this run's copy of the PDF and the results the
-  // converter made from it. The pattern deletions after it stop at a read-only or hidden match,
-  // and the run's own files would stop every later run too: a read-only PDF gives a read-only
-  // copy, and on POSIX a name with a leading dot gives hidden results.
+  // Deletes by name, whatever their attributes, the copy of the PDF this drop made and the
+  // results the converter made from it. The pattern deletions after it stop at a read-only or
+  // hidden match, and the run's own files would stop every later run too: a read-only PDF gives a
+  // read-only copy, and on POSIX a name with a leading dot gives hidden results.
   void RemoveOwnScratchFiles() const;
   // Empties the output folder before a run, keeping a PDF that was dropped from inside it.
   void EmptyOutputFolder();
@@ -88,6 +88,8 @@ class MainWindowWorkflow {
   // Where a PDF dropped from inside the output folder lay, relative to that folder, when the run
   // empties it; the run puts the PDF back there.
   std::string restorePdfPath_;
+  // Whether the drop copied the PDF into the program folder: only then is the copy the run's own.
+  bool copyMade_ = false;
   DOSOutputs objDOS_;
 };
 
