@@ -21,14 +21,12 @@ namespace {
 // Message boxes have nowhere to go in a benchmark; a failure ends it instead.
 class NoDesktop : public droplet::DesktopServices {
  public:
-  int ShowMessageBox(const std::string& text, unsigned, const std::string&) override {
+  int ShowBox(const std::string& text, unsigned, const droplet::BoxTitle&,
+              droplet::BoxPlacement) override {
     std::fprintf(stderr, "runner_bench: %s\n", text.c_str());
     std::exit(1);
   }
-  int ShowCenteredMessageBox(const std::string& text, unsigned style, const std::string& title,
-                             bool) override {
-    return ShowMessageBox(text, style, title);
-  }
+  void PostToWindowThread(std::function<void()> call) override { call(); }
   void SetBusyPointer(bool) override {}
   [[noreturn]] void EndProgram() override { std::exit(1); }
 };

@@ -34,14 +34,12 @@ using Clock = std::chrono::steady_clock;
 
 class AnsweringDesktop : public droplet::DesktopServices {
  public:
-  int ShowMessageBox(const std::string&, unsigned style, const std::string&) override {
+  int ShowBox(const std::string&, unsigned style, const droplet::BoxTitle&,
+              droplet::BoxPlacement) override {
     return (style & droplet::kMbButtonsMask) == droplet::kMbYesNo ? droplet::kIdYes
                                                                   : droplet::kIdOk;
   }
-  int ShowCenteredMessageBox(const std::string& text, unsigned style, const std::string& title,
-                             bool) override {
-    return ShowMessageBox(text, style, title);
-  }
+  void PostToWindowThread(std::function<void()> call) override { call(); }
   // The hourglass marks the converter's run inside the whole run.
   void SetBusyPointer(bool busy) override { (busy ? busyOn : busyOff) = Clock::now(); }
   [[noreturn]] void EndProgram() override { throw std::runtime_error("the program ended"); }

@@ -1,8 +1,21 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace droplet {
+
+// Where a message box appears.
+enum class BoxPlacement {
+  kSystem,            // wherever the windowing system puts it
+  kCenterOnWorkArea,  // centred on the work area of the screen
+  kCenterOnOwner,     // centred on its owner window, the active one or else the main window
+};
+
+// A box's title: a text of its own (which may be empty), or the application's title.
+using BoxTitle = std::optional<std::string>;
+inline const BoxTitle kApplicationTitle = std::nullopt;
 
 // What the portable code asks of the screen. Each GUI backend implements it; tests plug in a
 // scripted double that answers from a script and records every box.
@@ -11,21 +24,27 @@ class DesktopServices {
   virtual ~DesktopServices() = default;
 
   // Shows a modal message box and returns the button pressed (kIdOk, kIdYes, kIdNo, ...).
-  // `style` is a combination of the kMb* words; an empty `title` stands for the application's
-  // title. Lines in `text` are separated by CR, LF or CR LF.
-  virtual int ShowMessageBox(const std::string& text, unsigned style, const std::string& title) = 0;
+  // `style` is a combination of the kMb* words. Lines in `text` are separated by CR, LF or
+  // CR LF. A placed box is moved with ComputeBoxPosition before it shows.
+  int ShowMessageBox(const std::string& text, unsigned style, const BoxTitle& title,
+                     BoxPlacement placement = BoxPlacement::kSystem) {
+    return ShowBox(text, style, title, placement);
+  }
 
-  // Same, but the box is placed with ComputeBoxPosition before it is shown: centred on the
-  // owner window (the active one, or else the program's main window) when `centerOnOwner` is
-  // true, on the screen's work area otherwise.
-  virtual int ShowCenteredMessageBox(const std::string& text, unsigned style,
-                                     const std::string& title, bool centerOnOwner) = 0;
-
-  // Hourglass over the application while `busy` is true.
+  // Busy pointer over the main window while `busy` is true.
   virtual void SetBusyPointer(bool busy) = 0;
+
+  // Runs `call` on the window's thread once the events already queued there are handled.
+  // Safe from any thread; calls run in the order they were posted.
+  virtual void PostToWindowThread(std::function<void()> call) = 0;
 
   // Ends the program at once: no further handler runs, no window asks anything.
   [[noreturn]] virtual void EndProgram() = 0;
+
+ protected:
+  // ShowMessageBox as each backend implements it.
+  virtual int ShowBox(const std::string& text, unsigned style, const BoxTitle& title,
+                      BoxPlacement placement) = 0;
 };
 
 // Shows the busy pointer for its own lifetime, so every way out of a block restores it.

@@ -15,7 +15,7 @@ void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& t
     desktop.ShowMessageBox("File " + pattern +
                                " NON trovato.\r\n\r\n- Inserire i files nelle rispettive "
                                "cartelle\r\n- Files INI in -> Config\r\n- Files EXE in -> Bin",
-                           kMbOk, "");
+                           kMbOk, kApplicationTitle);
     desktop.EndProgram();
   }
 

@@ -26,7 +26,7 @@ std::string GetLastPathPart(std::string_view path, const PathStyle& style) {
 bool CopySingleFile(const std::string& source, const std::string& target,
                     DesktopServices& desktop) {
   if (CopyFileReplacing(source, target) != 0) {
-    desktop.ShowMessageBox("Errore durante la copia del file", kMbOk, "");
+    desktop.ShowMessageBox("Errore durante la copia del file", kMbOk, kApplicationTitle);
     return false;
   }
   return true;

@@ -2,19 +2,14 @@
 
 #include <string>
 
+#include "runner/runner_texts.h"
+
 namespace droplet {
 
 struct Version {
   int major = 0;
   int minor = 0;
   int revision = 0;
-};
-
-// The runner's three failure messages; each deliverable words them its own way.
-struct RunnerTexts {
-  std::string emptyCommandLine;
-  std::string pipeFailed;  // followed directly by the system error code
-  std::string processNotCreated;
 };
 
 // Everything in which the two programs differ. The workflow, the windows and the dialogs read

@@ -1,10 +1,12 @@
 #include "front_end/desktop_services_qt.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QMetaObject>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
+#include <utility>
 
 #include "shell/window_helpers_qt.h"
 
@@ -15,14 +17,13 @@ QtDesktopServices::~QtDesktopServices() {
   while (busyDepth_ > 0) SetBusyPointer(false);
 }
 
-int QtDesktopServices::ShowMessageBox(const std::string& text, unsigned style,
-                                      const std::string& title) {
-  return ShowStyledMessageBox(text, style, title, std::nullopt);
+int QtDesktopServices::ShowBox(const std::string& text, unsigned style, const BoxTitle& title,
+                               BoxPlacement placement) {
+  return ShowStyledMessageBox(text, style, title, placement);
 }
 
-int QtDesktopServices::ShowCenteredMessageBox(const std::string& text, unsigned style,
-                                              const std::string& title, bool centerOnOwner) {
-  return CenteredMessageBox(text, style, title, centerOnOwner);
+void QtDesktopServices::PostToWindowThread(std::function<void()> call) {
+  QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call), Qt::QueuedConnection);
 }
 
 void QtDesktopServices::SetBusyPointer(bool busy) {

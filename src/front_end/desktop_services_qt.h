@@ -13,15 +13,18 @@ class QtDesktopServices : public DesktopServices {
   QtDesktopServices(const QtDesktopServices&) = delete;
   QtDesktopServices& operator=(const QtDesktopServices&) = delete;
 
-  int ShowMessageBox(const std::string& text, unsigned style, const std::string& title) override;
-  int ShowCenteredMessageBox(const std::string& text, unsigned style, const std::string& title,
-                             bool centerOnOwner) override;
+  // A queued call to the application's thread, which is the window's.
+  void PostToWindowThread(std::function<void()> call) override;
   // Balanced: every SetBusyPointer(true) is undone by one SetBusyPointer(false). The pointer
   // change reaches the screen at once, before the caller blocks.
   void SetBusyPointer(bool busy) override;
   [[noreturn]] void EndProgram() override;
 
   int busyDepth() const { return busyDepth_; }
+
+ protected:
+  int ShowBox(const std::string& text, unsigned style, const BoxTitle& title,
+              BoxPlacement placement) override;
 
  private:
   int busyDepth_ = 0;

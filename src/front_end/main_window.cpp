@@ -141,7 +141,8 @@ void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
       desktop_.ShowMessageBox(deliverable_.confirmationQuestion + "\r\n\r\n(file : " + path + " )",
                               kMbYesNo | kMbIconInformation | kMbSystemModal, ";-)");
   if (answer != kIdYes) {
-    desktop_.ShowCenteredMessageBox(deliverable_.cancellationMessage, kMbSystemModal, "", true);
+    desktop_.ShowMessageBox(deliverable_.cancellationMessage, kMbSystemModal, "",
+                            BoxPlacement::kCenterOnOwner);
     return;
   }
 
@@ -169,10 +170,10 @@ void MainWindowWorkflow::CmdExecuteClick() {
     }
     EliminaFileConAsterisco(scratch, "*.pdf", keepPdfName_);
 
-    desktop_.ShowMessageBox("Conversione completa", kMbOk, "");
+    desktop_.ShowMessageBox("Conversione completa", kMbOk, kApplicationTitle);
     OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
     if (desktop_.ShowMessageBox(deliverable_.openResultQuestion, kMbYesNo | kMbIconInformation,
-                                "") == kIdYes) {
+                                kApplicationTitle) == kIdYes) {
       OpenDocument(ResultPath(), "", programFolder_, opener_, desktop_);
     }
   } catch (const OperationFailure& failure) {
@@ -275,11 +276,11 @@ std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
 }
 
 void MainWindowWorkflow::ReportFailure(const Failure& failure) {
-  desktop_.ShowMessageBox(FormatFailureReport(failure), kMbOk, "");
+  desktop_.ShowMessageBox(FormatFailureReport(failure), kMbOk, kApplicationTitle);
 }
 
 void MainWindowWorkflow::MnuInfoClick() {
-  desktop_.ShowMessageBox(deliverable_.aboutText, kMbIconInformation, "");
+  desktop_.ShowMessageBox(deliverable_.aboutText, kMbIconInformation, kApplicationTitle);
 }
 
 void MainWindowWorkflow::MnuOpenPathClick() {
@@ -294,7 +295,7 @@ void MainWindowWorkflow::MnuSvuotaClick() {
     ReportFailure(failure.failure());
     return;
   }
-  desktop_.ShowMessageBox("Cache svuotata", kMbOk, "");
+  desktop_.ShowMessageBox("Cache svuotata", kMbOk, kApplicationTitle);
 }
 
 bool MainWindowWorkflow::FormQueryUnload() {

@@ -110,9 +110,9 @@ void Form1::Guarded(Handler&& handler) {
   try {
     std::forward<Handler>(handler)();
   } catch (const OperationFailure& failure) {
-    desktop_.ShowMessageBox(FormatFailureReport(failure.failure()), kMbOk, {});
+    desktop_.ShowMessageBox(FormatFailureReport(failure.failure()), kMbOk, kApplicationTitle);
   } catch (const std::exception& failure) {
-    desktop_.ShowMessageBox(failure.what(), kMbOk, {});
+    desktop_.ShowMessageBox(failure.what(), kMbOk, kApplicationTitle);
   }
 }
 

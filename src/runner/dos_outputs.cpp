@@ -70,7 +70,7 @@ void DOSOutputs::RaiseReceiveOutputs(std::string_view chunk) {
 }
 
 void DOSOutputs::ReportFailure(const std::string& text) {
-  desktop_.ShowMessageBox(text, kMbOk | kMbIconStop, std::string());
+  desktop_.ShowMessageBox(text, kMbOk | kMbIconStop, kApplicationTitle);
 }
 
 }  // namespace droplet

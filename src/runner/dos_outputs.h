@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/desktop_services.h"
-#include "front_end/deliverable.h"
+#include "runner/runner_texts.h"
 
 namespace droplet {
 

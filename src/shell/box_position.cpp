@@ -3,12 +3,12 @@
 namespace droplet {
 
 ScreenPoint ComputeBoxPosition(const ScreenRect& box, const ScreenRect& owner,
-                               const ScreenRect& workArea, BoxPlacement mode) {
+                               const ScreenRect& workArea, PlacementMode mode) {
   const int w = box.right - box.left;
   const int h = box.bottom - box.top;
   int x = 0;
   int y = 0;
-  if (mode == BoxPlacement::kCenterOnWorkArea) {
+  if (mode == PlacementMode::kCenterOnWorkArea) {
     x = workArea.left + (workArea.right - workArea.left - w) / 2;
     y = workArea.top + (workArea.bottom - workArea.top - h) / 2;
   } else {

@@ -7,7 +7,8 @@ struct ScreenRect {
   int left, top, right, bottom;
 };
 
-enum class BoxPlacement { kCenterOnWorkArea = 1, kCenterOnOwner = 2 };
+// How ComputeBoxPosition centres a box.
+enum class PlacementMode { kCenterOnWorkArea = 1, kCenterOnOwner = 2 };
 
 struct ScreenPoint {
   int x, y;
@@ -17,6 +18,6 @@ struct ScreenPoint {
 // `owner`, then pushed inside the work area (left edge before right edge, top before bottom).
 // An owner that is all zero stands for "no owner".
 ScreenPoint ComputeBoxPosition(const ScreenRect& box, const ScreenRect& owner,
-                               const ScreenRect& workArea, BoxPlacement mode);
+                               const ScreenRect& workArea, PlacementMode mode);
 
 }  // namespace droplet

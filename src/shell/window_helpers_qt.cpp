@@ -71,27 +71,28 @@ QMessageBox::Icon IconFor(unsigned style) {
 // before the window system maps it.
 class PlacedMessageBox : public QMessageBox {
  public:
-  PlacedMessageBox(QWidget* owner, std::optional<bool> centerOnOwner, ScreenRect ownerRect)
-      : QMessageBox(owner), centerOnOwner_(centerOnOwner), ownerRect_(ownerRect) {}
+  PlacedMessageBox(QWidget* owner, BoxPlacement placement, ScreenRect ownerRect)
+      : QMessageBox(owner), placement_(placement), ownerRect_(ownerRect) {}
 
  protected:
   void showEvent(QShowEvent* event) override {
     QMessageBox::showEvent(event);
-    if (!centerOnOwner_.has_value() || event->spontaneous()) return;
+    if (placement_ == BoxPlacement::kSystem || event->spontaneous()) return;
     QScreen* screen =
         parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
     const ScreenRect work = ToScreenRect(screen->availableGeometry());
     QRect frame = frameGeometry();
     frame.setSize(frame.size().expandedTo(size()));
-    const ScreenPoint point = ComputeBoxPosition(
-        ToScreenRect(frame), ownerRect_, work,
-        *centerOnOwner_ ? BoxPlacement::kCenterOnOwner : BoxPlacement::kCenterOnWorkArea);
+    const ScreenPoint point = ComputeBoxPosition(ToScreenRect(frame), ownerRect_, work,
+                                                 placement_ == BoxPlacement::kCenterOnOwner
+                                                     ? PlacementMode::kCenterOnOwner
+                                                     : PlacementMode::kCenterOnWorkArea);
     move(point.x, point.y);
   }
 
  private:
-  std::optional<bool> centerOnOwner_;
+  BoxPlacement placement_;
   ScreenRect ownerRect_;
 };
 
@@ -106,20 +107,20 @@ void SetAlwaysOnTop(QWidget& window) {
   if (shown) window.show();
 }
 
-int ShowStyledMessageBox(const std::string& text, unsigned style, const std::string& title,
-                         std::optional<bool> centerOnOwner) {
+int ShowStyledMessageBox(const std::string& text, unsigned style, const BoxTitle& title,
+                         BoxPlacement placement) {
   // Right after another box closed no window is active yet: the owner found among our shown
   // windows is the one the box belongs to and is centred on.
   QWidget* owner = FindOwner();
   ScreenRect ownerRect{0, 0, 0, 0};
-  if (owner != nullptr && centerOnOwner.value_or(false)) {
+  if (owner != nullptr && placement == BoxPlacement::kCenterOnOwner) {
     ownerRect = ToScreenRect(owner->frameGeometry());
   }
-  PlacedMessageBox box(owner, centerOnOwner, ownerRect);
+  PlacedMessageBox box(owner, placement, ownerRect);
   box.setTextFormat(Qt::PlainText);
   box.setText(LinesOf(text));
-  box.setWindowTitle(title.empty() ? QApplication::applicationDisplayName()
-                                   : QString::fromStdString(title));
+  box.setWindowTitle(title.value_or("").empty() ? QApplication::applicationDisplayName()
+                                                : QString::fromStdString(*title));
   box.setIcon(IconFor(style));
   const bool yesNo = (style & kMbButtonsMask) == kMbYesNo;
   if (yesNo) {
@@ -149,7 +150,9 @@ int ShowStyledMessageBox(const std::string& text, unsigned style, const std::str
 
 int CenteredMessageBox(const std::string& text, unsigned style, const std::string& title,
                        bool centerOnOwner) {
-  return ShowStyledMessageBox(text, style, title, centerOnOwner);
+  return ShowStyledMessageBox(
+      text, style, title,
+      centerOnOwner ? BoxPlacement::kCenterOnOwner : BoxPlacement::kCenterOnWorkArea);
 }
 
 }  // namespace droplet

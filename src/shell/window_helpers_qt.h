@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QWidget>
-#include <optional>
 #include <string>
+
+#include "common/desktop_services.h"
 
 namespace droplet {
 
@@ -11,12 +12,12 @@ void SetAlwaysOnTop(QWidget& window);
 
 // Shows a modal message box for the style words of common/message_box.h and returns kIdOk,
 // kIdYes or kIdNo (a box closed without a button: kIdNo for Yes/No boxes, kIdOk otherwise).
-// An empty title stands for the application's name; CR, LF and CR LF break lines. The
-// box is raised above our topmost windows. With `centerOnOwner` set, the box is placed with
-// ComputeBoxPosition: on its owner, the active window or else our topmost shown window (true),
-// or on the screen's work area (false).
-int ShowStyledMessageBox(const std::string& text, unsigned style, const std::string& title,
-                         std::optional<bool> centerOnOwner);
+// The application's title, and an empty one, show the application's name (a window manager
+// would otherwise name the box itself); CR, LF and CR LF break lines. The box is raised above
+// our topmost windows. A placed box is moved with ComputeBoxPosition before it is shown: on
+// its owner (the active window or else our topmost shown window) or on the work area.
+int ShowStyledMessageBox(const std::string& text, unsigned style, const BoxTitle& title,
+                         BoxPlacement placement);
 
 // A message box placed over its owner (or the work area) before it is shown.
 int CenteredMessageBox(const std::string& text, unsigned style, const std::string& title,

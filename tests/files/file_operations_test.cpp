@@ -85,7 +85,7 @@ TEST(CopySingleFile, MissingSourceShowsOneBox) {
   ASSERT_EQ(desktop.boxes().size(), 1u);
   EXPECT_EQ(desktop.boxes()[0].text, "Errore durante la copia del file");
   EXPECT_EQ(desktop.boxes()[0].style, kMbOk);
-  EXPECT_EQ(desktop.boxes()[0].title, "");
+  EXPECT_EQ(desktop.boxes()[0].title, kApplicationTitle);
   EXPECT_FALSE(fs::exists(folder.path() / "copy.pdf"));
 }
 
@@ -139,7 +139,7 @@ TEST(CopiaFileCreaCartella, NoMatchShowsTheHintAndEndsTheProgram) {
             "File *.html NON trovato.\r\n\r\n- Inserire i files nelle rispettive cartelle\r\n"
             "- Files INI in -> Config\r\n- Files EXE in -> Bin");
   EXPECT_EQ(desktop.boxes()[0].style, kMbOk);
-  EXPECT_EQ(desktop.boxes()[0].title, "");
+  EXPECT_EQ(desktop.boxes()[0].title, kApplicationTitle);
   // The folder is made before the search.
   EXPECT_TRUE(fs::is_directory(source.path() / "output"));
 }

@@ -30,7 +30,7 @@ TEST_F(CommandsTest, InfoShowsTheAboutText) {
   window.MnuInfoClick();
   ASSERT_EQ(desktop.boxes().size(), 1u);
   EXPECT_EQ(desktop.boxes()[0].style, kMbIconInformation);
-  EXPECT_EQ(desktop.boxes()[0].title, "");
+  EXPECT_EQ(desktop.boxes()[0].title, kApplicationTitle);
   const auto lines = SplitAtCr(desktop.boxes()[0].text);
   ASSERT_EQ(lines.size(), 9u);
   EXPECT_EQ(lines[0], "Tessik - Pdf To Text VERSIONE BETA");
@@ -71,7 +71,7 @@ TEST_F(CommandsTest, EmptyCacheEmptiesTheOutputFolderOrReportsWhyNot) {
   for (const auto& box : desktop.boxes()) {
     EXPECT_EQ(box.text, "Cache svuotata");
     EXPECT_EQ(box.style, kMbOk);
-    EXPECT_EQ(box.title, "");
+    EXPECT_EQ(box.title, kApplicationTitle);
   }
 
   // A hidden folder inside a subfolder stays, so the subfolder cannot be removed.

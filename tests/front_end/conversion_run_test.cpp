@@ -23,7 +23,7 @@ const std::vector<PdfPage> kItalianPages = {
 // The error report of a failure raised by `source`: "description - source - number".
 void ExpectFailureReport(const RecordedBox& box, const std::string& source) {
   EXPECT_EQ(box.style, kMbOk);
-  EXPECT_EQ(box.title, "");
+  EXPECT_EQ(box.title, kApplicationTitle);
   EXPECT_TRUE(std::regex_match(box.text, std::regex(".+ - " + source + " - [1-9][0-9]*")))
       << box.text;
 }
@@ -47,10 +47,10 @@ TEST_F(ConversionRunTest, TessikConvertsTheDropAndOffersItsResult) {
   EXPECT_EQ(desktop.boxes()[0].style, 0x1044u);
   EXPECT_EQ(desktop.boxes()[1].text, "Conversione completa");
   EXPECT_EQ(desktop.boxes()[1].style, kMbOk);
-  EXPECT_EQ(desktop.boxes()[1].title, "");
+  EXPECT_EQ(desktop.boxes()[1].title, kApplicationTitle);
   EXPECT_EQ(desktop.boxes()[2].text, "Aprire il file per la visualizzazione ?");
   EXPECT_EQ(desktop.boxes()[2].style, 0x44u);
-  EXPECT_EQ(desktop.boxes()[2].title, "");
+  EXPECT_EQ(desktop.boxes()[2].title, kApplicationTitle);
 
   EXPECT_FALSE(window.PdfPath().empty());
   EXPECT_EQ(window.CommandLineField(), BuildCommandLine(TessikDeliverable(), window.PdfPath()));

@@ -78,8 +78,7 @@ TEST_F(DropTest, CancelLeavesTheCopyThatTheNextRunRemoves) {
   EXPECT_EQ(cancel.text, "conversione in HTML annullata dall'utente");
   EXPECT_EQ(cancel.style, kMbSystemModal);
   EXPECT_EQ(cancel.title, "");
-  EXPECT_TRUE(cancel.centered);
-  EXPECT_TRUE(cancel.centerOnOwner);
+  EXPECT_EQ(cancel.placement, BoxPlacement::kCenterOnOwner);
   EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"annullato.pdf"});
   EXPECT_EQ(window.CommandLineField(), "");
   EXPECT_EQ(desktop.busyChanges(), 0);

@@ -50,9 +50,11 @@ TEST_F(GuiTest, BoxesWithoutTitleCarryTheApplicationsTitle) {
   ShowForm(OrvaneDeliverable());
   QtDesktopServices desktop;
   answerer_->Answer(QMessageBox::Yes);
-  EXPECT_EQ(desktop.ShowMessageBox("Domanda\rseconda riga", kMbYesNo | kMbIconExclamation, ""),
+  EXPECT_EQ(desktop.ShowMessageBox("Domanda\rseconda riga", kMbYesNo | kMbIconExclamation,
+                                   kApplicationTitle),
             kIdYes);
-  EXPECT_EQ(desktop.ShowCenteredMessageBox("Annullata", kMbSystemModal, "", true), kIdOk);
+  EXPECT_EQ(desktop.ShowMessageBox("Annullata", kMbSystemModal, "", BoxPlacement::kCenterOnOwner),
+            kIdOk);
   ASSERT_EQ(answerer_->boxes().size(), 2u);
   EXPECT_EQ(answerer_->boxes()[0].title, QStringLiteral("Orvane"));
   EXPECT_EQ(answerer_->boxes()[0].text, QStringLiteral("Domanda\nseconda riga"));

@@ -83,7 +83,7 @@ TEST_F(DropTest, CancellationBoxIsCentredOnTheWindow) {
     const ScreenRect work = ToRect(form.screen()->availableGeometry());
     const ScreenPoint point =
         ComputeBoxPosition(ToRect(box.frameGeometry()), ToRect(form.frameGeometry()), work,
-                           BoxPlacement::kCenterOnOwner);
+                           PlacementMode::kCenterOnOwner);
     expected = QPoint(point.x, point.y);
     placed = box.frameGeometry().topLeft();
   });

@@ -41,7 +41,8 @@ TEST(StyledMessageBox, MapsButtonsIconsAndAnswers) {
   };
   for (const Case& c : cases) {
     BoxAnswerer answerer([&](const SeenBox&) { return c.press; });
-    EXPECT_EQ(ShowStyledMessageBox("testo", c.style, "", std::nullopt), c.answer)
+    EXPECT_EQ(ShowStyledMessageBox("testo", c.style, kApplicationTitle, BoxPlacement::kSystem),
+              c.answer)
         << "style " << c.style;
     ASSERT_EQ(answerer.seen().size(), 1u);
     const SeenBox& seen = answerer.seen()[0];
@@ -55,7 +56,7 @@ TEST(StyledMessageBox, MapsButtonsIconsAndAnswers) {
 TEST(StyledMessageBox, ShowsItsTitleLineBreaksAndMarkupAsGiven) {
   Application();
   BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
-  ShowStyledMessageBox("uno\rdue\ntre\r\nquattro <b>x</b>", kMbOk, "Titolo", std::nullopt);
+  ShowStyledMessageBox("uno\rdue\ntre\r\nquattro <b>x</b>", kMbOk, "Titolo", BoxPlacement::kSystem);
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("uno\ndue\ntre\nquattro <b>x</b>"));
   EXPECT_EQ(answerer.seen()[0].title, QStringLiteral("Titolo"));
@@ -66,7 +67,7 @@ TEST(StyledMessageBox, SystemModalAndTopmostOwnersRaiseTheBox) {
   Application();
   {
     BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
-    ShowStyledMessageBox("x", kMbSystemModal, "", std::nullopt);
+    ShowStyledMessageBox("x", kMbSystemModal, kApplicationTitle, BoxPlacement::kSystem);
     ASSERT_EQ(answerer.seen().size(), 1u);
     EXPECT_TRUE(answerer.seen()[0].staysOnTop);
   }
@@ -76,7 +77,7 @@ TEST(StyledMessageBox, SystemModalAndTopmostOwnersRaiseTheBox) {
   topmost.show();
   WaitUntilShown(topmost);
   BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
-  ShowStyledMessageBox("x", kMbOk, "", std::nullopt);
+  ShowStyledMessageBox("x", kMbOk, kApplicationTitle, BoxPlacement::kSystem);
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_TRUE(answerer.seen()[0].staysOnTop);
 }
@@ -116,7 +117,7 @@ TEST(CenteredMessageBox, IsPlacedOnItsOwnerOrOnTheWorkArea) {
     const SeenBox& seen = answerer.seen()[0];
     const ScreenPoint expected = ComputeBoxPosition(
         ToRect(seen.frameGeometry), onOwner ? ToRect(owner.frameGeometry()) : ScreenRect{}, work,
-        onOwner ? BoxPlacement::kCenterOnOwner : BoxPlacement::kCenterOnWorkArea);
+        onOwner ? PlacementMode::kCenterOnOwner : PlacementMode::kCenterOnWorkArea);
     EXPECT_EQ(seen.frameGeometry.topLeft(), QPoint(expected.x, expected.y)) << onOwner;
     EXPECT_TRUE(seen.staysOnTop);
   }

@@ -32,7 +32,7 @@ TEST(DOSOutputs, ProgramThatCannotBeStartedIsReportedInEachProgramsWords) {
     ASSERT_EQ(desktop.boxes().size(), 1u);
     EXPECT_EQ(desktop.boxes()[0].text, c.text);
     EXPECT_EQ(desktop.boxes()[0].style, kMbOk | kMbIconStop);
-    EXPECT_EQ(desktop.boxes()[0].title, "");
+    EXPECT_EQ(desktop.boxes()[0].title, kApplicationTitle);
     EXPECT_EQ(runner.Outputs(), "kept");
     EXPECT_EQ(notifications, 0);
   }

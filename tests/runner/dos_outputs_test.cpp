@@ -89,8 +89,8 @@ TEST(DOSOutputs, EmptyCommandLineIsReportedInEachProgramsWords) {
     const RecordedBox& box = desktop.boxes()[0];
     EXPECT_EQ(box.text, c.text);
     EXPECT_EQ(box.style, kMbOk | kMbIconStop);
-    EXPECT_EQ(box.title, "");  // the application's title
-    EXPECT_FALSE(box.centered);
+    EXPECT_EQ(box.title, kApplicationTitle);
+    EXPECT_EQ(box.placement, BoxPlacement::kSystem);
     EXPECT_EQ(notifications, 0);
     EXPECT_EQ(runner.Outputs(), "");
   }

@@ -1,5 +1,7 @@
 #include "support/scripted_desktop.h"
 
+#include <utility>
+
 #include "common/message_box.h"
 
 namespace droplet::testing {
@@ -13,16 +15,41 @@ int ScriptedDesktop::NextAnswer(unsigned style) {
   return (style & kMbButtonsMask) == kMbYesNo ? defaultYesNo_ : kIdOk;
 }
 
-int ScriptedDesktop::ShowMessageBox(const std::string& text, unsigned style,
-                                    const std::string& title) {
-  boxes_.push_back({text, style, title, false, false});
+int ScriptedDesktop::ShowBox(const std::string& text, unsigned style, const BoxTitle& title,
+                             BoxPlacement placement) {
+  boxes_.push_back({text, style, title, placement});
   return NextAnswer(style);
 }
 
-int ScriptedDesktop::ShowCenteredMessageBox(const std::string& text, unsigned style,
-                                            const std::string& title, bool centerOnOwner) {
-  boxes_.push_back({text, style, title, true, centerOnOwner});
-  return NextAnswer(style);
+void ScriptedDesktop::PostToWindowThread(std::function<void()> call) {
+  {
+    std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(call));
+  }
+  postedArrived_.notify_all();
+}
+
+int ScriptedDesktop::RunPostedCalls() {
+  int ran = 0;
+  for (;;) {
+    std::function<void()> call;
+    {
+      std::lock_guard lock(postedMutex_);
+      if (posted_.empty()) return ran;
+      call = std::move(posted_.front());
+      posted_.pop_front();
+    }
+    call();
+    ++ran;
+  }
+}
+
+int ScriptedDesktop::WaitForPostedCalls(std::chrono::milliseconds timeout) {
+  {
+    std::unique_lock lock(postedMutex_);
+    postedArrived_.wait_for(lock, timeout, [this] { return !posted_.empty(); });
+  }
+  return RunPostedCalls();
 }
 
 void ScriptedDesktop::SetBusyPointer(bool busy) {

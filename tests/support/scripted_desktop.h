@@ -1,6 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -12,9 +16,8 @@ namespace droplet::testing {
 struct RecordedBox {
   std::string text;
   unsigned style = 0;
-  std::string title;
-  bool centered = false;       // shown through ShowCenteredMessageBox
-  bool centerOnOwner = false;  // its placement, when centered
+  BoxTitle title;  // kApplicationTitle or a text of its own
+  BoxPlacement placement = BoxPlacement::kSystem;
 };
 
 // Thrown by EndProgram so that a test sees where the program would have ended.
@@ -28,10 +31,9 @@ class ScriptedDesktop : public DesktopServices {
   void Answer(int answer) { script_.push_back(answer); }
   void SetDefaultYesNo(int answer) { defaultYesNo_ = answer; }
 
-  int ShowMessageBox(const std::string& text, unsigned style, const std::string& title) override;
-  int ShowCenteredMessageBox(const std::string& text, unsigned style, const std::string& title,
-                             bool centerOnOwner) override;
   void SetBusyPointer(bool busy) override;
+  // Queues the call; RunPostedCalls runs what is queued, on the test's thread.
+  void PostToWindowThread(std::function<void()> call) override;
   [[noreturn]] void EndProgram() override;
 
   const std::vector<RecordedBox>& boxes() const { return boxes_; }
@@ -42,6 +44,15 @@ class ScriptedDesktop : public DesktopServices {
   bool ended() const { return ended_; }
   void Clear();
 
+  // Runs the calls posted so far, and those they post in turn; returns how many ran.
+  int RunPostedCalls();
+  // Waits up to `timeout` for a posted call, then runs the queue. Returns how many ran.
+  int WaitForPostedCalls(std::chrono::milliseconds timeout);
+
+ protected:
+  int ShowBox(const std::string& text, unsigned style, const BoxTitle& title,
+              BoxPlacement placement) override;
+
  private:
   int NextAnswer(unsigned style);
 
@@ -51,6 +62,10 @@ class ScriptedDesktop : public DesktopServices {
   int busyDepth_ = 0;
   int busyChanges_ = 0;
   bool ended_ = false;
+
+  std::mutex postedMutex_;
+  std::condition_variable postedArrived_;
+  std::deque<std::function<void()>> posted_;
 };
 
 }  // namespace droplet::testing
