@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/quoting.h"
 #include "settings/ini_settings.h"
 #include "support/pdf_writer.h"
 #include "workflow_rig.h"
@@ -28,7 +29,7 @@ bool Shell(const std::string& command) {
 }
 
 std::string Quoted(const fs::path& path) {
-  return "'" + path.string() + "'";
+  return QuoteForPosixShell(path.string());
 }
 
 // A folder that nobody, root included, can create or delete entries in while the object lives
