@@ -67,19 +67,27 @@ function(_droplet_cpack variable value)
   set(content "${content}set(${variable} [==[${value}]==])\n" PARENT_SCOPE)
 endfunction()
 
-# droplet_package(<target> NAME <name> SUMMARY <text> DESCRIPTION <text>)
+# droplet_package(<target> NAME <name>)
 # Installs <target> and its desktop files as component <name> and writes its CPack
 # configuration. The program's own folder apps/<name>/ holds <name>.desktop.in,
-# <name>.metainfo.xml.in and <name>.1; packaging/ holds <name>.changelog and the copyright file.
-# SUMMARY and DESCRIPTION are the package's description (one line; paragraphs of plain text).
+# <name>.metainfo.xml.in and <name>.1; packaging/ holds the copyright file and, per program,
+# <name>.changelog and <name>.description (the package's one-line summary, then its long
+# description: lines of at most 80 characters, paragraphs parted by an empty line).
 function(droplet_package target)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "NAME;SUMMARY;DESCRIPTION" "")
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "NAME" "")
   set(name ${ARG_NAME})
   set(app ${PROJECT_SOURCE_DIR}/apps/${name})
   set(packaging ${PROJECT_SOURCE_DIR}/packaging)
   set(staged ${CMAKE_CURRENT_BINARY_DIR}/package)
   _droplet_program_version(${PROJECT_SOURCE_DIR}/src/front_end/${name}/${name}_deliverable.cpp
                            version)
+  file(READ ${packaging}/${name}.description description)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${packaging}/${name}.description)
+  string(FIND "${description}" "\n" end_of_summary)
+  string(SUBSTRING "${description}" 0 ${end_of_summary} summary)
+  math(EXPR end_of_summary "${end_of_summary} + 1")
+  string(SUBSTRING "${description}" ${end_of_summary} -1 description)
+  string(STRIP "${description}" description)
 
   # The program under its lower-case name. install(TARGETS) cannot rename, and the build tree's
   # name must stay; so the file is installed as a program and stripped like dh_strip does.
@@ -139,9 +147,9 @@ function(droplet_package target)
   _droplet_cpack(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/packages")
   _droplet_cpack(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
   _droplet_cpack(CPACK_STRIP_FILES "TRUE")
-  _droplet_cpack(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${ARG_SUMMARY}")
-  _droplet_cpack(CPACK_PACKAGE_DESCRIPTION "${ARG_DESCRIPTION}")
-  _droplet_cpack(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${ARG_DESCRIPTION}")
+  _droplet_cpack(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${summary}")
+  _droplet_cpack(CPACK_PACKAGE_DESCRIPTION "${description}")
+  _droplet_cpack(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${description}")
   _droplet_cpack(CPACK_DEBIAN_PACKAGE_NAME "${name}")
   _droplet_cpack(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
   _droplet_cpack(CPACK_DEBIAN_PACKAGE_MAINTAINER "${DROPLET_PACKAGE_MAINTAINER}")

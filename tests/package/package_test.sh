@@ -122,6 +122,8 @@ check_control() {
   for needed in poppler-utils xdg-utils qt6-qpa-plugins libqt6widgets6 libc6; do
     grep -Eq "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
   done
+  # apt could install it here (a simulation: nothing changes on the machine).
+  apt-get install -s "$deb" | grep -q "^Inst $name " || fail "apt would not install it"
   # The changelog's latest entry is this version.
   local changelog="$unpacked/usr/share/doc/$name/changelog.gz"
   [ -s "$unpacked/usr/share/doc/$name/copyright" ] || fail "no copyright file"
