@@ -10,6 +10,8 @@
 #include "front_end/deliverable.h"
 #include "front_end/desktop_services_qt.h"
 #include "front_end/main_window.h"
+#include "front_end/ui_model.h"
+#include "settings/ini_settings.h"
 
 class QCloseEvent;
 class QDragEnterEvent;
@@ -57,7 +59,10 @@ class Form1 : public QWidget {
  private:
   void FormLoad();
   void BuildMenu();
-  void AddTessikLabels();
+  void AddWindowLabels();
+  // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
+  void RunCommand(WindowCommand command);
+  bool RunInProgress() const;
   void FormOLEDragOver(QDragMoveEvent& event);
   // Runs a handler of the workflow; a failure that escapes it is reported, never thrown
   // through the event loop.
@@ -67,6 +72,7 @@ class Form1 : public QWidget {
   QtDesktopServices desktop_;
   std::unique_ptr<DocumentOpener> opener_;
   MainWindowWorkflow workflow_;
+  SettingsFile settingsFile_;
   QImage picture_;
   std::int32_t keyColour_ = 1;
   QMenu* mnu1_ = nullptr;
