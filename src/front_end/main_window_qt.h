@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
@@ -12,6 +13,7 @@
 #include "front_end/main_window.h"
 #include "front_end/ui_model.h"
 #include "settings/ini_settings.h"
+#include "shell/opaque_runs.h"
 
 class QCloseEvent;
 class QDragEnterEvent;
@@ -21,6 +23,9 @@ class QLabel;
 class QMenu;
 class QMimeData;
 class QMouseEvent;
+class QPainter;
+class QPaintEvent;
+class QTimer;
 
 namespace droplet {
 
@@ -48,6 +53,12 @@ class Form1 : public QWidget {
   QMenu& mnu1() { return *mnu1_; }
   const QImage& picture() const { return picture_; }
   std::int32_t keyColour() const { return keyColour_; }
+  // Where the progress bar shows during a run, in the window's pixels; empty when the picture
+  // has no room for one.
+  QRect progressBarRect() const { return progressBar_; }
+
+  // Tells the user, once the event loop runs, when the converter cannot be found.
+  void CheckConverterSoon();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -55,6 +66,7 @@ class Form1 : public QWidget {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void FormLoad();
@@ -62,8 +74,10 @@ class Form1 : public QWidget {
   void AddWindowLabels();
   // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
   void RunCommand(WindowCommand command);
-  bool RunInProgress() const;
   void FormOLEDragOver(QDragMoveEvent& event);
+  void PlaceProgressBar(const std::vector<RunRect>& opaqueRuns);
+  void ShowProgress(const RunProgress& progress);
+  void PaintProgress(QPainter& painter) const;
   // Runs a handler of the workflow; a failure that escapes it is reported, never thrown
   // through the event loop.
   template <typename Handler>
@@ -76,6 +90,9 @@ class Form1 : public QWidget {
   QImage picture_;
   std::int32_t keyColour_ = 1;
   QMenu* mnu1_ = nullptr;
+  QRect progressBar_;
+  QTimer* progressTimer_ = nullptr;  // sweeps the bar while the page count is unknown
+  int progressTick_ = 0;
 };
 
 // A sensible first place for a droplet: near the top right corner of the available area of the

@@ -15,6 +15,7 @@ int RunProgram(const Deliverable& deliverable, int& argc, char** argv) {
   Form1 form1(deliverable, ProgramFolder());
   MoveToStartPosition(form1);
   form1.show();
+  form1.CheckConverterSoon();
   return QApplication::exec();
 }
 

@@ -12,6 +12,8 @@ constexpr MenuEntry kPopupMenu[] = {
     {"mnusep", "-", WindowCommand::kNone},
     {"mnuOpenPath", "Apri Cartella di output", WindowCommand::kOpenOutputFolder},
     {"mnuSvuota", "Svuota cache", WindowCommand::kEmptyCache},
+    {"mnuInterrompi", "Interrompi conversione", WindowCommand::kStopRun,
+     MenuAvailability::kWhileRunning},
     {"mnuExit", "Esci", WindowCommand::kExit},
 };
 
@@ -50,6 +52,9 @@ void RunWindowCommand(WindowCommand command, MainWindowWorkflow& workflow, Windo
       return;
     case WindowCommand::kEmptyCache:
       workflow.MnuSvuotaClick();
+      return;
+    case WindowCommand::kStopRun:
+      workflow.MnuInterrompiClick();
       return;
     case WindowCommand::kExit:
       window.RequestClose();

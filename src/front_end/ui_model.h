@@ -21,6 +21,7 @@ enum class WindowCommand {
   kInfo,
   kOpenOutputFolder,
   kEmptyCache,
+  kStopRun,
   kExit,
 };
 

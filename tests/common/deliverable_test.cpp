@@ -8,6 +8,7 @@
 #include "common/platform.h"
 #include "common/version.h"
 #include "front_end/ui_model.h"
+#include "support/temp_folder.h"
 
 namespace droplet {
 namespace {
@@ -31,16 +32,15 @@ TEST(UiModel, MenuEntriesInOrderWithTheirCaptions) {
     names.push_back(entry.name);
     captions.push_back(entry.caption);
     EXPECT_EQ(IsSeparator(entry), entry.name == std::string("mnusep")) << entry.name;
-    EXPECT_TRUE(IsAvailable(entry, false)) << entry.name;
+    // Stopping applies only while a conversion runs; everything else always.
+    const bool stops = entry.command == WindowCommand::kStopRun;
+    EXPECT_EQ(IsAvailable(entry, false), !stops) << entry.name;
     EXPECT_TRUE(IsAvailable(entry, true)) << entry.name;
   }
   EXPECT_EQ(names, (std::vector<std::string>{"mnuOpzioni", "mnuInfo", "mnusep", "mnuOpenPath",
-                                             "mnuSvuota", "mnuExit"}));
+                                             "mnuSvuota", "mnuInterrompi", "mnuExit"}));
   EXPECT_EQ(captions, (std::vector<std::string>{"Opzioni", "Info", "-", "Apri Cartella di output",
-                                                "Svuota cache", "Esci"}));
-  const MenuEntry duringARun{"mnuX", "X", WindowCommand::kInfo, MenuAvailability::kWhileRunning};
-  EXPECT_FALSE(IsAvailable(duringARun, false));
-  EXPECT_TRUE(IsAvailable(duringARun, true));
+                                                "Svuota cache", "Interrompi conversione", "Esci"}));
 }
 
 TEST(UiModel, OnlyTessikHasWindowExtras) {
@@ -74,9 +74,10 @@ TEST(Deliverable, QuestionsAndMessagesKeepTheirExactWording) {
 }
 
 TEST(Deliverable, CommandLineQuotesThePathForTheInterpreter) {
-  const std::string line = BuildCommandLine(TessikDeliverable(), "a b.pdf");
+  testing::TempFolder program;  // no converter beside the program: it is found by its name
+  const std::string line = BuildCommandLine(TessikDeliverable(), "a b.pdf", program.str());
   EXPECT_EQ(line, InterpreterPrefix() + "pdftotext " + QuoteForInterpreter("a b.pdf"));
-  EXPECT_EQ(BuildCommandLine(OrvaneDeliverable(), "x")
+  EXPECT_EQ(BuildCommandLine(OrvaneDeliverable(), "x", program.str())
                 .find(InterpreterPrefix() + "pdftohtml -c  -stdout "),
             0u);
 }

@@ -5,7 +5,7 @@
 
 #include "common/message_box.h"
 #include "front_end/ui_model.h"
-#include "front_end/workflow_fixture.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -45,11 +45,11 @@ TEST_F(CommandsTest, InfoShowsTheAboutText) {
 TEST_F(CommandsTest, OpenOutputFolderAsksTheDesktopWhichMayRefuse) {
   auto& window = Window(OrvaneDeliverable());
   window.MnuOpenPathClick();  // no run has created the folder yet
-  fs::create_directories(Output());
+  fs::create_directories(OutputFolder());
   window.MnuOpenPathClick();
 
-  ASSERT_EQ(opener.requests.size(), 2u);
-  for (const auto& request : opener.requests) {
+  ASSERT_EQ(opener.requests().size(), 2u);
+  for (const auto& request : opener.requests()) {
     EXPECT_EQ(request.target, program / "output");
     EXPECT_EQ(request.parameters, "");
     EXPECT_EQ(request.workingFolder, program.str());
@@ -60,14 +60,14 @@ TEST_F(CommandsTest, OpenOutputFolderAsksTheDesktopWhichMayRefuse) {
 TEST_F(CommandsTest, EmptyCacheEmptiesTheOutputFolderOrReportsWhyNot) {
   auto& window = Window(TessikDeliverable());
   window.MnuSvuotaClick();  // no output folder yet: nothing to do
-  fs::create_directories(Output() / "a" / "b");
-  WriteFile(Output() / "doc.txt", "x");
-  WriteFile(Output() / "a" / "b" / "p.png", "x");
-  fs::permissions(Output() / "doc.txt", fs::perms::owner_write, fs::perm_options::remove);
+  fs::create_directories(OutputFolder() / "a" / "b");
+  WriteFile(OutputFolder() / "doc.txt", "x");
+  WriteFile(OutputFolder() / "a" / "b" / "p.png", "x");
+  fs::permissions(OutputFolder() / "doc.txt", fs::perms::owner_write, fs::perm_options::remove);
   window.MnuSvuotaClick();
 
-  EXPECT_TRUE(fs::is_directory(Output()));
-  EXPECT_TRUE(NamesIn(Output()).empty());
+  EXPECT_TRUE(fs::is_directory(OutputFolder()));
+  EXPECT_TRUE(NamesIn(OutputFolder()).empty());
   ASSERT_EQ(desktop.boxes().size(), 2u);
   for (const auto& box : desktop.boxes()) {
     EXPECT_EQ(box.text, "Cache svuotata");
@@ -77,14 +77,14 @@ TEST_F(CommandsTest, EmptyCacheEmptiesTheOutputFolderOrReportsWhyNot) {
 
   // A hidden folder inside a subfolder stays, so the subfolder cannot be removed.
   desktop.Clear();
-  fs::create_directories(Output() / "sotto");
-  MakeHiddenFolder(Output() / "sotto");
-  WriteFile(Output() / "doc.txt", "x");
+  fs::create_directories(OutputFolder() / "sotto");
+  MakeHiddenFolder(OutputFolder() / "sotto");
+  WriteFile(OutputFolder() / "doc.txt", "x");
   window.MnuSvuotaClick();
   ASSERT_EQ(desktop.boxes().size(), 1u);
   EXPECT_NE(desktop.boxes()[0].text.find(" - CleanAllPath - "), std::string::npos);
   EXPECT_EQ(desktop.boxes()[0].style, kMbOk);
-  EXPECT_FALSE(fs::exists(Output() / "doc.txt"));  // what was deleted stays deleted
+  EXPECT_FALSE(fs::exists(OutputFolder() / "doc.txt"));  // what was deleted stays deleted
 }
 
 TEST_F(CommandsTest, QuitConfirmationKeepsTheWindowOnNoAndEndsTheProgramOnYes) {
@@ -108,6 +108,25 @@ TEST_F(CommandsTest, QuitConfirmationKeepsTheWindowOnNoAndEndsTheProgramOnYes) {
   }
 }
 
+TEST_F(CommandsTest, AConverterThatCannotBeFoundIsToldWithWhereItWasLookedFor) {
+  auto& window = Window(OrvaneDeliverable());
+  {
+    TempFolder empty;
+    SearchPathScope nowhere(empty.str());
+    window.CheckConverter();
+    ASSERT_EQ(desktop.boxes().size(), 1u);
+    const RecordedBox& box = desktop.boxes()[0];
+    EXPECT_TRUE(box.text.starts_with("Il convertitore pdftohtml non è stato trovato.")) << box.text;
+    EXPECT_NE(box.text.find("\r\n" + empty.str() + "\r\n"), std::string::npos) << box.text;
+    EXPECT_EQ(box.style, kMbIconExclamation);
+    EXPECT_EQ(box.title, kApplicationTitle);
+    EXPECT_FALSE(desktop.ended());
+  }
+  desktop.Clear();
+  window.CheckConverter();  // found on the search path: nothing to say
+  EXPECT_TRUE(desktop.boxes().empty());
+}
+
 // Every entry of the menu and every label's command reaches the handler it names, and only it.
 TEST_F(CommandsTest, EachWindowCommandRunsItsOwnHandler) {
   struct Requests : WindowRequests {
@@ -123,13 +142,14 @@ TEST_F(CommandsTest, EachWindowCommandRunsItsOwnHandler) {
   }
   for (const WindowCommand command : commands) RunWindowCommand(command, window, requests);
 
-  // Opzioni, Info, the separator, Apri Cartella, Svuota, Esci; Label4 nothing, Label1 close.
+  // Opzioni, Info, the separator, Apri Cartella, Svuota, Interrompi (no run: nothing), Esci;
+  // Label4 nothing, Label1 close.
   EXPECT_EQ(requests.seen, (std::vector<std::string>{"options", "close", "close"}));
   ASSERT_EQ(desktop.boxes().size(), 3u);
   EXPECT_EQ(desktop.boxes()[0].text, OrvaneDeliverable().aboutText);
   EXPECT_EQ(desktop.boxes()[1].text, "Error jumping to:" + (program / "output"));
   EXPECT_EQ(desktop.boxes()[2].text, "Cache svuotata");
-  EXPECT_EQ(opener.requests.size(), 1u);
+  EXPECT_EQ(opener.requests().size(), 1u);
 }
 
 }  // namespace
