@@ -1,0 +1,4 @@
+# The desktop services and the drop target of the Win32 front end.
+target_sources(droplet_win32 PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/desktop_services_win32.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/drop_target_win32.cpp)
