@@ -18,5 +18,6 @@ int main(int argc, char** argv) {
   droplet::Form1 form1(deliverable, droplet::ProgramFolder());
   droplet::MoveToStartPosition(form1);
   form1.show();
+  form1.CheckConverterSoon();
   return QApplication::exec();
 }

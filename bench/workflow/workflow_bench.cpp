@@ -111,7 +111,7 @@ double RunConverterAlone(const std::string& pdf) {
 double RunConverterThroughShell(const std::string& pdf) {
   const auto start = Clock::now();
   const auto result = droplet::RunWithMergedOutput(
-      droplet::BuildCommandLine(droplet::TessikDeliverable(), pdf), [](std::string_view) {});
+      droplet::BuildCommandLine(droplet::TessikDeliverable(), pdf, ""), [](std::string_view) {});
   if (result.status != droplet::SpawnStatus::kStarted) throw std::runtime_error("no shell");
   return Milliseconds(Clock::now() - start);
 }

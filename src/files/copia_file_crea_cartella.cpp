@@ -6,16 +6,18 @@
 namespace droplet {
 
 void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& targetFolder,
-                           const std::string& pattern, DesktopServices& desktop) {
+                           const std::string& pattern, DesktopServices& desktop,
+                           const std::string& diagnosis) {
   // An existing folder is fine; a missing parent shows up as a copy failure below.
   CreateOneFolder(targetFolder);
 
   const FindResult found = FindEntries(sourceFolder + pattern);
   if (found.entries.empty()) {
-    desktop.ShowMessageBox("File " + pattern +
-                               " NON trovato.\r\n\r\n- Inserire i files nelle rispettive "
-                               "cartelle\r\n- Files INI in -> Config\r\n- Files EXE in -> Bin",
-                           kMbOk, kApplicationTitle);
+    std::string text = "File " + pattern +
+                       " NON trovato.\r\n\r\n- Inserire i files nelle rispettive "
+                       "cartelle\r\n- Files INI in -> Config\r\n- Files EXE in -> Bin";
+    if (!diagnosis.empty()) text += "\r\n\r\n" + diagnosis;
+    desktop.ShowMessageBox(text, kMbOk, kApplicationTitle);
     desktop.EndProgram();
   }
 

@@ -39,11 +39,13 @@ std::string GetFileName(std::string_view path, bool keepExtension,
                         const PathStyle& style = kNativePathStyle);
 
 // Creates `targetFolder` and copies into it every file of `sourceFolder` matching `pattern`
-// (both folders end in a separator). With no match it shows the missing-results message and
-// ends the program. A file that cannot be copied throws once the others are copied, so that
-// the caller keeps the sources.
+// (both folders end in a separator). With no match it shows the missing-results message, with
+// `diagnosis` (lines separated by CR LF) after an empty line when there is one, and ends the
+// program. A file that cannot be copied throws once the others are copied, so that the caller
+// keeps the sources.
 void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& targetFolder,
-                           const std::string& pattern, DesktopServices& desktop);
+                           const std::string& pattern, DesktopServices& desktop,
+                           const std::string& diagnosis = {});
 
 // Deletes every entry of `folder` (ending in a separator) matching `pattern`; the first one
 // that cannot be deleted throws and the rest stay. An entry named exactly `keepName` (when not

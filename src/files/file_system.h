@@ -33,6 +33,13 @@ struct FindResult {
 // false, which spares POSIX a status query per entry.
 FindResult FindEntries(const std::string& pathPattern, bool withReadOnly = true);
 
+// What kind of entry `path` names (following links, as opening it would); false when nothing
+// is there. Only the attribute fields of `entry` are filled in.
+bool QueryEntry(const std::string& path, DirEntry& entry);
+
+// True when both paths name one existing entry, however they are spelled or linked.
+bool SameEntry(const std::string& first, const std::string& second);
+
 // The short (8.3) form of an existing path; on POSIX the path itself. Empty text when the path
 // does not exist or the platform gives no short form.
 std::string ShortPathName(const std::string& path);
@@ -45,6 +52,11 @@ long ForceDeleteFile(const std::string& path);
 long SetNormalAttributes(const std::string& path);  // clears read-only, hidden and system
 long CreateOneFolder(const std::string& path);      // parents are not created
 long RemoveEmptyFolder(const std::string& path);
+
+// Up to `maxBytes` bytes of the file at `path` from byte `offset` on, into `bytes` (fewer at
+// its end). The file may be open for writing by another program meanwhile.
+long ReadFilePart(const std::string& path, unsigned long long offset, size_t maxBytes,
+                  std::string& bytes);
 
 std::string DescribeSystemError(long code);
 

@@ -94,6 +94,26 @@ FindResult FindEntries(const std::string& pathPattern, bool withReadOnly) {
   return result;
 }
 
+bool QueryEntry(const std::string& path, DirEntry& entry) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) return false;
+  const size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  entry.isDirectory = S_ISDIR(status.st_mode);
+  entry.isHidden = !name.empty() && name[0] == '.';
+  entry.isReadOnly = OwnerCannotWrite(status);
+  entry.isSystem = false;
+  entry.isLink = false;
+  return true;
+}
+
+bool SameEntry(const std::string& first, const std::string& second) {
+  struct stat one;
+  struct stat other;
+  return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &other) == 0 &&
+         one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
 std::string ShortPathName(const std::string& path) {
   struct stat status;
   if (path.empty() || ::lstat(path.c_str(), &status) != 0) return {};
@@ -161,6 +181,29 @@ long CreateOneFolder(const std::string& path) {
 
 long RemoveEmptyFolder(const std::string& path) {
   return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
+long ReadFilePart(const std::string& path, unsigned long long offset, size_t maxBytes,
+                  std::string& bytes) {
+  bytes.clear();
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return errno;
+  bytes.resize(maxBytes);
+  size_t got = 0;
+  while (got < maxBytes) {
+    const ssize_t count = ::pread(file.get(), bytes.data() + got, maxBytes - got,
+                                  static_cast<off_t>(offset + got));
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      const long error = errno;
+      bytes.clear();
+      return error;
+    }
+    if (count == 0) break;
+    got += static_cast<size_t>(count);
+  }
+  bytes.resize(got);
+  return 0;
 }
 
 std::string DescribeSystemError(long code) {

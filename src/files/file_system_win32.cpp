@@ -55,6 +55,40 @@ FindResult FindEntries(const std::string& pathPattern, bool /*withReadOnly*/) {
   return result;
 }
 
+bool QueryEntry(const std::string& path, DirEntry& entry) {
+  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  entry.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.isHidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+  entry.isReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  entry.isSystem = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+  entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return true;
+}
+
+bool SameEntry(const std::string& first, const std::string& second) {
+  // Both entries open at once, so neither identity can be reused between the two queries.
+  const auto open = [](const std::string& path) {
+    return ::CreateFileW(ToWide(path).c_str(), 0,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  };
+  HANDLE one = open(first);
+  if (one == INVALID_HANDLE_VALUE) return false;
+  HANDLE other = open(second);
+  bool same = false;
+  if (other != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    same = ::GetFileInformationByHandle(one, &a) && ::GetFileInformationByHandle(other, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    ::CloseHandle(other);
+  }
+  ::CloseHandle(one);
+  return same;
+}
+
 std::string ShortPathName(const std::string& path) {
   if (path.empty()) return {};
   const std::wstring wide = ToWide(path);
@@ -104,6 +138,34 @@ long CreateOneFolder(const std::string& path) {
 
 long RemoveEmptyFolder(const std::string& path) {
   return ::RemoveDirectoryW(ToWide(path).c_str()) ? 0 : LastError();
+}
+
+long ReadFilePart(const std::string& path, unsigned long long offset, size_t maxBytes,
+                  std::string& bytes) {
+  bytes.clear();
+  HANDLE file = ::CreateFileW(ToWide(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return LastError();
+  long error = 0;
+  LARGE_INTEGER position{};
+  position.QuadPart = static_cast<LONGLONG>(offset);
+  if (!::SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) error = LastError();
+  bytes.resize(maxBytes);
+  size_t got = 0;
+  while (error == 0 && got < maxBytes) {
+    DWORD count = 0;
+    if (!::ReadFile(file, bytes.data() + got, static_cast<DWORD>(maxBytes - got), &count,
+                    nullptr)) {
+      error = LastError();
+    } else if (count == 0) {
+      break;
+    }
+    got += count;
+  }
+  ::CloseHandle(file);
+  bytes.resize(error == 0 ? got : 0);
+  return error;
 }
 
 std::string DescribeSystemError(long code) {

@@ -1,11 +1,24 @@
 #include "front_end/deliverable.h"
 
 #include "common/platform.h"
+#include "files/program_search.h"
 
 namespace droplet {
 
-std::string BuildCommandLine(const Deliverable& deliverable, const std::string& pdfPath) {
-  return InterpreterPrefix() + deliverable.converterCommand + QuoteForInterpreter(pdfPath);
+std::string ConverterName(const Deliverable& deliverable) {
+  return deliverable.converterCommand.substr(0, deliverable.converterCommand.find(' '));
+}
+
+std::string BuildCommandLine(const Deliverable& deliverable, const std::string& pdfPath,
+                             const std::string& programFolder) {
+  const std::string name = ConverterName(deliverable);
+  return InterpreterPrefix() + ProgramInvocation(name, programFolder) +
+         deliverable.converterCommand.substr(name.size()) + QuoteForInterpreter(pdfPath);
+}
+
+std::string PageCountCommandLine(const std::string& pdfPath, const std::string& programFolder) {
+  return InterpreterPrefix() + ProgramInvocation("pdfinfo", programFolder) + " " +
+         QuoteForInterpreter(pdfPath);
 }
 
 std::string WindowCaption(const Deliverable& deliverable) {

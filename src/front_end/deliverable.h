@@ -26,6 +26,9 @@ struct Deliverable {
   // The converter also writes each page's background image beside the PDF (NAME001.png, ...);
   // the run moves those of the converted PDF into the output folder with the results.
   bool writesPageImages = false;
+  // The converter prints a "Page-N" line as it finishes each page; otherwise it ends each page
+  // of its text result with a form feed. The droplet's progress counts one or the other.
+  bool printsPageLines = false;
 
   std::string confirmationQuestion;
   std::string cancellationMessage;
@@ -44,9 +47,17 @@ struct Deliverable {
 const Deliverable& OrvaneDeliverable();
 const Deliverable& TessikDeliverable();
 
-// The full converter command line for the PDF at `pdfPath`: interpreter prefix, converter and
+// The converter's program name: the first word of its command.
+std::string ConverterName(const Deliverable& deliverable);
+
+// The full converter command line for the PDF at `pdfPath`: interpreter prefix, converter (by
+// its path where it lies in the program folder and the interpreter would not look there) and
 // the path quoted for the interpreter.
-std::string BuildCommandLine(const Deliverable& deliverable, const std::string& pdfPath);
+std::string BuildCommandLine(const Deliverable& deliverable, const std::string& pdfPath,
+                             const std::string& programFolder);
+
+// The command line that asks pdfinfo, found as the converter is, about the PDF at `pdfPath`.
+std::string PageCountCommandLine(const std::string& pdfPath, const std::string& programFolder);
 
 // "Tessik - Ver: 0.0" for Tessik, empty for Orvane.
 std::string WindowCaption(const Deliverable& deliverable);

@@ -28,14 +28,27 @@ void QtDesktopServices::PostToWindowThread(std::function<void()> call) {
 
 void QtDesktopServices::SetBusyPointer(bool busy) {
   if (busy) {
-    // The platform cursor changes (and reaches the window system) inside this call, so the
-    // pointer shows while the caller blocks without running any event of ours.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ++busyDepth_;
+    if (busyDepth_++ == 0) ShowBusy(true);
   } else {
     if (busyDepth_ == 0) return;
+    if (--busyDepth_ == 0) ShowBusy(false);
+  }
+}
+
+void QtDesktopServices::ShowBusy(bool busy) {
+  if (busyWindow_ != nullptr) {
+    if (busy) {
+      busyWindow_->setCursor(Qt::WaitCursor);
+    } else {
+      busyWindow_->unsetCursor();
+    }
+    return;
+  }
+  // Without a window of its own the pointer changes over the whole application.
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
     QApplication::restoreOverrideCursor();
-    --busyDepth_;
   }
 }
 

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
+
 #include "common/desktop_services.h"
 
 namespace droplet {
 
 // The desktop services of the Qt front end: message boxes styled and placed by the window
-// helpers, the busy pointer as an application-wide override cursor, and the immediate end.
+// helpers, the busy pointer over the main window (over the whole application while there is
+// none), queued calls to the application's thread, and the immediate end.
 class QtDesktopServices : public DesktopServices {
  public:
   QtDesktopServices() = default;
@@ -15,8 +19,10 @@ class QtDesktopServices : public DesktopServices {
 
   // A queued call to the application's thread, which is the window's.
   void PostToWindowThread(std::function<void()> call) override;
+  // The window the busy pointer shows over; boxes and other windows keep their own pointers.
+  void SetBusyWindow(QWidget* window) { busyWindow_ = window; }
   // Balanced: every SetBusyPointer(true) is undone by one SetBusyPointer(false). The pointer
-  // change reaches the screen at once, before the caller blocks.
+  // change reaches the screen at once.
   void SetBusyPointer(bool busy) override;
   [[noreturn]] void EndProgram() override;
 
@@ -27,7 +33,10 @@ class QtDesktopServices : public DesktopServices {
               BoxPlacement placement) override;
 
  private:
+  void ShowBusy(bool busy);
+
   int busyDepth_ = 0;
+  QPointer<QWidget> busyWindow_;
 };
 
 }  // namespace droplet

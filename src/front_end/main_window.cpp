@@ -1,10 +1,9 @@
 #include "front_end/main_window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
-#include <set>
-#include <system_error>
+#include <iterator>
 #include <utility>
 
 #include "common/failure.h"
@@ -12,6 +11,7 @@
 #include "common/platform.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
+#include "files/program_search.h"
 
 namespace droplet {
 
@@ -21,33 +21,25 @@ const char kKindFile[] = "file";
 const char kKindFolder[] = "cartella";
 const char kOopsTitle[] = "Ops :-( ";
 
-std::filesystem::path NativePath(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
+// How many of the converter's last lines the missing-results box shows.
+constexpr size_t kDiagnosisLines = 5;
 
 bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_directory(NativePath(path), error);
+  DirEntry entry;
+  return QueryEntry(path, entry) && entry.isDirectory;
 }
 
-// True when both paths name one existing file, however they are spelled.
-bool IsSameFile(const std::string& first, const std::string& second) {
-  std::error_code error;
-  const bool same = std::filesystem::equivalent(NativePath(first), NativePath(second), error);
-  return !error && same;
+// The folder part of `path`: everything before its last separator.
+std::string ParentOf(const std::string& path) {
+  const size_t at = path.rfind(kNativePathStyle.separator);
+  return at == std::string::npos ? std::string() : path.substr(0, at);
 }
 
 // Where `path` lies inside `folder`, at any depth, relative to it; empty when outside. Parent
-// folders are compared as files, so links and different spellings still match.
+// folders are compared as entries, so links and different spellings still match.
 std::string PathInsideFolder(const std::string& path, const std::string& folder) {
-  const std::filesystem::path file = NativePath(path);
-  for (std::filesystem::path parent = file.parent_path();
-       !parent.empty() && parent != parent.parent_path(); parent = parent.parent_path()) {
-    std::error_code error;
-    if (std::filesystem::equivalent(parent, NativePath(folder), error) && !error) {
-      const std::u8string relative = file.lexically_relative(parent).u8string();
-      return std::string(relative.begin(), relative.end());
-    }
+  for (std::string parent = ParentOf(path); !parent.empty(); parent = ParentOf(parent)) {
+    if (SameEntry(parent, folder)) return path.substr(parent.size() + 1);
   }
   return {};
 }
@@ -55,6 +47,14 @@ std::string PathInsideFolder(const std::string& path, const std::string& folder)
 // A failure of a file-system call as the run reports it.
 void Check(long error, const char* source) {
   if (error != 0) throw OperationFailure({error, DescribeSystemError(error), source});
+}
+
+// Creates `folder` and whatever of its parents is missing.
+void CreateFolders(const std::string& folder) {
+  DirEntry entry;
+  if (folder.empty() || QueryEntry(folder, entry)) return;
+  CreateFolders(ParentOf(folder));
+  Check(CreateOneFolder(folder), "CopySingleFile");
 }
 
 // The page number as the HTML converter writes it into its background images' names: at
@@ -65,6 +65,28 @@ std::string PageNumber(int page) {
   return digits;
 }
 
+bool StartsWith(const std::string& text, const std::string& start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+// The last non-empty lines of `output`, at most `count`, leaving out the converter's own
+// "Page-N" progress lines.
+std::vector<std::string> LastLines(const std::string& output, size_t count) {
+  std::vector<std::string> lines;
+  size_t end = output.size();
+  while (end > 0 && lines.size() < count) {
+    const size_t start = output.find_last_of("\r\n", end - 1);
+    const size_t first = start == std::string::npos ? 0 : start + 1;
+    std::string line = output.substr(first, end - first);
+    end = start == std::string::npos ? 0 : start;
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    PageLineCounter pageLine;
+    if (pageLine.Feed(line + "\n") > 0) continue;
+    lines.insert(lines.begin(), std::move(line));
+  }
+  return lines;
+}
+
 }  // namespace
 
 MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
@@ -73,7 +95,23 @@ MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopSe
       desktop_(desktop),
       opener_(opener),
       programFolder_(std::move(programFolder)),
-      objDOS_(desktop, deliverable.runnerTexts) {}
+      objDOS_(desktop, deliverable.runnerTexts) {
+  objDOS_.AddReceiveOutputsListener([this](std::string& chunk) {
+    outputText_ += chunk;
+    if (!deliverable_.printsPageLines) return;
+    const int pages = pageLines_.Feed(chunk);
+    if (pages != progress_.pagesDone) {
+      RunProgress next = progress_;
+      next.pagesDone = pages;
+      SetProgress(next);
+    }
+  });
+}
+
+MainWindowWorkflow::~MainWindowWorkflow() {
+  // The converter must not outlive its window, nor its watcher post to a window that is gone.
+  StopConverterAndWait();
+}
 
 std::string MainWindowWorkflow::Caption() const {
   return WindowCaption(deliverable_);
@@ -83,16 +121,35 @@ std::string MainWindowWorkflow::OutputFolder() const {
   return programFolder_ + Sep() + "output";
 }
 
+std::string MainWindowWorkflow::ScratchPath(const std::string& name) const {
+  return programFolder_ + Sep() + name;
+}
+
+bool MainWindowWorkflow::EntryExists(const std::string& path) const {
+  DirEntry entry;
+  return QueryEntry(path, entry);
+}
+
+void MainWindowWorkflow::SetProgressListener(std::function<void(const RunProgress&)> listener) {
+  progressListener_ = std::move(listener);
+}
+
+void MainWindowWorkflow::SetProgress(const RunProgress& progress) {
+  if (progress == progress_) return;
+  progress_ = progress;
+  if (progressListener_) progressListener_(progress_);
+}
+
 unsigned MainWindowWorkflow::FormOLEDragOver(const DragData& data, unsigned allowedEffects) {
+  // The fields belong to the drop being handled until its run has ended.
+  if (busy_) return kDropEffectNone;
   pdfPath_.clear();
-  folderPath_.clear();
   if (!data.offersFileList) {
     dropKind_ = kKindFolder;
     return kDropEffectNone;
   }
   const unsigned effect = allowedEffects & kDropEffectCopy;
   dropKind_ = kKindFile;
-  folderPath_.clear();
   if (!data.paths.empty() && IsFolder(data.paths.front())) {
     dropKind_ = kKindFolder;
     pdfPath_.clear();
@@ -101,14 +158,47 @@ unsigned MainWindowWorkflow::FormOLEDragOver(const DragData& data, unsigned allo
 }
 
 void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
-  if (dropKind_ == kKindFolder) {
+  if (busy_) return;
+  busy_ = true;
+  // The drag source waits until this returns: everything that can take time or show a box
+  // comes after, from the event loop.
+  desktop_.PostToWindowThread(
+      posted_.Wrap([this, data, kind = dropKind_] { Trapped([&] { HandleDrop(data, kind); }); }));
+}
+
+template <typename Step>
+void MainWindowWorkflow::Trapped(Step&& step) {
+  try {
+    std::forward<Step>(step)();
+  } catch (const OperationFailure& failure) {
+    ReportFailure(failure.failure());
+    EndDrop();
+  } catch (const std::exception& failure) {
+    ReportFailure({0, failure.what(), deliverable_.shortName});
+    EndDrop();
+  }
+}
+
+void MainWindowWorkflow::EndDrop() {
+  if (pointerBusy_) {
+    desktop_.SetBusyPointer(false);
+    pointerBusy_ = false;
+  }
+  busy_ = false;
+}
+
+void MainWindowWorkflow::HandleDrop(const DragData& data, const std::string& dropKind) {
+  if (dropKind == kKindFolder) {
     desktop_.ShowMessageBox("..Ops... Prossima .. l'implementazione ;-) ", kMbIconExclamation,
                             kOopsTitle);
-    return;
+  } else if (dropKind == kKindFile && !data.paths.empty()) {
+    HandleDroppedFile(data.paths.front());
   }
-  if (dropKind_ != kKindFile || data.paths.empty()) return;
+  // A drop that started a run ends with it.
+  if (!Running()) EndDrop();
+}
 
-  const std::string& path = data.paths.front();
+void MainWindowWorkflow::HandleDroppedFile(const std::string& path) {
   const std::string name = GetLastPathPart(path);
   pdfPath_ = GetShortFileName(path);
   std::string extension = GetExtension(pdfPath_);
@@ -122,18 +212,22 @@ void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
 
   // A PDF that already lies in the program folder is the user's own file: copying it onto
   // itself could only damage it, and the run must not delete it with the scratch copies.
-  const std::string copyPath = programFolder_ + Sep() + name;
+  const std::string copyPath = ScratchPath(name);
   keepPdfName_.clear();
   restorePdfPath_.clear();
   copyMade_ = false;
-  if (IsSameFile(path, copyPath)) {
+  if (SameEntry(path, copyPath)) {
     keepPdfName_ = name;
   } else {
     // A PDF taken from an output folder that the run empties would be gone with it: the run
     // puts it back where it lay.
-    if (deliverable_.emptiesOutputBeforeRun)
+    if (deliverable_.emptiesOutputBeforeRun) {
       restorePdfPath_ = PathInsideFolder(path, OutputFolder());
+    }
     copyMade_ = CopySingleFile(pdfPath_, copyPath, desktop_);
+    // The copy is the run's own: a read-only original must not give a copy that no later run
+    // can delete or replace.
+    if (copyMade_) SetNormalAttributes(copyPath);
   }
   pdfPath_ = GetShortFileName(copyPath);
 
@@ -147,49 +241,125 @@ void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
   }
 
   outputText_.clear();
-  commandLine_ = BuildCommandLine(deliverable_, pdfPath_);
+  commandLine_ = BuildCommandLine(deliverable_, pdfPath_, programFolder_);
   CmdExecuteClick();
 }
 
 void MainWindowWorkflow::CmdExecuteClick() {
-  try {
+  if (Running()) return;
+  busy_ = true;
+  Trapped([this] {
     if (deliverable_.emptiesOutputBeforeRun) EmptyOutputFolder();
-    {
-      BusyPointerGuard busy(desktop_);
-      objDOS_.SetCommandLine(commandLine_);
-      objDOS_.ExecuteCommand();
+    namesBeforeRun_.clear();
+    for (const DirEntry& entry : FindEntries(ScratchPath("*"), false).entries) {
+      namesBeforeRun_.insert(entry.name);
     }
-    const std::vector<std::string> pageImages = PageImageNames();
-    CopyOutputFiles(pageImages);
+    desktop_.SetBusyPointer(true);
+    pointerBusy_ = true;
+    StartProgress();
+    objDOS_.SetCommandLine(commandLine_);
+    objDOS_.StartCommand([this](const DOSOutputs::RunEnd& end) { ConverterEnded(end); });
+  });
+}
 
-    RemoveOwnScratchFiles();
-    const std::string scratch = programFolder_ + Sep();
-    EliminaFileConAsterisco(scratch, deliverable_.resultPattern);
-    for (const std::string& image : pageImages) {
-      Check(DeleteOneFile(scratch + image), "CopyOutputFiles");
-    }
-    EliminaFileConAsterisco(scratch, "*.pdf", keepPdfName_);
+void MainWindowWorkflow::StartProgress() {
+  pageLines_ = PageLineCounter();
+  SetProgress({true, 0, 0});
+  ProgressWatcher::Plan plan;
+  plan.pageCountCommand = PageCountCommandLine(pdfPath_, programFolder_);
+  if (!deliverable_.printsPageLines) {
+    plan.resultFile = ScratchPath(GetFileName(pdfPath_, false) + deliverable_.resultExtension);
+  }
+  // The watcher's findings reach the window's thread like the converter's output.
+  watcher_ = std::make_unique<ProgressWatcher>(
+      std::move(plan),
+      [this](int pageCount) {
+        desktop_.PostToWindowThread(posted_.Wrap([this, pageCount] {
+          if (!Running()) return;
+          RunProgress next = progress_;
+          next.pageCount = pageCount;
+          SetProgress(next);
+        }));
+      },
+      [this](int pagesDone) {
+        desktop_.PostToWindowThread(posted_.Wrap([this, pagesDone] {
+          if (!Running()) return;
+          RunProgress next = progress_;
+          next.pagesDone = pagesDone;
+          SetProgress(next);
+        }));
+      });
+}
 
-    desktop_.ShowMessageBox("Conversione completa", kMbOk, kApplicationTitle);
-    OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
-    if (desktop_.ShowMessageBox(deliverable_.openResultQuestion, kMbYesNo | kMbIconInformation,
-                                kApplicationTitle) == kIdYes) {
-      OpenDocument(ResultPath(), "", programFolder_, opener_, desktop_);
-    }
-  } catch (const OperationFailure& failure) {
-    ReportFailure(failure.failure());
-  } catch (const std::exception& failure) {
-    ReportFailure({0, failure.what(), deliverable_.shortName});
+void MainWindowWorkflow::StopConverterAndWait() {
+  objDOS_.StopCommand();
+  if (watcher_) watcher_->Stop();
+  objDOS_.WaitForChild();
+  watcher_.reset();
+}
+
+void MainWindowWorkflow::ConverterEnded(const DOSOutputs::RunEnd& end) {
+  watcher_.reset();
+  if (pointerBusy_) {
+    desktop_.SetBusyPointer(false);
+    pointerBusy_ = false;
+  }
+  SetProgress({});
+  if (end.stopped) {
+    Trapped([this] {
+      RemovePartialResults();
+      desktop_.ShowMessageBox("Conversione interrotta", kMbIconInformation, kApplicationTitle);
+    });
+  } else {
+    Trapped([this] { CompleteRun(); });
+  }
+  EndDrop();
+}
+
+void MainWindowWorkflow::CompleteRun() {
+  const std::vector<std::string> pageImages = PageImageNames();
+  CopyOutputFiles(pageImages);
+
+  RemoveOwnScratchFiles();
+  const std::string scratch = programFolder_ + Sep();
+  EliminaFileConAsterisco(scratch, deliverable_.resultPattern);
+  for (const std::string& image : pageImages) {
+    Check(DeleteOneFile(scratch + image), "CopyOutputFiles");
+  }
+  EliminaFileConAsterisco(scratch, "*.pdf", keepPdfName_);
+
+  desktop_.ShowMessageBox("Conversione completa", kMbOk, kApplicationTitle);
+  OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
+  if (desktop_.ShowMessageBox(deliverable_.openResultQuestion, kMbYesNo | kMbIconInformation,
+                              kApplicationTitle) == kIdYes) {
+    OpenDocument(ResultPath(), "", programFolder_, opener_, desktop_);
   }
 }
 
 void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageImages) {
   const std::string scratch = programFolder_ + Sep();
   const std::string output = OutputFolder() + Sep();
-  CopiaFileCreaCartella(scratch, output, deliverable_.resultPattern, desktop_);
+  CopiaFileCreaCartella(scratch, output, deliverable_.resultPattern, desktop_,
+                        ConverterDiagnosis());
   for (const std::string& image : pageImages) {
     Check(CopyFileReplacing(scratch + image, output + image), "CopyOutputFiles");
   }
+}
+
+std::string MainWindowWorkflow::ConverterDiagnosis() const {
+  std::string diagnosis;
+  const ChildExit& exit = objDOS_.LastExit();
+  if (exit.known) {
+    diagnosis =
+        exit.signalled
+            ? "Il convertitore è stato terminato dal segnale " + std::to_string(exit.code) + "."
+            : "Il convertitore è terminato con il codice " + std::to_string(exit.code) + ".";
+  }
+  for (const std::string& line : LastLines(outputText_, kDiagnosisLines)) {
+    if (!diagnosis.empty()) diagnosis += "\r\n";
+    diagnosis += line;
+  }
+  return diagnosis;
 }
 
 std::string MainWindowWorkflow::ResultPath() const {
@@ -198,16 +368,11 @@ std::string MainWindowWorkflow::ResultPath() const {
   // The converters drop only ".pdf" or ".PDF" from the name; an extension spelled otherwise
   // (".PdF") stays in the result's name.
   const std::string whole = output + GetFileName(pdfPath_, true) + deliverable_.resultExtension;
-  std::error_code error;
-  if (!std::filesystem::exists(NativePath(named), error) &&
-      std::filesystem::exists(NativePath(whole), error)) {
-    return whole;
-  }
+  if (!EntryExists(named) && EntryExists(whole)) return whole;
   return named;
 }
 
 void MainWindowWorkflow::RemoveOwnScratchFiles() const {
-  const std::string scratch = programFolder_ + Sep();
   std::set<std::string> names;
   if (copyMade_) names.insert(GetLastPathPart(pdfPath_));
   // The converter names its results after the copy without ".pdf", or after its whole name
@@ -216,17 +381,29 @@ void MainWindowWorkflow::RemoveOwnScratchFiles() const {
     names.insert(stem + deliverable_.resultExtension);
     if (!deliverable_.writesPageImages) continue;
     names.insert(stem + "_ind.html");
-    for (int page = 1;; ++page) {
-      const std::string name = stem + "-" + std::to_string(page) + ".html";
-      std::error_code error;
-      if (!std::filesystem::exists(NativePath(scratch + name), error)) break;
-      names.insert(name);
+    for (int page = 1; EntryExists(ScratchPath(stem + "-" + std::to_string(page) + ".html"));
+         ++page) {
+      names.insert(stem + "-" + std::to_string(page) + ".html");
     }
   }
   for (const std::string& name : names) {
-    std::error_code error;
-    if (name.empty() || !std::filesystem::exists(NativePath(scratch + name), error)) continue;
-    Check(ForceDeleteFile(scratch + name), "EliminaFileConAsterisco");
+    if (name.empty() || !EntryExists(ScratchPath(name))) continue;
+    Check(ForceDeleteFile(ScratchPath(name)), "EliminaFileConAsterisco");
+  }
+}
+
+void MainWindowWorkflow::RemovePartialResults() const {
+  const std::string stems[] = {GetFileName(pdfPath_, false), GetFileName(pdfPath_, true)};
+  const std::string copy = copyMade_ ? GetLastPathPart(pdfPath_) : std::string();
+  for (const DirEntry& entry : FindEntries(ScratchPath("*"), false).entries) {
+    if (entry.isDirectory || namesBeforeRun_.count(entry.name) != 0) continue;
+    const bool result = std::any_of(std::begin(stems), std::end(stems), [&](const auto& stem) {
+      return !stem.empty() && StartsWith(entry.name, stem);
+    });
+    if (result) Check(ForceDeleteFile(ScratchPath(entry.name)), "EliminaFileConAsterisco");
+  }
+  if (!copy.empty() && EntryExists(ScratchPath(copy))) {
+    Check(ForceDeleteFile(ScratchPath(copy)), "EliminaFileConAsterisco");
   }
 }
 
@@ -238,12 +415,22 @@ void MainWindowWorkflow::EmptyOutputFolder() {
   // The dropped PDF's only other copy is the one this drop made in the program folder. Without
   // it (the copy failed) the folder stays as it is rather than lose the user's file.
   if (!copyMade_) return;
-  const std::string copy = programFolder_ + Sep() + GetLastPathPart(Sep() + restorePdfPath_);
-  CleanAllPath(OutputFolder());
+  try {
+    CleanAllPath(OutputFolder());
+  } catch (...) {
+    // Whatever the emptying got to, the user's PDF is back before the failure is reported.
+    RestoreDroppedPdf();
+    throw;
+  }
+  RestoreDroppedPdf();
+}
+
+void MainWindowWorkflow::RestoreDroppedPdf() const {
   const std::string original = OutputFolder() + Sep() + restorePdfPath_;
-  std::error_code error;
-  std::filesystem::create_directories(NativePath(original).parent_path(), error);
-  Check(CopyFileReplacing(copy, original), "CopySingleFile");
+  if (EntryExists(original)) return;
+  CreateFolders(ParentOf(original));
+  Check(CopyFileReplacing(ScratchPath(GetLastPathPart(Sep() + restorePdfPath_)), original),
+        "CopySingleFile");
 }
 
 std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
@@ -251,7 +438,7 @@ std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
   // Names are compared exactly rather than through a search pattern: a PDF's name may itself
   // hold wildcard characters.
   std::set<std::string> files;
-  for (const DirEntry& entry : FindEntries(programFolder_ + Sep() + "*").entries) {
+  for (const DirEntry& entry : FindEntries(ScratchPath("*")).entries) {
     if (!entry.isDirectory) files.insert(entry.name);
   }
   // The converter names each document's pages NAME-1.html, NAME-2.html, ... and their
@@ -298,13 +485,43 @@ void MainWindowWorkflow::MnuSvuotaClick() {
   desktop_.ShowMessageBox("Cache svuotata", kMbOk, kApplicationTitle);
 }
 
+void MainWindowWorkflow::MnuInterrompiClick() {
+  if (!Running()) return;
+  // The run ends as usual, through ConverterEnded, once everything the converter started is
+  // gone; only then is its partial work removed.
+  objDOS_.StopCommand();
+  if (watcher_) watcher_->Stop();
+}
+
 bool MainWindowWorkflow::FormQueryUnload() {
   if (desktop_.ShowMessageBox(QuitQuestion(deliverable_), kMbYesNo, QuitTitle(deliverable_)) ==
       kIdNo) {
     return true;
   }
+  if (Running()) {
+    StopConverterAndWait();
+    try {
+      RemovePartialResults();
+      if (deliverable_.emptiesOutputBeforeRun && !restorePdfPath_.empty()) RestoreDroppedPdf();
+    } catch (const OperationFailure&) {
+      // The program ends as asked; what could not be removed is left for the next run.
+    }
+  }
   desktop_.EndProgram();
   return false;  // not reached: the program has ended
+}
+
+void MainWindowWorkflow::CheckConverter() {
+  const std::string name = ConverterName(deliverable_);
+  const ProgramSearch search = FindProgram(name, programFolder_);
+  if (!search.found.empty()) return;
+  std::string places;
+  for (const std::string& folder : search.searched) places += "\r\n" + folder;
+  desktop_.ShowMessageBox("Il convertitore " + name +
+                              " non è stato trovato.\r\n\r\nCercato in:" + places +
+                              "\r\n\r\nInstallarlo o metterlo accanto al programma, poi "
+                              "trascinare di nuovo il PDF.",
+                          kMbIconExclamation, kApplicationTitle);
 }
 
 }  // namespace droplet

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "common/desktop_services.h"
 #include "common/failure.h"
+#include "common/posted_call_guard.h"
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
+#include "front_end/run_progress.h"
 #include "runner/dos_outputs.h"
 
 namespace droplet {
@@ -22,24 +27,50 @@ struct DragData {
 
 // The main window (Form1) of both programs without its GUI: the drop handling, the conversion
 // run, the menu commands and the quit confirmation. The GUI backends forward their events here.
+//
+// A drop never holds the window up: the drop handler records the paths and returns, and the
+// rest follows from the window's event loop (calls posted through the desktop services): the
+// checks, the copy and the confirmation, then the converter, which is waited for on a thread of
+// its own, then the steps after it. Everything but that waiting runs on the window's thread.
 class MainWindowWorkflow {
  public:
   MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
                      DocumentOpener& opener, std::string programFolder);
+  ~MainWindowWorkflow();
+  MainWindowWorkflow(const MainWindowWorkflow&) = delete;
+  MainWindowWorkflow& operator=(const MainWindowWorkflow&) = delete;
 
-  // Form_OLEDragOver: classifies the drag and returns the effect the window accepts.
+  // Form_OLEDragOver: classifies the drag and returns the effect the window accepts. While an
+  // earlier drop is being handled nothing is accepted.
   unsigned FormOLEDragOver(const DragData& data, unsigned allowedEffects);
-  // Form_OLEDragDrop: copies, asks, and runs the conversion before it returns.
+  // Form_OLEDragDrop: records the drop and returns; its handling follows from the event loop.
   void FormOLEDragDrop(const DragData& data);
-  // cmdExecute_Click: the conversion run of the command line field.
+  // cmdExecute_Click: starts the conversion run of the command line field. The converter runs
+  // on after this returns; the run ends on the window's thread.
   void CmdExecuteClick();
 
   void MnuInfoClick();      // the About text
   void MnuOpenPathClick();  // opens the output folder
   void MnuSvuotaClick();    // empties the output folder
+  // "Interrompi conversione": stops the converter and everything it started; the run then
+  // removes what it wrote and says "Conversione interrotta".
+  void MnuInterrompiClick();
   // Form_QueryUnload: asks whether to quit. Returns true (cancel) when the window stays; a Yes
-  // ends the program through DesktopServices::EndProgram and does not return.
+  // stops a running converter as "Interrompi conversione" does, then ends the program through
+  // DesktopServices::EndProgram and does not return.
   bool FormQueryUnload();
+
+  // Tells the user once, at start, when the converter cannot be found; the program goes on.
+  void CheckConverter();
+
+  // A drop is being handled, from the drop to the end of its run.
+  bool Busy() const { return busy_; }
+  // The converter runs: "Interrompi conversione" applies.
+  bool Running() const { return progress_.running; }
+  const RunProgress& Progress() const { return progress_; }
+  // Called on the window's thread whenever the progress changes, at the start and the end of
+  // every run included.
+  void SetProgressListener(std::function<void(const RunProgress&)> listener);
 
   std::string Caption() const;  // the window caption set while loading
   const Deliverable& deliverable() const { return deliverable_; }
@@ -49,12 +80,17 @@ class MainWindowWorkflow {
   // The window's state fields.
   const std::string& DropKind() const { return dropKind_; }             // lblControl
   const std::string& PdfPath() const { return pdfPath_; }               // txtFile
-  const std::string& FolderPath() const { return folderPath_; }         // txtCartella
   const std::string& CommandLineField() const { return commandLine_; }  // txtCommand
   const std::string& OutputText() const { return outputText_; }         // txtOutputs
   DOSOutputs& Runner() { return objDOS_; }
 
  private:
+  // The drop's handling, from the event loop: the checks, the copy, the confirmation, the run.
+  void HandleDrop(const DragData& data, const std::string& dropKind);
+  void HandleDroppedFile(const std::string& path);
+  // The converter has ended: the steps after it, or the clean-up of a stopped run.
+  void ConverterEnded(const DOSOutputs::RunEnd& end);
+  void CompleteRun();
   // Brings the results and the given page images into the output folder; a file that cannot
   // be copied throws, and the caller then leaves the results in the program folder.
   void CopyOutputFiles(const std::vector<std::string>& pageImages);
@@ -65,13 +101,31 @@ class MainWindowWorkflow {
   std::string ResultPath() const;
   // Deletes by name, whatever their attributes, the copy of the PDF this drop made and the
   // results the converter made from it. The pattern deletions after it stop at a read-only or
-  // hidden match, and the run's own files would stop every later run too: a read-only PDF gives a
-  // read-only copy, and on POSIX a name with a leading dot gives hidden results.
+  // hidden match, and the run's own files would stop every later run too.
   void RemoveOwnScratchFiles() const;
+  // After a stop: deletes what the converter had begun to write and the run's copy of the PDF,
+  // leaving every file that was there before the run.
+  void RemovePartialResults() const;
   // Empties the output folder before a run, keeping a PDF that was dropped from inside it.
   void EmptyOutputFolder();
+  // Puts a PDF dropped from inside the output folder back where it lay, when it is gone.
+  void RestoreDroppedPdf() const;
+  // Stops the converter and the watcher and waits for both, from the window's thread.
+  void StopConverterAndWait();
+  void StartProgress();
+  void SetProgress(const RunProgress& progress);
+  // What the missing-results box adds: the converter's exit status and its last lines.
+  std::string ConverterDiagnosis() const;
   // The run's error report: "description - source - number".
   void ReportFailure(const Failure& failure);
+  // Runs a step of the drop's handling; a failure that escapes it is reported.
+  template <typename Step>
+  void Trapped(Step&& step);
+  // The drop's handling is over: the next drop is welcome.
+  void EndDrop();
+
+  std::string ScratchPath(const std::string& name) const;
+  bool EntryExists(const std::string& path) const;
 
   const Deliverable& deliverable_;
   DesktopServices& desktop_;
@@ -80,7 +134,6 @@ class MainWindowWorkflow {
 
   std::string dropKind_ = "-";
   std::string pdfPath_;
-  std::string folderPath_;
   std::string commandLine_;
   std::string outputText_;
   // The name of a PDF dropped from the program folder itself, which the run keeps.
@@ -90,7 +143,18 @@ class MainWindowWorkflow {
   std::string restorePdfPath_;
   // Whether the drop copied the PDF into the program folder: only then is the copy the run's own.
   bool copyMade_ = false;
+
+  bool busy_ = false;
+  bool pointerBusy_ = false;
+  RunProgress progress_;
+  PageLineCounter pageLines_;
+  std::function<void(const RunProgress&)> progressListener_;
+  // The program folder's entries before the converter started: a stopped run removes only what
+  // came after.
+  std::set<std::string> namesBeforeRun_;
+  std::unique_ptr<ProgressWatcher> watcher_;
   DOSOutputs objDOS_;
+  PostedCallGuard posted_;  // last: it goes first, before anything a posted call would touch
 };
 
 }  // namespace droplet

@@ -11,7 +11,11 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QRegion>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <exception>
@@ -100,7 +104,15 @@ Form1::Form1(const Deliverable& deliverable, std::string programFolder,
       opener_(std::move(opener)),
       workflow_(deliverable, desktop_, *opener_, std::move(programFolder)) {
   setObjectName(QStringLiteral("Form1"));
+  desktop_.SetBusyWindow(this);
   FormLoad();
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setInterval(40);
+  connect(progressTimer_, &QTimer::timeout, this, [this] {
+    progressTick_ += 2;
+    update(progressBar_);
+  });
+  workflow_.SetProgressListener([this](const RunProgress& progress) { ShowProgress(progress); });
 }
 
 Form1::~Form1() = default;
@@ -119,14 +131,85 @@ void Form1::Guarded(Handler&& handler) {
 void Form1::FormLoad() {
   setWindowTitle(FromUtf8(workflow_.Caption()));
   picture_ = QImage(QString::fromLatin1(kPictureResource));
+  std::vector<RunRect> opaqueRuns;
   if (!picture_.isNull()) {
     // Sizes the window to the picture, paints it as the background and cuts the window to it.
-    ShapeFormFromPicture(*this, picture_, keyColour_);
+    opaqueRuns = ShapeFormFromPicture(*this, picture_, keyColour_);
   }
   SetAlwaysOnTop(*this);
   setAcceptDrops(true);
   BuildMenu();
   if (workflow_.deliverable().showsVersionCaption) AddTessikLabels();
+  PlaceProgressBar(opaqueRuns);
+}
+
+void Form1::CheckConverterSoon() {
+  QTimer::singleShot(0, this, [this] { Guarded([this] { workflow_.CheckConverter(); }); });
+}
+
+void Form1::PlaceProgressBar(const std::vector<RunRect>& opaqueRuns) {
+  // The bar keeps clear of what lies on the picture (Tessik's labels).
+  const qreal ratio = picture_.isNull() ? 1.0 : picture_.devicePixelRatio();
+  std::vector<PictureRect> avoid;
+  for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child->isWindow()) continue;
+    const QRect r = child->geometry();
+    avoid.push_back({static_cast<int>(r.left() * ratio), static_cast<int>(r.top() * ratio),
+                     static_cast<int>(r.width() * ratio), static_cast<int>(r.height() * ratio)});
+  }
+  const auto place = ProgressBarPlace(opaqueRuns, picture_.width(), picture_.height(), avoid);
+  if (!place) return;
+  progressBar_ =
+      QRect(static_cast<int>(place->left / ratio), static_cast<int>(place->top / ratio),
+            static_cast<int>(place->width / ratio), static_cast<int>(place->height / ratio));
+}
+
+void Form1::ShowProgress(const RunProgress& progress) {
+  const bool sweeping = progress.running && !progress.Determinate();
+  if (sweeping && !progressTimer_->isActive()) progressTimer_->start();
+  if (!sweeping) progressTimer_->stop();
+  const QString description =
+      progress.running ? QString::fromStdString(ProgressDescription(progress)) : QString();
+  setToolTip(description);
+  setAccessibleDescription(description);
+  update(progressBar_);
+}
+
+void Form1::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (!workflow_.Running() || progressBar_.isEmpty()) return;
+  QPainter painter(this);
+  PaintProgress(painter);
+}
+
+// A dark frame on the picture, filled in white as the pages are done; the count is written
+// across it in whichever colour stands out from what lies under each of its letters.
+void Form1::PaintProgress(QPainter& painter) const {
+  const RunProgress& progress = workflow_.Progress();
+  const PictureRect bar{progressBar_.left(), progressBar_.top(), progressBar_.width(),
+                        progressBar_.height()};
+  const PictureRect fill = ProgressFill(bar, progress, progressTick_);
+  const QRect filled(fill.left, fill.top, fill.width, fill.height);
+  painter.setPen(QColor(0, 0, 0, 190));
+  painter.setBrush(QColor(0, 0, 0, 120));
+  painter.drawRect(progressBar_.adjusted(0, 0, -1, -1));
+  painter.fillRect(filled, QColor(255, 255, 255, 235));
+
+  const QString count = QString::fromStdString(ProgressCount(progress));
+  if (count.isEmpty()) return;
+  QFont font = painter.font();
+  font.setPixelSize(std::max(7, progressBar_.height() - 3));
+  font.setBold(true);
+  painter.setFont(font);
+  const QRect inner = progressBar_.adjusted(1, 1, -1, -1);
+  painter.save();
+  painter.setClipRegion(QRegion(inner).subtracted(QRegion(filled)));
+  painter.setPen(Qt::white);
+  painter.drawText(inner, Qt::AlignCenter, count);
+  painter.setClipRect(filled);
+  painter.setPen(Qt::black);
+  painter.drawText(inner, Qt::AlignCenter, count);
+  painter.restore();
 }
 
 void Form1::BuildMenu() {
@@ -144,7 +227,12 @@ void Form1::BuildMenu() {
   mnu1_->addSeparator()->setObjectName(QStringLiteral("mnusep"));
   add("mnuOpenPath", "Apri Cartella di output", [this] { workflow_.MnuOpenPathClick(); });
   add("mnuSvuota", "Svuota cache", [this] { workflow_.MnuSvuotaClick(); });
+  mnuInterrompi_ =
+      add("mnuInterrompi", "Interrompi conversione", [this] { workflow_.MnuInterrompiClick(); });
   add("mnuExit", "Esci", [this] { close(); });
+  // Stopping applies only while a converter runs.
+  connect(mnu1_, &QMenu::aboutToShow, this,
+          [this] { mnuInterrompi_->setEnabled(workflow_.Running()); });
 }
 
 void Form1::AddTessikLabels() {
@@ -215,7 +303,7 @@ void Form1::dropEvent(QDropEvent* event) {
   const DragData data = DragDataFromMime(*event->mimeData());
   event->setDropAction(Qt::CopyAction);
   event->accept();
-  // The conversion runs to its end inside this call.
+  // Records the drop and returns, so the drag source is released before any box shows.
   Guarded([&] { workflow_.FormOLEDragDrop(data); });
 }
 

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
 #include "front_end/desktop_services_qt.h"
 #include "front_end/main_window.h"
+#include "shell/opaque_runs.h"
 
 class QCloseEvent;
 class QDragEnterEvent;
@@ -19,6 +21,10 @@ class QLabel;
 class QMenu;
 class QMimeData;
 class QMouseEvent;
+class QPainter;
+class QPaintEvent;
+class QTimer;
+class QAction;
 
 namespace droplet {
 
@@ -46,6 +52,12 @@ class Form1 : public QWidget {
   QMenu& mnu1() { return *mnu1_; }
   const QImage& picture() const { return picture_; }
   std::int32_t keyColour() const { return keyColour_; }
+  // Where the progress bar shows during a run, in the window's pixels; empty when the picture
+  // has no room for one.
+  QRect progressBarRect() const { return progressBar_; }
+
+  // Tells the user, once the event loop runs, when the converter cannot be found.
+  void CheckConverterSoon();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -53,12 +65,16 @@ class Form1 : public QWidget {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void FormLoad();
   void BuildMenu();
   void AddTessikLabels();
   void FormOLEDragOver(QDragMoveEvent& event);
+  void PlaceProgressBar(const std::vector<RunRect>& opaqueRuns);
+  void ShowProgress(const RunProgress& progress);
+  void PaintProgress(QPainter& painter) const;
   // Runs a handler of the workflow; a failure that escapes it is reported, never thrown
   // through the event loop.
   template <typename Handler>
@@ -70,6 +86,10 @@ class Form1 : public QWidget {
   QImage picture_;
   std::int32_t keyColour_ = 1;
   QMenu* mnu1_ = nullptr;
+  QAction* mnuInterrompi_ = nullptr;
+  QRect progressBar_;
+  QTimer* progressTimer_ = nullptr;  // sweeps the bar while the page count is unknown
+  int progressTick_ = 0;
 };
 
 // A sensible first place for a droplet: near the top right corner of the available area of the

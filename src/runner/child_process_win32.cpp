@@ -76,10 +76,22 @@ class AnsiDecoder {
   std::string pending_;
 };
 
+// A job object that ends every process in it when it is closed: the child, whatever it
+// starts, and nothing else. Null when the system gives none; the child then runs outside a job.
+HANDLE CreateKillOnCloseJob() {
+  HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+  if (job == nullptr) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  return job;
+}
+
 }  // namespace
 
 SpawnResult RunWithMergedOutput(const std::string& commandLine,
-                                const std::function<void(std::string_view)>& onChunk) {
+                                const std::function<void(std::string_view)>& onChunk,
+                                RunStopper* stopper) {
   SECURITY_ATTRIBUTES security{};
   security.nLength = sizeof security;
   security.lpSecurityDescriptor = nullptr;
@@ -88,7 +100,7 @@ SpawnResult RunWithMergedOutput(const std::string& commandLine,
   Handle readEnd;
   Handle writeEnd;
   if (!::CreatePipe(readEnd.place(), writeEnd.place(), &security, 0)) {
-    return {SpawnStatus::kPipeFailed, static_cast<long>(::GetLastError())};
+    return {SpawnStatus::kPipeFailed, static_cast<long>(::GetLastError()), {}, false};
   }
 
   STARTUPINFOW startup{};
@@ -104,16 +116,31 @@ SpawnResult RunWithMergedOutput(const std::string& commandLine,
   std::vector<wchar_t> line(wide.begin(), wide.end());
   line.push_back(L'\0');
 
+  // The child starts suspended so that it is in its job before it can start anything.
+  Handle job(CreateKillOnCloseJob());
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, line.data(), &security, &security, TRUE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &startup, &info)) {
+  if (!::CreateProcessW(nullptr, line.data(), &security, &security, TRUE,
+                        NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &info)) {
     const DWORD error = ::GetLastError();
     writeEnd.Close();
     readEnd.Close();
-    return {SpawnStatus::kProcessFailed, static_cast<long>(error)};
+    return {SpawnStatus::kProcessFailed, static_cast<long>(error), {}, false};
   }
   Handle process(info.hProcess);
   Handle thread(info.hThread);
+  const bool inJob = job.get() != nullptr && ::AssignProcessToJobObject(job.get(), process.get());
+  ::ResumeThread(thread.get());
+  if (stopper != nullptr) {
+    HANDLE target = inJob ? job.get() : process.get();
+    stopper->Arm([target, inJob] {
+      if (inJob) {
+        ::TerminateJobObject(target, 1);
+      } else {
+        ::TerminateProcess(target, 1);
+      }
+    });
+  }
 
   // From here on only the child side holds the write end: the pipe ends when it lets go.
   writeEnd.Close();
@@ -130,10 +157,18 @@ SpawnResult RunWithMergedOutput(const std::string& commandLine,
   if (std::string rest = decoder.Rest(); !rest.empty()) onChunk(rest);
   onChunk(std::string_view());
 
+  if (stopper != nullptr) stopper->Disarm();
+  SpawnResult result{SpawnStatus::kStarted, 0, {}, false};
+  DWORD code = 0;
+  if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_OBJECT_0 &&
+      ::GetExitCodeProcess(process.get(), &code)) {
+    result.exit = {true, false, static_cast<int>(code)};
+  }
+  result.stopped = stopper != nullptr && stopper->StopRequested();
   process.Close();
   thread.Close();
   readEnd.Close();
-  return {SpawnStatus::kStarted, 0};
+  return result;
 }
 
 }  // namespace droplet

@@ -12,6 +12,11 @@ namespace droplet {
 DOSOutputs::DOSOutputs(DesktopServices& desktop, RunnerTexts texts)
     : desktop_(desktop), texts_(std::move(texts)) {}
 
+DOSOutputs::~DOSOutputs() {
+  StopCommand();
+  WaitForChild();
+}
+
 void DOSOutputs::SetCommandLine(const std::string& dosCommand) {
   commandLine_ = dosCommand;
 }
@@ -37,28 +42,88 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
 
   // The service calls back only once the process runs, so the previous run's text survives
   // every failure that comes before that.
-  bool started = false;
-  const SpawnResult result = RunWithMergedOutput(commandLine_, [&](std::string_view chunk) {
-    if (!started) {
-      outputs_.clear();
-      started = true;
-    }
-    outputs_.append(chunk);
-    RaiseReceiveOutputs(chunk);
-  });
+  started_ = false;
+  const SpawnResult result =
+      RunWithMergedOutput(commandLine_, [this](std::string_view chunk) { TakeChunk(chunk); });
+  if (const std::string failure = FailureText(result); !failure.empty()) {
+    ReportFailure(failure);
+    return {};
+  }
+  lastExit_ = result.exit;
+  if (!started_) outputs_.clear();
+  return outputs_;
+}
 
+void DOSOutputs::StartCommand(RunEndHandler onEnd, const std::string& commandLine) {
+  if (!commandLine.empty()) commandLine_ = commandLine;
+  running_ = true;
+  if (commandLine_.empty()) {
+    ReportFailure(texts_.emptyCommandLine);
+    desktop_.PostToWindowThread(posted_.Wrap([this, onEnd = std::move(onEnd)] {
+      running_ = false;
+      onEnd(RunEnd{});
+    }));
+    return;
+  }
+
+  WaitForChild();  // the thread of the previous run, which has ended
+  started_ = false;
+  stopper_ = std::make_shared<RunStopper>();
+  // The thread touches nothing of this object but through posted calls; the destructor waits
+  // for it, so the desktop outlives it.
+  worker_ = std::thread([this, line = commandLine_, stopper = stopper_, onEnd = std::move(onEnd)] {
+    const SpawnResult result = RunWithMergedOutput(
+        line,
+        [this](std::string_view chunk) {
+          desktop_.PostToWindowThread(
+              posted_.Wrap([this, text = std::string(chunk)] { TakeChunk(text); }));
+        },
+        stopper.get());
+    desktop_.PostToWindowThread(posted_.Wrap([this, result, onEnd] { FinishRun(result, onEnd); }));
+  });
+}
+
+void DOSOutputs::StopCommand() {
+  if (stopper_) stopper_->Stop();
+}
+
+void DOSOutputs::WaitForChild() {
+  if (worker_.joinable()) worker_.join();
+}
+
+void DOSOutputs::FinishRun(const SpawnResult& result, const RunEndHandler& onEnd) {
+  WaitForChild();
+  RunEnd end;
+  if (const std::string failure = FailureText(result); !failure.empty()) {
+    ReportFailure(failure);
+  } else {
+    end = {true, result.stopped, result.exit};
+    lastExit_ = result.exit;
+    if (!started_) outputs_.clear();
+  }
+  running_ = false;
+  onEnd(end);
+}
+
+void DOSOutputs::TakeChunk(std::string_view chunk) {
+  if (!started_) {
+    outputs_.clear();
+    started_ = true;
+  }
+  outputs_.append(chunk);
+  RaiseReceiveOutputs(chunk);
+}
+
+std::string DOSOutputs::FailureText(const SpawnResult& result) const {
   switch (result.status) {
     case SpawnStatus::kPipeFailed:
-      ReportFailure(texts_.pipeFailed + std::to_string(result.systemError));
-      return {};
+      return texts_.pipeFailed + std::to_string(result.systemError);
     case SpawnStatus::kProcessFailed:
-      ReportFailure(texts_.processNotCreated);
-      return {};
+      return texts_.processNotCreated;
     case SpawnStatus::kStarted:
       break;
   }
-  if (!started) outputs_.clear();
-  return outputs_;
+  return {};
 }
 
 void DOSOutputs::RaiseReceiveOutputs(std::string_view chunk) {

@@ -83,7 +83,8 @@ QRegion RegionFromRuns(const std::vector<RunRect>& runs) {
   return region;
 }
 
-void ShapeFormFromPicture(QWidget& window, const QImage& picture, std::int32_t& keyColour) {
+std::vector<RunRect> ShapeFormFromPicture(QWidget& window, const QImage& picture,
+                                          std::int32_t& keyColour) {
   cDIBSection dib;
   CreateFromPicture(dib, picture);
   const int width = dib.Width();
@@ -119,6 +120,7 @@ void ShapeFormFromPicture(QWidget& window, const QImage& picture, std::int32_t& 
     shape = QRegion(-1, -1, 1, 1);
   }
   window.setMask(shape);
+  return runs;
 }
 
 void DragForm(QWidget& window, const QPoint& globalPressPosition) {

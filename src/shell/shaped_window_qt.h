@@ -15,8 +15,9 @@ namespace droplet {
 // colour. `keyColour` is a packed colour (b + g * 256 + r * 65536); the value 1 means "take the
 // bottom-left pixel's colour", which is then written back. An empty picture, or one that is all
 // key colour, leaves nothing of the window visible. With a device pixel ratio above 1 the
-// picture and its mask are scaled together.
-void ShapeFormFromPicture(QWidget& window, const QImage& picture, std::int32_t& keyColour);
+// picture and its mask are scaled together. Returns the picture's opaque runs, in its pixels.
+std::vector<RunRect> ShapeFormFromPicture(QWidget& window, const QImage& picture,
+                                          std::int32_t& keyColour);
 
 // The union of `runs` as a region, built in one batch. The runs must come as CollectOpaqueRuns
 // gives them: one pixel high, sorted by row and column, never touching.

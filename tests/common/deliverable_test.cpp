@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/platform.h"
+#include "support/temp_folder.h"
 
 namespace droplet {
 namespace {
@@ -29,9 +30,10 @@ TEST(Deliverable, QuestionsAndMessagesKeepTheirExactWording) {
 }
 
 TEST(Deliverable, CommandLineQuotesThePathForTheInterpreter) {
-  const std::string line = BuildCommandLine(TessikDeliverable(), "a b.pdf");
+  testing::TempFolder program;  // no converter beside the program: it is found by its name
+  const std::string line = BuildCommandLine(TessikDeliverable(), "a b.pdf", program.str());
   EXPECT_EQ(line, InterpreterPrefix() + "pdftotext " + QuoteForInterpreter("a b.pdf"));
-  EXPECT_EQ(BuildCommandLine(OrvaneDeliverable(), "x")
+  EXPECT_EQ(BuildCommandLine(OrvaneDeliverable(), "x", program.str())
                 .find(InterpreterPrefix() + "pdftohtml -c  -stdout "),
             0u);
 }

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/message_box.h"
-#include "front_end/workflow_fixture.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -44,11 +44,11 @@ TEST_F(CommandsTest, InfoShowsTheAboutText) {
 TEST_F(CommandsTest, OpenOutputFolderAsksTheDesktopWhichMayRefuse) {
   auto& window = Window(OrvaneDeliverable());
   window.MnuOpenPathClick();  // no run has created the folder yet
-  fs::create_directories(Output());
+  fs::create_directories(OutputFolder());
   window.MnuOpenPathClick();
 
-  ASSERT_EQ(opener.requests.size(), 2u);
-  for (const auto& request : opener.requests) {
+  ASSERT_EQ(opener.requests().size(), 2u);
+  for (const auto& request : opener.requests()) {
     EXPECT_EQ(request.target, program / "output");
     EXPECT_EQ(request.parameters, "");
     EXPECT_EQ(request.workingFolder, program.str());
@@ -59,14 +59,14 @@ TEST_F(CommandsTest, OpenOutputFolderAsksTheDesktopWhichMayRefuse) {
 TEST_F(CommandsTest, EmptyCacheEmptiesTheOutputFolderOrReportsWhyNot) {
   auto& window = Window(TessikDeliverable());
   window.MnuSvuotaClick();  // no output folder yet: nothing to do
-  fs::create_directories(Output() / "a" / "b");
-  WriteFile(Output() / "doc.txt", "x");
-  WriteFile(Output() / "a" / "b" / "p.png", "x");
-  fs::permissions(Output() / "doc.txt", fs::perms::owner_write, fs::perm_options::remove);
+  fs::create_directories(OutputFolder() / "a" / "b");
+  WriteFile(OutputFolder() / "doc.txt", "x");
+  WriteFile(OutputFolder() / "a" / "b" / "p.png", "x");
+  fs::permissions(OutputFolder() / "doc.txt", fs::perms::owner_write, fs::perm_options::remove);
   window.MnuSvuotaClick();
 
-  EXPECT_TRUE(fs::is_directory(Output()));
-  EXPECT_TRUE(NamesIn(Output()).empty());
+  EXPECT_TRUE(fs::is_directory(OutputFolder()));
+  EXPECT_TRUE(NamesIn(OutputFolder()).empty());
   ASSERT_EQ(desktop.boxes().size(), 2u);
   for (const auto& box : desktop.boxes()) {
     EXPECT_EQ(box.text, "Cache svuotata");
@@ -76,14 +76,14 @@ TEST_F(CommandsTest, EmptyCacheEmptiesTheOutputFolderOrReportsWhyNot) {
 
   // A hidden folder inside a subfolder stays, so the subfolder cannot be removed.
   desktop.Clear();
-  fs::create_directories(Output() / "sotto");
-  MakeHiddenFolder(Output() / "sotto");
-  WriteFile(Output() / "doc.txt", "x");
+  fs::create_directories(OutputFolder() / "sotto");
+  MakeHiddenFolder(OutputFolder() / "sotto");
+  WriteFile(OutputFolder() / "doc.txt", "x");
   window.MnuSvuotaClick();
   ASSERT_EQ(desktop.boxes().size(), 1u);
   EXPECT_NE(desktop.boxes()[0].text.find(" - CleanAllPath - "), std::string::npos);
   EXPECT_EQ(desktop.boxes()[0].style, kMbOk);
-  EXPECT_FALSE(fs::exists(Output() / "doc.txt"));  // what was deleted stays deleted
+  EXPECT_FALSE(fs::exists(OutputFolder() / "doc.txt"));  // what was deleted stays deleted
 }
 
 TEST_F(CommandsTest, QuitConfirmationKeepsTheWindowOnNoAndEndsTheProgramOnYes) {

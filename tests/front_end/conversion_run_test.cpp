@@ -8,7 +8,7 @@
 #include "common/message_box.h"
 #include "common/platform.h"
 #include "files/file_system.h"
-#include "front_end/workflow_fixture.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -53,17 +53,18 @@ TEST_F(ConversionRunTest, TessikConvertsTheDropAndOffersItsResult) {
   EXPECT_EQ(desktop.boxes()[2].title, kApplicationTitle);
 
   EXPECT_FALSE(window.PdfPath().empty());
-  EXPECT_EQ(window.CommandLineField(), BuildCommandLine(TessikDeliverable(), window.PdfPath()));
+  EXPECT_EQ(window.CommandLineField(),
+            BuildCommandLine(TessikDeliverable(), window.PdfPath(), program.str()));
   const std::string text = ReadFile(PathFromUtf8(ResultPath()));
   EXPECT_NE(text.find("Qualità e città: perché è così"), std::string::npos) << text;
   EXPECT_NE(text.find("Più attività"), std::string::npos);
   EXPECT_NE(text.find("Terza pagina"), std::string::npos);
 
-  ASSERT_EQ(opener.requests.size(), 2u);
-  EXPECT_EQ(opener.requests[0].target, window.OutputFolder());
-  EXPECT_EQ(opener.requests[1].target, ResultPath());
-  EXPECT_EQ(opener.requests[1].parameters, "");
-  EXPECT_EQ(opener.requests[1].workingFolder, program.str());
+  ASSERT_EQ(opener.requests().size(), 2u);
+  EXPECT_EQ(opener.requests()[0].target, window.OutputFolder());
+  EXPECT_EQ(opener.requests()[1].target, ResultPath());
+  EXPECT_EQ(opener.requests()[1].parameters, "");
+  EXPECT_EQ(opener.requests()[1].workingFolder, program.str());
 
   EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
   EXPECT_TRUE(fs::exists(PathFromUtf8(pdf)));  // the user's own file is left alone
@@ -85,11 +86,11 @@ TEST_F(ConversionRunTest, TessikAccumulatesResultsAndCarriesOffStrayTextFiles) {
 
   EXPECT_TRUE(fs::exists(PathFromUtf8(first)));
   EXPECT_TRUE(fs::exists(PathFromUtf8(ResultPath())));
-  EXPECT_TRUE(fs::exists(Output() / "appunti.txt"));
+  EXPECT_TRUE(fs::exists(OutputFolder() / "appunti.txt"));
   EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
   // The second run opened the output folder only.
-  ASSERT_EQ(opener.requests.size(), 3u);
-  EXPECT_EQ(opener.requests[2].target, program / "output");
+  ASSERT_EQ(opener.requests().size(), 3u);
+  EXPECT_EQ(opener.requests()[2].target, program / "output");
   EXPECT_EQ(desktop.boxes().size(), 3u);
 }
 
@@ -99,9 +100,9 @@ TEST_F(ConversionRunTest, OrvaneMovesCompletePagesIntoAnEmptiedOutputFolder) {
     std::cout << "page images come from the test converter\n";
   }
   auto& window = Window(OrvaneDeliverable());
-  fs::create_directories(Output() / "vecchia" / "sotto");
-  WriteFile(Output() / "vecchio.html", "old");
-  WriteFile(Output() / "vecchia" / "sotto" / "f.png", "old");
+  fs::create_directories(OutputFolder() / "vecchia" / "sotto");
+  WriteFile(OutputFolder() / "vecchio.html", "old");
+  WriteFile(OutputFolder() / "vecchia" / "sotto" / "f.png", "old");
   // Images of other documents, and one left behind by an earlier run: not this PDF's pages.
   for (const char* other : {"altro001.png", "doc2001.png", "doc004.png"}) {
     WriteFile(program.path() / other, "other");
@@ -118,13 +119,13 @@ TEST_F(ConversionRunTest, OrvaneMovesCompletePagesIntoAnEmptiedOutputFolder) {
   const std::vector<std::string> expected = {
       "doc-1.html", "doc-2.html", "doc-3.html",   "doc.html",     "doc001.png",
       "doc002.png", "doc003.png", "doc_ind.html", "prima-1.html", "prima001.png"};
-  EXPECT_EQ(NamesIn(Output()), expected);
+  EXPECT_EQ(NamesIn(OutputFolder()), expected);
   const std::regex source("src=\"([^\"]+)\"");
   int images = 0;
   for (const auto& page : {"doc-1.html", "doc-2.html", "doc-3.html", "prima-1.html"}) {
-    const std::string html = ReadFile(Output() / page);
+    const std::string html = ReadFile(OutputFolder() / page);
     for (std::sregex_iterator it(html.begin(), html.end(), source), end; it != end; ++it) {
-      EXPECT_TRUE(fs::exists(Output() / (*it)[1].str())) << page << " needs " << (*it)[1];
+      EXPECT_TRUE(fs::exists(OutputFolder() / (*it)[1].str())) << page << " needs " << (*it)[1];
       ++images;
     }
   }
@@ -139,13 +140,14 @@ TEST_F(ConversionRunTest, MissingConverterShowsTheMissingResultsAndEndsTheProgra
     SCOPED_TRACE(deliverable->shortName);
     desktop.Clear();
     MainWindowWorkflow window(*deliverable, desktop, opener, program.str());
-    fs::create_directories(Output());
-    WriteFile(Output() / "precedente.html", "old");
+    fs::create_directories(OutputFolder());
+    WriteFile(OutputFolder() / "precedente.html", "old");
 
     SearchPathScope noConverters(empty.str());
     const DragData data{true, {Document("doc.pdf")}};
     window.FormOLEDragOver(data, kDropEffectCopy);
-    EXPECT_THROW(window.FormOLEDragDrop(data), ProgramEnded);
+    window.FormOLEDragDrop(data);
+    EXPECT_TRUE(testing::Settle(window, desktop));
 
     ASSERT_EQ(desktop.boxes().size(), 2u);
     EXPECT_EQ(desktop.boxes()[1].text.rfind(
@@ -155,9 +157,9 @@ TEST_F(ConversionRunTest, MissingConverterShowsTheMissingResultsAndEndsTheProgra
     EXPECT_TRUE(desktop.ended());
     EXPECT_FALSE(desktop.busy());
     // Orvane empties the output folder before the run, also when the run then fails.
-    EXPECT_EQ(fs::exists(Output() / "precedente.html"), !deliverable->emptiesOutputBeforeRun);
+    EXPECT_EQ(fs::exists(OutputFolder() / "precedente.html"), !deliverable->emptiesOutputBeforeRun);
   }
-  EXPECT_TRUE(opener.requests.empty());
+  EXPECT_TRUE(opener.requests().empty());
 }
 
 TEST_F(ConversionRunTest, PdfDroppedFromTheProgramFolderIsKeptOtherPdfsAreScratch) {
@@ -180,21 +182,21 @@ TEST_F(ConversionRunTest, PdfDroppedFromTheProgramFolderIsKeptOtherPdfsAreScratc
 // could not be copied into the program folder.
 TEST_F(ConversionRunTest, OrvaneKeepsAPdfDroppedFromInsideTheOutputFolder) {
   Window(OrvaneDeliverable());
-  const fs::path top = Output() / "dentro.pdf";
-  const fs::path deep = Output() / "cartella" / "sotto.pdf";
+  const fs::path top = OutputFolder() / "dentro.pdf";
+  const fs::path deep = OutputFolder() / "cartella" / "sotto.pdf";
   fs::create_directories(deep.parent_path());
   WritePdf(top, NumberedPages(1));
   WritePdf(deep, NumberedPages(2));
   const std::string topBytes = ReadFile(top);
   const std::string deepBytes = ReadFile(deep);
-  WriteFile(Output() / "vecchio.html", "old");
+  WriteFile(OutputFolder() / "vecchio.html", "old");
 
   EXPECT_FALSE(Drop({Utf8(top)}));
   EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
   EXPECT_EQ(ReadFile(top), topBytes);
-  EXPECT_FALSE(fs::exists(Output() / "vecchio.html"));
+  EXPECT_FALSE(fs::exists(OutputFolder() / "vecchio.html"));
   EXPECT_FALSE(fs::exists(deep));  // not the dropped file: the emptying took it
-  EXPECT_TRUE(fs::exists(Output() / "dentro.html"));
+  EXPECT_TRUE(fs::exists(OutputFolder() / "dentro.html"));
   EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
 
   fs::create_directories(deep.parent_path());
@@ -203,7 +205,7 @@ TEST_F(ConversionRunTest, OrvaneKeepsAPdfDroppedFromInsideTheOutputFolder) {
   EXPECT_FALSE(Drop({Utf8(deep)}));
   EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
   EXPECT_EQ(ReadFile(deep), deepBytes);
-  EXPECT_TRUE(fs::exists(Output() / "sotto.html"));
+  EXPECT_TRUE(fs::exists(OutputFolder() / "sotto.html"));
 
   {
     SCOPED_TRACE("the run fails");
@@ -212,7 +214,7 @@ TEST_F(ConversionRunTest, OrvaneKeepsAPdfDroppedFromInsideTheOutputFolder) {
     desktop.Clear();
     EXPECT_TRUE(Drop({Utf8(deep)}));
     EXPECT_EQ(ReadFile(deep), deepBytes);
-    EXPECT_FALSE(fs::exists(Output() / "sotto.html"));
+    EXPECT_FALSE(fs::exists(OutputFolder() / "sotto.html"));
   }
   {
     SCOPED_TRACE("the copy into the program folder fails");
@@ -232,8 +234,8 @@ TEST_F(ConversionRunTest, ResultThatCannotBeMovedStaysInTheProgramFolder) {
   for (const bool readOnlyFile : {false, true}) {
     SCOPED_TRACE(readOnlyFile ? "read-only file" : "folder");
     desktop.Clear();
-    opener.requests.clear();
-    fs::create_directories(Output());
+    opener.Clear();
+    fs::create_directories(OutputFolder());
     if (readOnlyFile) {
       TempFolder probe;
       WriteFile(probe.path() / "a", "a");
@@ -244,11 +246,11 @@ TEST_F(ConversionRunTest, ResultThatCannotBeMovedStaysInTheProgramFolder) {
                      "read-only file\n";
         continue;
       }
-      fs::remove_all(Output() / "doc.txt");
-      WriteFile(Output() / "doc.txt", "protetto");
-      MakeReadOnly(Output() / "doc.txt");
+      fs::remove_all(OutputFolder() / "doc.txt");
+      WriteFile(OutputFolder() / "doc.txt", "protetto");
+      MakeReadOnly(OutputFolder() / "doc.txt");
     } else {
-      fs::create_directories(Output() / "doc.txt");
+      fs::create_directories(OutputFolder() / "doc.txt");
     }
 
     EXPECT_FALSE(Drop({Document("doc.pdf")}));
@@ -257,11 +259,11 @@ TEST_F(ConversionRunTest, ResultThatCannotBeMovedStaysInTheProgramFolder) {
     ExpectFailureReport(desktop.boxes()[1], "CopiaFileCreaCartella");
     EXPECT_NE(ReadFile(program.path() / "doc.txt").find("Pagina 2"), std::string::npos);
     EXPECT_TRUE(fs::exists(program.path() / "doc.pdf"));
-    EXPECT_TRUE(opener.requests.empty());
+    EXPECT_TRUE(opener.requests().empty());
     EXPECT_FALSE(desktop.busy());
   }
-  if (!fs::is_directory(Output() / "doc.txt")) {
-    EXPECT_EQ(ReadFile(Output() / "doc.txt"), "protetto");
+  if (!fs::is_directory(OutputFolder() / "doc.txt")) {
+    EXPECT_EQ(ReadFile(OutputFolder() / "doc.txt"), "protetto");
   }
 }
 
@@ -277,7 +279,7 @@ TEST_F(ConversionRunTest, AReadOnlyDroppedPdfStopsNeitherThisRunNorTheNext) {
     EXPECT_FALSE(Drop({pdf}));
     EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
     EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
-    EXPECT_TRUE(fs::exists(Output() / "protetto.txt"));
+    EXPECT_TRUE(fs::exists(OutputFolder() / "protetto.txt"));
   }
   fs::permissions(PathFromUtf8(pdf), fs::perms::owner_write, fs::perm_options::add);
 }
@@ -292,10 +294,10 @@ TEST_F(ConversionRunTest, ReadOnlyPdfInTheProgramFolderEndsTheRunWithTheErrorRep
   ASSERT_EQ(desktop.boxes().size(), 2u);
   ExpectFailureReport(desktop.boxes()[1], "EliminaFileConAsterisco");
   // The results had already moved; what was done stays done.
-  EXPECT_TRUE(fs::exists(Output() / "doc.txt"));
+  EXPECT_TRUE(fs::exists(OutputFolder() / "doc.txt"));
   EXPECT_FALSE(fs::exists(program.path() / "doc.txt"));
   EXPECT_TRUE(fs::exists(program.path() / "bloccato.pdf"));
-  EXPECT_TRUE(opener.requests.empty());
+  EXPECT_TRUE(opener.requests().empty());
   EXPECT_FALSE(desktop.busy());
   EXPECT_EQ(desktop.busyChanges(), 2);
 }

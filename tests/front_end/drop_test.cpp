@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/message_box.h"
-#include "front_end/workflow_fixture.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -36,7 +36,6 @@ TEST_F(DropTest, DragOverClassifiesTheDraggedData) {
   EXPECT_FALSE(window.PdfPath().empty());
   window.FormOLEDragOver({true, {pdf}}, kDropEffectCopy);
   EXPECT_EQ(window.PdfPath(), "");
-  EXPECT_EQ(window.FolderPath(), "");
 }
 
 TEST_F(DropTest, WhatIsNotAnExistingPdfIsRefusedAndNothingElseHappens) {
@@ -51,6 +50,7 @@ TEST_F(DropTest, WhatIsNotAnExistingPdfIsRefusedAndNothingElseHappens) {
   window.FormOLEDragOver(data, kDropEffectCopy);
   fs::remove(PathFromUtf8(vanished));
   window.FormOLEDragDrop(data);
+  EXPECT_FALSE(Settle());
   // A folder is not processed.
   EXPECT_FALSE(Drop({documents.str()}));
 
@@ -63,7 +63,7 @@ TEST_F(DropTest, WhatIsNotAnExistingPdfIsRefusedAndNothingElseHappens) {
     EXPECT_EQ(box.style, 0x30u);
   }
   EXPECT_TRUE(NamesIn(program.path()).empty());
-  EXPECT_TRUE(opener.requests.empty());
+  EXPECT_TRUE(opener.requests().empty());
   EXPECT_EQ(desktop.busyChanges(), 0);
   EXPECT_EQ(window.CommandLineField(), "");
 }
@@ -92,7 +92,7 @@ TEST_F(DropTest, CancelLeavesTheCopyThatTheNextRunRemoves) {
 TEST_F(DropTest, OnlyTheFirstOfSeveralFilesIsConverted) {
   Window(TessikDeliverable());
   EXPECT_FALSE(Drop({Document("uno.pdf"), Document("due.pdf"), Document("tre.pdf")}));
-  EXPECT_EQ(NamesIn(Output()), std::vector<std::string>{"uno.txt"});
+  EXPECT_EQ(NamesIn(OutputFolder()), std::vector<std::string>{"uno.txt"});
   EXPECT_EQ(desktop.boxes().size(), 3u);
 }
 
@@ -115,7 +115,7 @@ TEST_F(DropTest, FileNamesCannotInjectCommands) {
     EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
   }
   std::sort(results.begin(), results.end());
-  EXPECT_EQ(NamesIn(Output()), results);
+  EXPECT_EQ(NamesIn(OutputFolder()), results);
   EXPECT_EQ(NamesIn(documents.path()).size(), names.size());
 }
 

@@ -54,7 +54,7 @@ TEST_F(DropTest, DroppedPdfBecomesTextInTheOutputFolder) {
   // The scratch area is clean again, the dropped original untouched.
   EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"output"});
   EXPECT_TRUE(fs::exists(PathFromUtf8(pdf)));
-  EXPECT_EQ(opened_, std::vector<std::string>{folder_ / "output"});
+  EXPECT_EQ(Opened(), std::vector<std::string>{folder_ / "output"});
 }
 
 TEST_F(DropTest, DroppedPdfBecomesHtmlPagesInTheOutputFolder) {

@@ -19,6 +19,7 @@
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
 #include "front_end/main_window_qt.h"
+#include "support/recording_opener.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -64,16 +65,6 @@ class BoxAnswerer {
   std::function<void(QMessageBox&, SeenBox&)> check_;
 };
 
-// Records what the window would have opened instead of starting a file manager or viewer.
-class RecordingOpener : public DocumentOpener {
- public:
-  explicit RecordingOpener(std::vector<std::string>& opened) : opened_(opened) {}
-  bool Open(const std::string& target, const std::string&, const std::string&) override;
-
- private:
-  std::vector<std::string>& opened_;
-};
-
 // A QApplication on the X display, a temporary program folder and one main window in it.
 class GuiTest : public ::testing::Test {
  protected:
@@ -101,7 +92,9 @@ class GuiTest : public ::testing::Test {
 
   TempFolder folder_;
   TempFolder sources_;  // files the tests drag from
-  std::vector<std::string> opened_;
+  // What the window would have opened instead of starting a file manager or viewer.
+  std::vector<RecordingOpener::Request> opened_;
+  std::vector<std::string> Opened() const { return RecordingOpener::TargetsOf(opened_); }
   std::unique_ptr<BoxAnswerer> answerer_;
   std::unique_ptr<Form1> form_;
   QProcess windowManager_;

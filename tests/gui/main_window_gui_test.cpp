@@ -76,7 +76,7 @@ TEST_F(GuiTest, MenuOffersItsEntriesInOrderAtThePointer) {
     captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
   }
   EXPECT_EQ(captions, (QStringList{"Opzioni", "Info", "-", "Apri Cartella di output",
-                                   "Svuota cache", "Esci"}));
+                                   "Svuota cache", "Interrompi conversione", "Esci"}));
   const QPoint at(70, 30);
   const QPoint shownAt = ChooseMenuEntry("no such entry", at);
   const QPoint pointer = form.mapToGlobal(at);
@@ -115,7 +115,7 @@ TEST_F(GuiTest, OpenOutputFolderBeforeAnyRunReportsTheRefusalOnly) {
   ShowForm(TessikDeliverable());
   ChooseMenuEntry("mnuOpenPath");
   ASSERT_EQ(opened_.size(), 1u);
-  EXPECT_EQ(opened_[0], folder_ / "output");
+  EXPECT_EQ(opened_[0].target, folder_ / "output");
   EXPECT_EQ(answerer_->boxes().size(), 1u);
   EXPECT_FALSE(std::filesystem::exists(folder_.path() / "output"));
 }

@@ -12,7 +12,7 @@
 
 #include "encrypted_pdf.h"
 #include "support/pdf_writer.h"
-#include "workflow_rig.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -85,13 +85,13 @@ TEST_P(BadPdfTest, EndsInTheProgramsBehaviourAndTheNextRunWorks) {
   const Deliverable& deliverable =
       std::get<1>(GetParam()) ? OrvaneDeliverable() : TessikDeliverable();
   WorkflowRig rig(deliverable);
-  const fs::path pdf = rig.source.path() / "documento.pdf";
+  const fs::path pdf = rig.documents.path() / "documento.pdf";
   WriteFile(pdf, bad.bytes());
-  const auto sourceBefore = Snapshot(rig.source.path());
+  const auto sourceBefore = Snapshot(rig.documents.path());
 
   const bool ended = rig.Drop(Utf8(pdf));
 
-  EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore);
+  EXPECT_EQ(Snapshot(rig.documents.path()), sourceBefore);
   EXPECT_EQ(Results(rig.program.path(), deliverable), std::vector<std::string>{})
       << "a result left in the scratch area would be moved by the next run";
   if (bad.converts) {
@@ -117,11 +117,9 @@ TEST_P(BadPdfTest, EndsInTheProgramsBehaviourAndTheNextRunWorks) {
   ScriptedDesktop desktop;
   RecordingOpener opener;
   MainWindowWorkflow again(deliverable, desktop, opener, rig.program.str());
-  const fs::path good = rig.source.path() / "buono.pdf";
+  const fs::path good = rig.documents.path() / "buono.pdf";
   WritePdf(good, NumberedPages(1));
-  const DragData data{true, {Utf8(good)}};
-  again.FormOLEDragOver(data, kDropEffectCopy);
-  ASSERT_NO_THROW(again.FormOLEDragDrop(data));
+  ASSERT_FALSE(DropOnto(again, desktop, {Utf8(good)}));
   ASSERT_EQ(desktop.texts().size(), 3u);
   EXPECT_EQ(desktop.texts()[1], "Conversione completa");
   EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{"output"})

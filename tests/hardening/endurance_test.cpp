@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "support/pdf_writer.h"
-#include "workflow_rig.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 TEST(Endurance, ThreeHundredConversionsLeaveNothingBehind) {
   WorkflowRig rig(TessikDeliverable());
-  const fs::path pdf = rig.source.path() / "breve.pdf";
+  const fs::path pdf = rig.documents.path() / "breve.pdf";
   WritePdf(pdf, NumberedPages(1));
   const std::string path = Utf8(pdf);
 
@@ -40,14 +40,14 @@ TEST(Endurance, ThreeHundredConversionsLeaveNothingBehind) {
   EXPECT_EQ(CountChildren(), 0) << "a converter or shell was left as a zombie";
   EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{"output"});
   EXPECT_EQ(NamesIn(rig.OutputFolder()), std::vector<std::string>{"breve.txt"});
-  EXPECT_EQ(rig.opener.opened.size(), 600u);
+  EXPECT_EQ(rig.opener.Targets().size(), 600u);
 }
 
 // A long document goes through whole; the HTML converter writes one page and image for each.
 TEST(LongPdf, FiveHundredPagesConvertCompletely) {
   for (const Deliverable* deliverable : {&TessikDeliverable(), &OrvaneDeliverable()}) {
     WorkflowRig rig(*deliverable);
-    const fs::path pdf = rig.source.path() / "lungo.pdf";
+    const fs::path pdf = rig.documents.path() / "lungo.pdf";
     WritePdf(pdf, NumberedPages(500));
     ASSERT_FALSE(rig.Drop(Utf8(pdf)));
     ASSERT_EQ(rig.desktop.texts().size(), 3u);

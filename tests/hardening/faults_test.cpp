@@ -13,7 +13,7 @@
 
 #include "settings/ini_settings.h"
 #include "support/pdf_writer.h"
-#include "workflow_rig.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -88,7 +88,7 @@ void MakeReadOnly(const fs::path& path) {
 // After a fault: a fresh drop in the same program folder converts normally.
 void ExpectAnotherRunWorks(WorkflowRig& rig, const std::string& name = "ancora.pdf") {
   rig.desktop.Clear();
-  const fs::path pdf = rig.source.path() / name;
+  const fs::path pdf = rig.documents.path() / name;
   WritePdf(pdf, NumberedPages(1));
   ASSERT_FALSE(rig.Drop(Utf8(pdf)));
   ASSERT_EQ(rig.desktop.texts().size(), 3u);
@@ -115,9 +115,9 @@ TEST(OutputFolderFaults, AnEntryThatCannotBeRemovedStopsTheHtmlRunWithItsReport)
   WorkflowRig rig(OrvaneDeliverable());
   // A hidden folder is never emptied, so the folder that holds it cannot be removed.
   fs::create_directories(rig.OutputFolder() / "vecchia" / ".nascosta");
-  const fs::path pdf = rig.source.path() / "documento.pdf";
+  const fs::path pdf = rig.documents.path() / "documento.pdf";
   WritePdf(pdf, NumberedPages(1));
-  const auto sourceBefore = Snapshot(rig.source.path());
+  const auto sourceBefore = Snapshot(rig.documents.path());
 
   EXPECT_FALSE(rig.Drop(Utf8(pdf)));
   ASSERT_EQ(rig.desktop.texts().size(), 2u);
@@ -125,8 +125,8 @@ TEST(OutputFolderFaults, AnEntryThatCannotBeRemovedStopsTheHtmlRunWithItsReport)
       << rig.desktop.texts()[1];
   EXPECT_EQ(rig.desktop.boxes()[1].style, kMbOk);
   EXPECT_FALSE(rig.desktop.busy());
-  EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore);
-  EXPECT_TRUE(rig.opener.opened.empty());
+  EXPECT_EQ(Snapshot(rig.documents.path()), sourceBefore);
+  EXPECT_TRUE(rig.opener.Targets().empty());
 
   fs::remove_all(rig.OutputFolder() / "vecchia");
   ExpectAnotherRunWorks(rig);
@@ -137,7 +137,7 @@ TEST(OutputFolderFaults, AReadOnlyOldResultKeepsTheNewResultInTheProgramFolder) 
   fs::create_directory(rig.OutputFolder());
   WriteFile(rig.OutputFolder() / "documento.txt", "vecchio");
   MakeReadOnly(rig.OutputFolder() / "documento.txt");
-  const fs::path pdf = rig.source.path() / "documento.pdf";
+  const fs::path pdf = rig.documents.path() / "documento.pdf";
   WritePdf(pdf, {PdfPage{{"testo nuovo"}, false}});
 
   EXPECT_FALSE(rig.Drop(Utf8(pdf)));
@@ -160,7 +160,7 @@ TEST(OutputFolderFaults, AFolderThatRefusesWritesKeepsTheResultsInTheProgramFold
   for (const Deliverable* deliverable : {&TessikDeliverable(), &OrvaneDeliverable()}) {
     WorkflowRig rig(*deliverable);
     fs::create_directory(rig.OutputFolder());
-    const fs::path pdf = rig.source.path() / "documento.pdf";
+    const fs::path pdf = rig.documents.path() / "documento.pdf";
     WritePdf(pdf, NumberedPages(1));
     {
       ImmutableFolder frozen(rig.OutputFolder());
@@ -180,9 +180,9 @@ TEST(OutputFolderFaults, AFullFileSystemKeepsTheResultsAndReportsTheFailure) {
   for (const Deliverable* deliverable : {&TessikDeliverable(), &OrvaneDeliverable()}) {
     WorkflowRig rig(*deliverable);
     fs::create_directory(rig.OutputFolder());
-    const fs::path pdf = rig.source.path() / "documento.pdf";
+    const fs::path pdf = rig.documents.path() / "documento.pdf";
     WritePdf(pdf, BulkyPages());
-    const auto sourceBefore = Snapshot(rig.source.path());
+    const auto sourceBefore = Snapshot(rig.documents.path());
     {
       SmallMount small(rig.OutputFolder(), "8k");
       if (!small.active) GTEST_SKIP() << "mount refused (needs root): no small file system";
@@ -198,7 +198,7 @@ TEST(OutputFolderFaults, AFullFileSystemKeepsTheResultsAndReportsTheFailure) {
             << "a result that did not fit must not appear in part";
       }
     }
-    EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore);
+    EXPECT_EQ(Snapshot(rig.documents.path()), sourceBefore);
     const std::string result = "documento" + deliverable->resultExtension;
     ASSERT_TRUE(fs::exists(rig.program.path() / result));
     if (deliverable->resultExtension == ".txt") {
@@ -221,17 +221,17 @@ class FakeConverterTest : public ::testing::Test {
 TEST_F(FakeConverterTest, AConverterKilledBeforeItWritesEndsInTheMissingResultsCase) {
   Install("kill -KILL $$\n");
   WorkflowRig rig(TessikDeliverable());
-  const fs::path pdf = rig.source.path() / "documento.pdf";
+  const fs::path pdf = rig.documents.path() / "documento.pdf";
   WritePdf(pdf, NumberedPages(1));
-  const auto sourceBefore = Snapshot(rig.source.path());
+  const auto sourceBefore = Snapshot(rig.documents.path());
   {
-    PathPrefixScope first(bin.path());
+    SearchPathScope first(SearchPathWith(bin.str()));
     EXPECT_TRUE(rig.Drop(Utf8(pdf)));
   }
   ASSERT_EQ(rig.desktop.texts().size(), 2u);
   EXPECT_TRUE(rig.desktop.texts()[1].starts_with(kMissingTextResults));
   EXPECT_FALSE(rig.desktop.busy());
-  EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore);
+  EXPECT_EQ(Snapshot(rig.documents.path()), sourceBefore);
   EXPECT_EQ(CountChildren(), 0);
 
   // The program is started again and the real converter is back.
@@ -244,11 +244,11 @@ TEST_F(FakeConverterTest, TheRunWaitsForAProcessThatStillHoldsTheOutput) {
   // the inherited output open until then.
   Install("( sleep 2; printf 'scritto dopo\\n' > \"${1%.pdf}.txt\" ) &\nexit 0\n");
   WorkflowRig rig(TessikDeliverable());
-  const fs::path pdf = rig.source.path() / "documento.pdf";
+  const fs::path pdf = rig.documents.path() / "documento.pdf";
   WritePdf(pdf, NumberedPages(1));
   const auto start = std::chrono::steady_clock::now();
   {
-    PathPrefixScope first(bin.path());
+    SearchPathScope first(SearchPathWith(bin.str()));
     EXPECT_FALSE(rig.Drop(Utf8(pdf)));
   }
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));

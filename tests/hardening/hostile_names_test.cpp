@@ -10,7 +10,7 @@
 
 #include "common/platform.h"
 #include "support/pdf_writer.h"
-#include "workflow_rig.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -88,13 +88,14 @@ TEST_P(HostileNamesTest, ConvertsWithoutRunningAnythingElseOrTouchingTheSource) 
   if (hostile.posixOnly && kNativePathStyle.separator != '/') GTEST_SKIP() << "not a Windows name";
 
   WorkflowRig rig(deliverable);
-  const fs::path pdf = rig.source.path() / PathFromUtf8(hostile.name);
+  const fs::path pdf = rig.documents.path() / PathFromUtf8(hostile.name);
   WritePdf(pdf, {PdfPage{{"Pagina uno del documento"}, false}});
-  const auto sourceBefore = Snapshot(rig.source.path());
+  const auto sourceBefore = Snapshot(rig.documents.path());
 
   EXPECT_FALSE(rig.Drop(Utf8(pdf)));
 
-  EXPECT_EQ(Snapshot(rig.source.path()), sourceBefore) << "the dropped file or its folder changed";
+  EXPECT_EQ(Snapshot(rig.documents.path()), sourceBefore)
+      << "the dropped file or its folder changed";
   EXPECT_EQ(NamesIn(rig.current.path()), std::vector<std::string>{})
       << "something ran in the current folder";
 
@@ -125,7 +126,7 @@ TEST_P(HostileNamesTest, ConvertsWithoutRunningAnythingElseOrTouchingTheSource) 
   }
   // The output folder, then (the answer was Yes) the result the converter wrote.
   const std::vector<std::string> expectedOpened = {Utf8(rig.OutputFolder()), Utf8(landed)};
-  EXPECT_EQ(rig.opener.opened, expectedOpened);
+  EXPECT_EQ(rig.opener.Targets(), expectedOpened);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, HostileNamesTest,

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "files/document_opener.h"
-#include "workflow_rig.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -36,7 +36,7 @@ TEST(SystemOpener, HandsHostileNamesOverWholeAndLeavesNoChild) {
   // Counts its arguments and writes the first one byte for byte.
   WriteScript(bin.path() / "xdg-open",
               "printf '%s:%s\\nfine\\n' \"$#\" \"$1\" > '" + record.string() + "'\n");
-  PathPrefixScope first(bin.path());
+  SearchPathScope first(SearchPathWith(bin.str()));
 
   const std::vector<std::string> names = {
       "cartella output",     "a;touch pwned;.txt", "$(touch pwned).html", "`touch pwned`.txt",

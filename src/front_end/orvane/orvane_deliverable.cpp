@@ -13,6 +13,7 @@ const Deliverable& OrvaneDeliverable() {
     d.resultExtension = ".html";
     d.emptiesOutputBeforeRun = true;
     d.writesPageImages = true;
+    d.printsPageLines = true;
     d.confirmationQuestion = "Eseguire la conversione in formato HTML ?";
     d.cancellationMessage = "conversione in HTML annullata dall'utente";
     d.openResultQuestion = "Aprire il file indice per visualizzare l'output?";

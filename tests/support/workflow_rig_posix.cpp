@@ -1,11 +1,9 @@
-#include <stdlib.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "workflow_rig.h"
+#include "support/workflow_rig.h"
 
 // The parts of the rig that only POSIX has: the search path as the shell sees it, scripts, and
 // the process table under /proc.
@@ -13,17 +11,6 @@
 namespace droplet::testing {
 
 namespace fs = std::filesystem;
-
-PathPrefixScope::PathPrefixScope(const fs::path& folder) {
-  const char* path = std::getenv("PATH");
-  previous_ = path != nullptr ? path : "/usr/bin:/bin";
-  const std::string updated = folder.string() + ":" + previous_;
-  ::setenv("PATH", updated.c_str(), 1);
-}
-
-PathPrefixScope::~PathPrefixScope() {
-  ::setenv("PATH", previous_.c_str(), 1);
-}
 
 void WriteScript(const fs::path& path, const std::string& body) {
   WriteFile(path, "#!/bin/sh\n" + body);

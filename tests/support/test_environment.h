@@ -4,7 +4,8 @@
 #include <string>
 
 // The few platform facts the workflow tests need: where the converters come from, the program
-// search path, and a folder that the file operations count as hidden.
+// search path, and a folder that the file operations count as hidden. One implementation per
+// platform (test_environment_posix.cpp, test_environment_win32.cpp).
 
 namespace droplet::testing {
 
@@ -28,6 +29,9 @@ class SearchPathScope {
  private:
   std::string previous_;
 };
+
+// The search path with `folder` in front of it.
+std::string SearchPathWith(const std::string& folder);
 
 // Creates a folder in `parent` that the folder operations treat as hidden (a dot name on POSIX,
 // the hidden attribute on Windows) and returns its path.

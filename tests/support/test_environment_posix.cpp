@@ -1,6 +1,6 @@
 #include <stdlib.h>
 
-#include "front_end/test_environment.h"
+#include "support/test_environment.h"
 
 namespace droplet::testing {
 
@@ -23,6 +23,10 @@ SearchPathScope::SearchPathScope(const std::string& value) : previous_(Current()
 
 SearchPathScope::~SearchPathScope() {
   ::setenv("PATH", previous_.c_str(), 1);
+}
+
+std::string SearchPathWith(const std::string& folder) {
+  return folder + SearchPathSeparator() + SearchPathScope::Current();
 }
 
 std::filesystem::path MakeHiddenFolder(const std::filesystem::path& parent) {

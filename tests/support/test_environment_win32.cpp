@@ -2,7 +2,7 @@
 
 #include "common/platform.h"
 #include "common/text_win32.h"
-#include "front_end/test_environment.h"
+#include "support/test_environment.h"
 
 namespace droplet::testing {
 
@@ -30,6 +30,10 @@ SearchPathScope::SearchPathScope(const std::string& value) : previous_(Current()
 
 SearchPathScope::~SearchPathScope() {
   ::SetEnvironmentVariableW(L"PATH", ToWide(previous_).c_str());
+}
+
+std::string SearchPathWith(const std::string& folder) {
+  return folder + SearchPathSeparator() + SearchPathScope::Current();
 }
 
 std::filesystem::path MakeHiddenFolder(const std::filesystem::path& parent) {
