@@ -190,10 +190,10 @@ void Form1::PaintProgress(QPainter& painter) const {
                         progressBar_.height()};
   const PictureRect fill = ProgressFill(bar, progress, progressTick_);
   const QRect filled(fill.left, fill.top, fill.width, fill.height);
-  painter.setPen(QColor(0, 0, 0, 190));
-  painter.setBrush(QColor(0, 0, 0, 120));
+  painter.setPen(QColor(0, 0, 0));
+  painter.setBrush(QColor(35, 35, 35));
   painter.drawRect(progressBar_.adjusted(0, 0, -1, -1));
-  painter.fillRect(filled, QColor(255, 255, 255, 235));
+  painter.fillRect(filled, QColor(245, 245, 245));
 
   const QString count = QString::fromStdString(ProgressCount(progress));
   if (count.isEmpty()) return;

@@ -129,7 +129,7 @@ std::optional<PictureRect> ProgressBarPlace(const std::vector<RunRect>& opaqueRu
   }
   for (Spans& row : rows) std::sort(row.begin(), row.end());
 
-  std::optional<PictureRect> best;
+  std::vector<PictureRect> bands;  // the widest place of each band, from the top down
   for (int top = height / 2; top + kProgressBarHeight <= height; ++top) {
     Spans band = rows[static_cast<size_t>(top)];
     for (int y = top + 1; y < top + kProgressBarHeight && !band.empty(); ++y) {
@@ -140,14 +140,20 @@ std::optional<PictureRect> ProgressBarPlace(const std::vector<RunRect>& opaqueRu
         band = Remove(band, {area.left - 1, area.left + area.width + 1});
       }
     }
+    PictureRect widest{0, top, 0, kProgressBarHeight};
     for (const Span& span : band) {
       const int spanWidth = span.second - span.first - 2 * kMargin;
-      if (spanWidth >= kMinWidth && (!best || spanWidth >= best->width)) {
-        best = PictureRect{span.first + kMargin, top, spanWidth, kProgressBarHeight};
-      }
+      if (spanWidth > widest.width) widest = {span.first + kMargin, top, spanWidth, widest.height};
     }
+    bands.push_back(widest);
   }
-  return best;
+  int widestOfAll = 0;
+  for (const PictureRect& band : bands) widestOfAll = std::max(widestOfAll, band.width);
+  const int wanted = std::max(kMinWidth, (widestOfAll + 1) / 2);
+  for (auto band = bands.rbegin(); band != bands.rend(); ++band) {
+    if (band->width >= wanted) return *band;
+  }
+  return std::nullopt;
 }
 
 PictureRect ProgressFill(const PictureRect& bar, const RunProgress& progress, int tick) {

@@ -59,8 +59,9 @@ struct PictureRect {
 inline constexpr int kProgressBarHeight = 11;
 
 // Where the progress bar goes: a band of kProgressBarHeight rows in the lower half of the
-// picture, wholly inside its opaque runs (so inside the window's shape) and clear of `avoid`,
-// as wide as possible (lower bands win ties). Nothing when no band is at least 24 pixels wide.
+// picture, wholly inside its opaque runs (so inside the window's shape) and clear of `avoid`:
+// the lowest band at least half as wide as the widest one, so that the bar keeps to the foot of
+// the picture, clear of its name. Nothing when no band is at least 24 pixels wide.
 std::optional<PictureRect> ProgressBarPlace(const std::vector<RunRect>& opaqueRuns, int width,
                                             int height, const std::vector<PictureRect>& avoid);
 

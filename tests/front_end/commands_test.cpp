@@ -107,5 +107,24 @@ TEST_F(CommandsTest, QuitConfirmationKeepsTheWindowOnNoAndEndsTheProgramOnYes) {
   }
 }
 
+TEST_F(CommandsTest, AConverterThatCannotBeFoundIsToldWithWhereItWasLookedFor) {
+  auto& window = Window(OrvaneDeliverable());
+  {
+    TempFolder empty;
+    SearchPathScope nowhere(empty.str());
+    window.CheckConverter();
+    ASSERT_EQ(desktop.boxes().size(), 1u);
+    const RecordedBox& box = desktop.boxes()[0];
+    EXPECT_TRUE(box.text.starts_with("Il convertitore pdftohtml non è stato trovato.")) << box.text;
+    EXPECT_NE(box.text.find("\r\n" + empty.str() + "\r\n"), std::string::npos) << box.text;
+    EXPECT_EQ(box.style, kMbIconExclamation);
+    EXPECT_EQ(box.title, kApplicationTitle);
+    EXPECT_FALSE(desktop.ended());
+  }
+  desktop.Clear();
+  window.CheckConverter();  // found on the search path: nothing to say
+  EXPECT_TRUE(desktop.boxes().empty());
+}
+
 }  // namespace
 }  // namespace droplet::testing

@@ -225,6 +225,20 @@ TEST_F(ConversionRunTest, OrvaneKeepsAPdfDroppedFromInsideTheOutputFolder) {
     EXPECT_EQ(desktop.texts().at(0), "Errore durante la copia del file");
     EXPECT_EQ(ReadFile(deep), deepBytes);
   }
+  {
+    SCOPED_TRACE("the emptying fails after it took the dropped PDF");
+    fs::remove_all(program.path() / "sotto.pdf");
+    WritePdf(top, NumberedPages(1));
+    // A hidden folder is never emptied, so the folder that holds it cannot be removed: the
+    // emptying fails after the files beside it, the dropped PDF among them, are gone.
+    fs::create_directories(OutputFolder() / "vecchia");
+    MakeHiddenFolder(OutputFolder() / "vecchia");
+    desktop.Clear();
+    EXPECT_FALSE(Drop({Utf8(top)}));
+    ASSERT_EQ(desktop.texts().size(), 2u);
+    EXPECT_NE(desktop.texts()[1].find(" - CleanAllPath - "), std::string::npos);
+    EXPECT_EQ(ReadFile(top), topBytes);
+  }
 }
 
 // The output folder holds something of the result's name that a copy cannot replace: a folder,

@@ -119,5 +119,46 @@ TEST_F(DropTest, FileNamesCannotInjectCommands) {
   EXPECT_EQ(NamesIn(documents.path()).size(), names.size());
 }
 
+TEST_F(DropTest, TheDropReturnsAtOnceAndRefusesAnotherUntilItsRunHasEnded) {
+  auto& window = Window(TessikDeliverable());
+  const DragData data{true, {Document("doc.pdf")}};
+  window.FormOLEDragOver(data, kDropEffectCopy);
+  window.FormOLEDragDrop(data);
+  // The drag source is free again before anything is copied or asked.
+  EXPECT_TRUE(desktop.boxes().empty());
+  EXPECT_TRUE(NamesIn(program.path()).empty());
+  EXPECT_TRUE(window.Busy());
+  EXPECT_EQ(window.FormOLEDragOver(data, kDropEffectCopy), kDropEffectNone);
+  window.FormOLEDragDrop(data);
+
+  EXPECT_FALSE(Settle());
+  EXPECT_EQ(desktop.boxes().size(), 3u);  // one confirmation, one run: the second drop was refused
+  EXPECT_EQ(desktop.texts()[1], "Conversione completa");
+  EXPECT_FALSE(window.Busy());
+  EXPECT_EQ(window.FormOLEDragOver(data, kDropEffectCopy), kDropEffectCopy);
+}
+
+// A read-only PDF gives a copy that is the run's own all the same: a cancelled drop leaves one
+// that the next run deletes, and the same PDF dropped again replaces it without a complaint.
+TEST_F(DropTest, ACopyOfAReadOnlyPdfNeverBlocksALaterRun) {
+  Window(TessikDeliverable());
+  const std::string pdf = Document("protetto.pdf");
+  fs::permissions(PathFromUtf8(pdf),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  desktop.Answer(kIdNo);
+  EXPECT_FALSE(Drop({pdf}));
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"protetto.pdf"});
+
+  desktop.Clear();
+  EXPECT_FALSE(Drop({pdf}));
+  EXPECT_EQ(desktop.texts(),
+            (std::vector<std::string>{
+                "Eseguire la conversione in formato TESTO ?\r\n\r\n(file : " + pdf + " )",
+                "Conversione completa", "Aprire il file per la visualizzazione ?"}));
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+  EXPECT_TRUE(fs::exists(PathFromUtf8(pdf)));
+}
+
 }  // namespace
 }  // namespace droplet::testing

@@ -5,9 +5,15 @@
 #include <QScreen>
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+
 #include "gui_fixture.h"
 #include "shell/box_position.h"
 #include "support/pdf_writer.h"
+#include "support/test_environment.h"
+#include "support/workflow_rig.h"
+#include "x11_support.h"
 
 namespace droplet::testing {
 namespace {
@@ -159,6 +165,95 @@ TEST_F(DropTest, BadInputGetsItsMessageAndNothingElse) {
   }
   EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"output"});
   QDir::setCurrent(previous);
+}
+
+// Delivers the window's drop events itself, so that it knows whether one is being handled.
+class DropWatch : public QObject {
+ public:
+  explicit DropWatch(QWidget& target) : target_(target) { target_.installEventFilter(this); }
+  bool inDrop = false;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != &target_ || event->type() != QEvent::Drop) return false;
+    target_.removeEventFilter(this);
+    inDrop = true;
+    QCoreApplication::sendEvent(&target_, event);
+    inDrop = false;
+    target_.installEventFilter(this);
+    return true;
+  }
+
+ private:
+  QWidget& target_;
+};
+
+TEST_F(DropTest, TheDragIsReleasedBeforeTheConfirmationShows) {
+  Form1& form = ShowForm(TessikDeliverable());
+  DropWatch watch(form);
+  std::vector<bool> boxDuringDrop;
+  answerer_->OnBox([&](QMessageBox&, SeenBox&) { boxDuringDrop.push_back(watch.inDrop); });
+  AnswerAConversion();
+  EXPECT_EQ(DragOnto(OpaquePoint(), {Q(Source("rilascio.pdf"))}), static_cast<int>(Qt::CopyAction));
+  EXPECT_EQ(boxDuringDrop, (std::vector<bool>{false, false, false}));
+  EXPECT_TRUE(fs::exists(folder_.path() / "output" / "rilascio.txt"));
+}
+
+// While the converter works the window is served as ever: it answers the window manager's
+// ping, repaints its progress, moves with the mouse and opens its menu, whose
+// "Interrompi conversione" stops the run.
+TEST_F(DropTest, TheWindowLivesWhileTheConverterWorksAndStopsOnRequest) {
+  TempFolder bin;
+  WriteScript(bin.path() / "pdftohtml",
+              "for f; do :; done\nstem=\"${f%.pdf}\"\ni=1\n"
+              "while [ $i -le 300 ]; do\n"
+              "  printf 'Page-%s\\n' $i; printf x > \"$stem-$i.html\"; sleep 0.1; i=$((i+1))\n"
+              "done\n");
+  SearchPathScope first(SearchPathWith(bin.str()));
+  Form1& form = ShowForm(OrvaneDeliverable());
+  const QPoint grip = OpaquePoint();
+  answerer_->Answer(QMessageBox::Yes);
+  const std::string pdf = sources_ / "lungo.pdf";
+  WritePdf(PathFromUtf8(pdf), NumberedPages(300));
+  EXPECT_EQ(DragOnto(grip, {Q(pdf)}, false), static_cast<int>(Qt::CopyAction));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.workflow().Progress().pagesDone >= 3; }, 20000));
+
+  // The hourglass shows over the droplet alone.
+  EXPECT_EQ(form.cursor().shape(), Qt::WaitCursor);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  std::atomic<int> ping{-2};
+  std::thread pinger([&] { ping = x11::PingMilliseconds(form.winId(), 3000); });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ping != -2; }, 5000));
+  pinger.join();
+  EXPECT_GE(ping, 0) << "the window did not answer the ping";
+
+  const QRect bar = form.progressBarRect();
+  ASSERT_FALSE(bar.isEmpty());
+  const QImage shown = GrabForm().copy(bar);
+  EXPECT_NE(shown, form.picture().copy(bar).convertToFormat(QImage::Format_RGB32))
+      << "no progress on the picture";
+  QTest::qWait(700);
+  EXPECT_NE(GrabForm().copy(bar), shown) << "the progress did not move on";
+
+  const QPoint before = form.pos();
+  Xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1",
+           "mousemove", QString::number(grip.x() + 20), QString::number(grip.y() + 10), "mousemove",
+           QString::number(grip.x() + 40), QString::number(grip.y() + 30), "mouseup", "1"});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.pos() == before + QPoint(40, 30); }, 5000))
+      << form.pos().x() << "," << form.pos().y();
+
+  ChooseMenuEntry("mnuInterrompi", form.mapFromGlobal(OpaquePoint()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.workflow().Busy(); }, 20000));
+  EXPECT_EQ(answerer_->texts(),
+            (QStringList{Q("Eseguire la conversione in formato HTML ?\n\n(file : " + pdf + " )"),
+                         "Conversione interrotta"}));
+  EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
+  EXPECT_FALSE(form.workflow().Progress().running);
+  for (const std::string& name : NamesIn(folder_.path())) {
+    EXPECT_FALSE(name.starts_with("lungo")) << name << " was left behind";
+  }
+  EXPECT_EQ(CountChildren(), 0);
 }
 
 }  // namespace

@@ -110,7 +110,13 @@ QPoint GuiTest::ChooseMenuEntry(const char* actionName, QPoint at) {
   return shownAt;
 }
 
-int GuiTest::DragOnto(QPoint target, const QStringList& sourceArguments) {
+void GuiTest::Xdotool(const QStringList& arguments) {
+  QProcess xdotool;
+  xdotool.start(QStringLiteral("xdotool"), arguments);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return xdotool.state() == QProcess::NotRunning; }, 20000));
+}
+
+int GuiTest::DragOnto(QPoint target, const QStringList& sourceArguments, bool waitForTheRun) {
   const QPoint sourceAt(60, 120);
   QProcess source;
   source.start(
@@ -143,8 +149,11 @@ int GuiTest::DragOnto(QPoint target, const QStringList& sourceArguments) {
         return mouse.state() == QProcess::NotRunning && output.contains("result ");
       },
       90000));
-  // A drop still on its way is handled here; a drop handled already has run to its end.
+  // A drop still on its way arrives here; the window then works on it from its event loop.
   QTest::qWait(1000);
+  if (waitForTheRun && form_) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form_->workflow().Busy(); }, 120000));
+  }
   source.kill();
   source.waitForFinished(5000);
   const qsizetype at = output.indexOf("result ");

@@ -77,8 +77,11 @@ class GuiTest : public ::testing::Test {
   // Returns where the menu showed (global), or an invalid point when it did not.
   QPoint ChooseMenuEntry(const char* actionName, QPoint at = QPoint(60, 40));
   // Drags from the helper program onto the global point `target` with real mouse events and
-  // waits until the drag has ended; returns the drop action the source reports (-1: none).
-  int DragOnto(QPoint target, const QStringList& sourceArguments);
+  // waits until the drag has ended and, with `waitForTheRun`, until the window has done with
+  // the drop; returns the drop action the source reports (-1: none).
+  int DragOnto(QPoint target, const QStringList& sourceArguments, bool waitForTheRun = true);
+  // Runs xdotool with `arguments` (real input through the X server) and waits for it.
+  static void Xdotool(const QStringList& arguments);
   // The screen's pixels under a window-relative rectangle of the form.
   QImage GrabForm();
   // A global point over an opaque picture pixel, and over a cut-away one.

@@ -3,6 +3,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <poll.h>
+
+#include <atomic>
+#include <chrono>
 
 namespace droplet::testing::x11 {
 namespace {
@@ -101,6 +105,49 @@ bool WindowManagerRunning() {
   XSync(x.display, False);
   XSetErrorHandler(previous);
   return !self.empty() && self[0] == check[0];
+}
+
+int PingMilliseconds(std::uint64_t window, int timeoutMs) {
+  Connection x;
+  if (x.display == nullptr) return -1;
+  const Window root = DefaultRootWindow(x.display);
+  // The answer goes to the root window: Qt sends it to whoever watches the root's structure,
+  // other toolkits to whoever watches its children.
+  XSelectInput(x.display, root, StructureNotifyMask | SubstructureNotifyMask);
+  const Atom protocols = XInternAtom(x.display, "WM_PROTOCOLS", False);
+  const Atom ping = XInternAtom(x.display, "_NET_WM_PING", False);
+  static std::atomic<long> stamps{1000};
+  const long stamp = ++stamps;
+  XEvent request{};
+  request.xclient.type = ClientMessage;
+  request.xclient.window = static_cast<Window>(window);
+  request.xclient.message_type = protocols;
+  request.xclient.format = 32;
+  request.xclient.data.l[0] = static_cast<long>(ping);
+  request.xclient.data.l[1] = stamp;
+  request.xclient.data.l[2] = static_cast<long>(window);
+  XSendEvent(x.display, static_cast<Window>(window), False, NoEventMask, &request);
+  XFlush(x.display);
+
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    while (XPending(x.display) > 0) {
+      XEvent event;
+      XNextEvent(x.display, &event);
+      if (event.type == ClientMessage && event.xclient.message_type == protocols &&
+          static_cast<Atom>(event.xclient.data.l[0]) == ping && event.xclient.data.l[1] == stamp) {
+        return static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+      }
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return -1;
+    pollfd connection{ConnectionNumber(x.display), POLLIN, 0};
+    ::poll(&connection, 1, static_cast<int>(left));
+  }
 }
 
 std::uint64_t ShownCursorSerial() {

@@ -20,6 +20,10 @@ std::string WindowName(std::uint64_t window);
 // True when a window manager that follows the desktop conventions runs on the display.
 bool WindowManagerRunning();
 
+// Sends _NET_WM_PING to `window` as a window manager does and waits for the answer. Returns the
+// milliseconds it took, or -1 when none came within `timeoutMs`. Safe from a thread of its own.
+int PingMilliseconds(std::uint64_t window, int timeoutMs);
+
 // The serial number of the pointer's image as the X server shows it now (0 when unknown): it
 // changes whenever another cursor is shown.
 std::uint64_t ShownCursorSerial();

@@ -109,6 +109,14 @@ TEST_P(BadPdfTest, EndsInTheProgramsBehaviourAndTheNextRunWorks) {
     EXPECT_TRUE(
         rig.desktop.texts()[1].starts_with("File " + deliverable.resultPattern + " NON trovato."))
         << rig.desktop.texts()[1];
+    // Why: the converter's exit status and its last words, after an empty line.
+    EXPECT_NE(
+        rig.desktop.texts()[1].find("Bin\r\n\r\nIl convertitore è terminato con il codice 1.\r\n"),
+        std::string::npos)
+        << rig.desktop.texts()[1];
+    if (std::string(bad.label) == "encrypted") {
+      EXPECT_TRUE(rig.desktop.texts()[1].ends_with("\r\nCommand Line Error: Incorrect password"));
+    }
     EXPECT_EQ(Results(rig.OutputFolder(), deliverable), std::vector<std::string>{})
         << "a failed conversion must not leave a result to report";
   }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/quoting.h"
 #include "settings/ini_settings.h"
 #include "support/pdf_writer.h"
 #include "support/workflow_rig.h"
@@ -257,6 +258,156 @@ TEST_F(FakeConverterTest, TheRunWaitsForAProcessThatStillHoldsTheOutput) {
   EXPECT_EQ(ReadFile(rig.OutputFolder() / "documento.txt"), "scritto dopo\n");
   EXPECT_EQ(CountChildren(), 0);
   ExpectAnotherRunWorks(rig);
+}
+
+// A converter that has begun its results, prints its first page, then waits with a child of
+// its own. Its process id goes into the file `pid` beside it once its partial results exist.
+std::string SlowConverter(const fs::path& bin) {
+  return "for f; do :; done\nstem=\"${f%.pdf}\"\n"
+         "printf 'mezzo' > \"$stem.txt\"; printf x > \"$stem-1.html\"; printf x > "
+         "\"${stem}001.png\"\n"
+         "printf 'Page-1\\n'\n"
+         "echo $$ > " +
+         Quoted(bin / "pid") +
+         "\n"
+         "sleep 30 & sleep 30\n";
+}
+
+// Drops `pdf` (the confirmation answered Yes) and serves the window until the slow converter
+// runs; returns its process id, which is also its process group's.
+int DropAndWaitForTheConverter(WorkflowRig& rig, const fs::path& pdf, const fs::path& bin) {
+  const DragData data{true, {Utf8(pdf)}};
+  rig.window.FormOLEDragOver(data, kDropEffectCopy);
+  rig.window.FormOLEDragDrop(data);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (ReadFile(bin / "pid").empty() && std::chrono::steady_clock::now() < deadline) {
+    rig.desktop.WaitForPostedCalls(std::chrono::milliseconds(20));
+  }
+  const std::string pid = ReadFile(bin / "pid");
+  return pid.empty() ? -1 : std::stoi(pid);
+}
+
+TEST_F(FakeConverterTest, StopRemovesWhatTheRunWroteKeepsEverythingElseAndTheNextRunWorks) {
+  for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
+    SCOPED_TRACE(deliverable->shortName);
+    Install(SlowConverter(bin.path()));
+    fs::remove(bin.path() / "pid");
+    WorkflowRig rig(*deliverable);
+    WriteFile(rig.program.path() / "appunti.txt", "dell'utente");
+    fs::create_directories(rig.OutputFolder());
+    const fs::path pdf = rig.documents.path() / "documento.pdf";
+    WritePdf(pdf, NumberedPages(3));
+    const auto sourceBefore = Snapshot(rig.documents.path());
+    {
+      SearchPathScope first(SearchPathWith(bin.str()));
+      const int converter = DropAndWaitForTheConverter(rig, pdf, bin.path());
+      ASSERT_GT(converter, 0);
+      EXPECT_TRUE(rig.window.Running());
+      EXPECT_TRUE(rig.desktop.busy());
+      // A second drop is refused while the first one runs.
+      EXPECT_EQ(rig.window.FormOLEDragOver({true, {Utf8(pdf)}}, kDropEffectCopy), kDropEffectNone);
+
+      rig.window.MnuInterrompiClick();
+      EXPECT_FALSE(rig.Settle());
+      EXPECT_EQ(LivingProcessesInGroup(converter), 0);
+    }
+    EXPECT_EQ(rig.desktop.texts().back(), "Conversione interrotta");
+    EXPECT_EQ(rig.desktop.boxes().back().title, kApplicationTitle);
+    EXPECT_EQ(rig.desktop.texts().size(), 2u);
+    EXPECT_FALSE(rig.desktop.busy());
+    EXPECT_FALSE(rig.window.Progress().running);
+    EXPECT_EQ(NamesIn(rig.program.path()), (std::vector<std::string>{"appunti.txt", "output"}));
+    EXPECT_EQ(NamesIn(rig.OutputFolder()), std::vector<std::string>{});
+    EXPECT_EQ(Snapshot(rig.documents.path()), sourceBefore);
+    EXPECT_EQ(CountChildren(), 0);
+    ExpectAnotherRunWorks(rig);
+  }
+}
+
+TEST_F(FakeConverterTest, QuittingDuringARunStopsTheConverterAndRemovesWhatItWrote) {
+  Install(SlowConverter(bin.path()));
+  WorkflowRig rig(OrvaneDeliverable());
+  const fs::path pdf = rig.documents.path() / "documento.pdf";
+  WritePdf(pdf, NumberedPages(2));
+  SearchPathScope first(SearchPathWith(bin.str()));
+  const int converter = DropAndWaitForTheConverter(rig, pdf, bin.path());
+  ASSERT_GT(converter, 0);
+
+  rig.desktop.Answer(kIdNo);
+  EXPECT_TRUE(rig.window.FormQueryUnload());  // No: the run goes on
+  EXPECT_TRUE(rig.window.Running());
+  EXPECT_THROW(rig.window.FormQueryUnload(), ProgramEnded);
+  EXPECT_EQ(LivingProcessesInGroup(converter), 0) << "the converter outlived the program";
+  EXPECT_EQ(CountChildren(), 0);
+  for (const std::string& name : NamesIn(rig.program.path())) {
+    EXPECT_FALSE(name.starts_with("documento")) << name << " was left behind";
+  }
+  EXPECT_TRUE(fs::exists(pdf));
+}
+
+// The droplet follows the pages as each converter tells them: the HTML converter's "Page-N"
+// lines, the form feed that ends each page of the text converter's result; pdfinfo gives the
+// page count once the run lasts.
+TEST_F(FakeConverterTest, ProgressFollowsThePagesAndEndsWithTheRun) {
+  const std::string pages =
+      "for f; do :; done\nstem=\"${f%.pdf}\"\n"
+      "for p in 1 2 3; do\n"
+      "  case \"$0\" in *pdftohtml) printf 'Page-%s\\n' $p ;; *) printf 'p%s\\f' $p >> "
+      "\"$stem.txt\" ;; esac\n"
+      "  sleep 0.4\n"
+      "done\n"
+      "case \"$0\" in *pdftohtml) printf fatto > \"$stem.html\" ;; esac\n";
+  Install(pages);
+  for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
+    SCOPED_TRACE(deliverable->shortName);
+    WorkflowRig rig(*deliverable);
+    std::vector<RunProgress> seen;
+    rig.window.SetProgressListener([&](const RunProgress& progress) { seen.push_back(progress); });
+    const fs::path pdf = rig.documents.path() / "documento.pdf";
+    WritePdf(pdf, NumberedPages(3));
+    {
+      SearchPathScope first(SearchPathWith(bin.str()));
+      EXPECT_FALSE(rig.Drop(Utf8(pdf)));
+    }
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen.front(), (RunProgress{true, 0, 0}));
+    EXPECT_FALSE(seen.back().running);
+    int mostPages = 0;
+    bool counted = false;
+    for (size_t i = 0; i + 1 < seen.size(); ++i) {
+      EXPECT_TRUE(seen[i].running);
+      EXPECT_GE(seen[i].pagesDone, mostPages) << "pages never go back";
+      mostPages = std::max(mostPages, seen[i].pagesDone);
+      counted = counted || seen[i].pageCount == 3;
+    }
+    EXPECT_EQ(mostPages, 3);
+    EXPECT_TRUE(counted) << "pdfinfo's page count never arrived";
+  }
+}
+
+// The converter beside the program comes before the search path; one in the current folder
+// is never taken for it.
+TEST(ConverterSearch, TheConverterBesideTheProgramIsTheOneRun) {
+  WorkflowRig rig(TessikDeliverable());
+  WriteScript(rig.program.path() / "pdftotext",
+              "for f; do :; done\nprintf 'accanto\\f' > \"${f%.pdf}.txt\"\n");
+  WriteScript(rig.current.path() / "pdftotext",
+              "for f; do :; done\nprintf 'corrente\\f' > \"${f%.pdf}.txt\"\n");
+  const fs::path pdf = rig.documents.path() / "documento.pdf";
+  WritePdf(pdf, NumberedPages(1));
+  ASSERT_FALSE(rig.Drop(Utf8(pdf)));
+  EXPECT_EQ(ReadFile(rig.OutputFolder() / "documento.txt"), "accanto\f");
+  EXPECT_TRUE(rig.window.CommandLineField().starts_with(
+      QuoteForPosixShell(Utf8(rig.program.path() / "pdftotext")) + " "));
+  EXPECT_TRUE(fs::exists(rig.program.path() / "pdftotext"));  // the run leaves it alone
+
+  rig.desktop.Clear();
+  rig.window.CheckConverter();
+  EXPECT_TRUE(rig.desktop.boxes().empty());
+
+  fs::remove(rig.program.path() / "pdftotext");
+  ASSERT_FALSE(rig.Drop(Utf8(pdf)));
+  EXPECT_NE(ReadFile(rig.OutputFolder() / "documento.txt").find("Pagina 1"), std::string::npos);
 }
 
 // The settings file in the ways it can be unusable: reading gives empty text, writing changes

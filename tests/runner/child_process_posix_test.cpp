@@ -12,11 +12,16 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "common/quoting.h"
 #include "front_end/deliverable.h"
+#include "runner/child_process.h"
 #include "runner/dos_outputs.h"
 #include "runner_fixture.h"
+#include "support/temp_folder.h"
+#include "support/workflow_rig.h"
 
 namespace droplet::testing {
 namespace {
@@ -155,10 +160,57 @@ TEST_F(RunnerTest, ListenerFailureLeavesNoChildOrDescriptorBehind) {
 }
 
 TEST_F(RunnerTest, CommandTheShellCannotFindEndsNormallyWithItsComplaint) {
+  // A plain line, which would be started without the shell: the shell still has the last word.
   const std::string result = runner_.ExecuteCommand("droplet-no-such-command-4711 a.pdf");
   EXPECT_NE(result.find("droplet-no-such-command-4711"), std::string::npos) << result;
   EXPECT_NE(result.find("not found"), std::string::npos) << result;
   EXPECT_TRUE(desktop_.boxes().empty());
+  EXPECT_EQ(runner_.LastExit().code, 127);
+}
+
+// Lines of plain and single-quoted words are started without the shell; every line must still
+// mean exactly what it means to /bin/sh.
+TEST_F(RunnerTest, LinesStartedWithoutTheShellMeanWhatTheyMeanToIt) {
+  TempFolder folder;
+  WriteFile(folder.path() / "a b", "x");
+  const std::string quotedFolder = QuoteForPosixShell(folder.str());
+  for (const std::string& line : std::vector<std::string>{
+           "'/bin/echo' uno 'due  tre' quattro=5 ''",
+           "/bin/echo it'\\'s",                    // the shell's own quoting
+           "echo $HOME ~",                         // expansions
+           "true",                                 // a built-in of the shell
+           "ls " + quotedFolder,                   // a program on the search path
+           "ls " + quotedFolder + "/*",            // a glob
+           "X=1 /usr/bin/env",                     // an assignment
+           "exit 7",                               // a built-in that ends the shell
+           "'ls' " + quotedFolder + " # comment",  // a comment
+       }) {
+    SCOPED_TRACE(line);
+    const std::string direct = runner_.ExecuteCommand(line);
+    const int directExit = runner_.LastExit().code;
+    const std::string viaShell = runner_.ExecuteCommand("/bin/sh -c " + QuoteForPosixShell(line));
+    EXPECT_EQ(direct, viaShell);
+    EXPECT_EQ(directExit, runner_.LastExit().code);
+  }
+}
+
+TEST(RunWithMergedOutput, StopEndsTheChildAndEverythingItStarted) {
+  RunStopper stopper;
+  std::string output;
+  std::thread stop([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    stopper.Stop();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  // The shell leaves a child of its own running in the background, holding the pipe.
+  const SpawnResult result = RunWithMergedOutput(
+      "echo $$; sleep 30 & sleep 30", [&](std::string_view chunk) { output.append(chunk); },
+      &stopper);
+  stop.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_TRUE(result.stopped);
+  EXPECT_TRUE(result.exit.signalled);
+  EXPECT_EQ(LivingProcessesInGroup(std::stoi(output)), 0) << "a process of the run is still there";
 }
 
 TEST_F(RunnerTest, BytesPassThroughUnchanged) {

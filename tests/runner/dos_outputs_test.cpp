@@ -127,5 +127,44 @@ TEST_F(RunnerTest, LargeOutputArrivesWhole) {
   EXPECT_GE(chunks_.size(), size / kPipeChunkSize + 1);
 }
 
+TEST_F(RunnerTest, RunOffTheCallersThreadDeliversEverythingInOrderThenItsEnd) {
+  const DOSOutputs::RunEnd end =
+      RunToTheEnd(ChildCommand("out:uno sleep:50 count:700 err:due exit:3"));
+  EXPECT_TRUE(end.started);
+  EXPECT_FALSE(end.stopped);
+  EXPECT_TRUE(end.exit.known);
+  EXPECT_EQ(end.exit.code, 3);
+  EXPECT_EQ(runner_.Outputs(), "uno" + Pattern(700) + "due");
+  EXPECT_EQ(Join(chunks_), runner_.Outputs());
+  EXPECT_EQ(chunks_.back(), "");
+  EXPECT_EQ(chunksAtEnd_, chunks_.size());  // the end comes after the last notification
+  EXPECT_FALSE(runner_.Running());
+  EXPECT_TRUE(desktop_.boxes().empty());
+
+  // A run that cannot start is reported as the waiting one is, and still ends.
+  chunks_.clear();
+  runner_.SetCommandLine("");
+  const DOSOutputs::RunEnd failed = RunToTheEnd("");
+  EXPECT_FALSE(failed.started);
+  EXPECT_EQ(desktop_.texts(), std::vector<std::string>{"Command Line empty"});
+  EXPECT_EQ(runner_.Outputs(), "uno" + Pattern(700) + "due");
+}
+
+TEST_F(RunnerTest, StoppedRunEndsAtOnceWithWhatItHadPrinted) {
+  const auto start = std::chrono::steady_clock::now();
+  const DOSOutputs::RunEnd end = RunToTheEnd(ChildCommand("out:prima sleep:30000 out:dopo"), [&] {
+    while (chunks_.empty()) desktop_.WaitForPostedCalls(std::chrono::milliseconds(20));
+    runner_.StopCommand();
+  });
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  EXPECT_TRUE(end.started);
+  EXPECT_TRUE(end.stopped);
+  EXPECT_EQ(runner_.Outputs(), "prima");
+
+  // The next run is a run like any other.
+  EXPECT_FALSE(RunToTheEnd(ChildCommand("out:ancora")).stopped);
+  EXPECT_EQ(runner_.Outputs(), "ancora");
+}
+
 }  // namespace
 }  // namespace droplet::testing

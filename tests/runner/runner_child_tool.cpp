@@ -5,6 +5,7 @@
 //   count:N     writes N bytes of PatternByte(0), PatternByte(1), ... to standard output
 //   bytes       writes the 256 byte values 0 to 255 to standard output
 //   sleep:MS    waits MS milliseconds
+//   exit:N      ends at once with exit code N
 // Standard output is flushed after every action, so the texts reach the pipe in this order.
 
 #include <algorithm>
@@ -48,6 +49,8 @@ bool Perform(std::string_view action) {
     std::string all;
     for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
     Write(stdout, all);
+  } else if (verb == "exit") {
+    std::exit(std::atoi(std::string(value).c_str()));
   } else if (verb == "sleep") {
     std::this_thread::sleep_for(
         std::chrono::milliseconds(std::strtol(std::string(value).c_str(), nullptr, 10)));

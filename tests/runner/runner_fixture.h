@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,9 +36,30 @@ class RunnerTest : public ::testing::Test {
         [this](std::string& commandOutputs) { chunks_.push_back(commandOutputs); });
   }
 
+  // Starts `commandLine` without waiting, calls `whileRunning` once it runs, then serves the
+  // posted calls as the window's thread would until the run has ended.
+  DOSOutputs::RunEnd RunToTheEnd(const std::string& commandLine,
+                                 const std::function<void()>& whileRunning = {}) {
+    std::optional<DOSOutputs::RunEnd> end;
+    runner_.StartCommand(
+        [&](const DOSOutputs::RunEnd& ended) {
+          chunksAtEnd_ = chunks_.size();
+          end = ended;
+        },
+        commandLine);
+    if (whileRunning) whileRunning();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!end && std::chrono::steady_clock::now() < deadline) {
+      desktop_.WaitForPostedCalls(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(end.has_value()) << "the run did not end";
+    return end.value_or(DOSOutputs::RunEnd{});
+  }
+
   ScriptedDesktop desktop_;
   DOSOutputs runner_{desktop_, OrvaneDeliverable().runnerTexts};
   std::vector<std::string> chunks_;
+  size_t chunksAtEnd_ = 0;  // notifications raised before the run's end was reported
 };
 
 }  // namespace droplet::testing

@@ -91,5 +91,8 @@ void WriteScript(const std::filesystem::path& path, const std::string& body);
 int CountOpenDescriptors();
 // Children of this process still in the process table, zombies included.
 int CountChildren();
+// Processes of the process group `group` that still run. Zombies do not count: a killed
+// background child is left to whoever adopts it, which in a container may never reap it.
+int LivingProcessesInGroup(int group);
 
 }  // namespace droplet::testing

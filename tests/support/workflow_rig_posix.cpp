@@ -26,23 +26,40 @@ int CountOpenDescriptors() {
   return count;
 }
 
+// The state and the numbers after it in a /proc/PID/stat line: "pid (comm) state ppid pgrp ...",
+// where the command may hold blanks and parentheses.
+bool ReadStat(const fs::path& process, std::string& state, int& parent, int& group) {
+  std::ifstream stat(process / "stat");
+  std::string line;
+  if (!std::getline(stat, line)) return false;
+  const auto close = line.rfind(')');
+  if (close == std::string::npos) return false;
+  std::istringstream rest(line.substr(close + 1));
+  return static_cast<bool>(rest >> state >> parent >> group);
+}
+
+int LivingProcessesInGroup(int group) {
+  int living = 0;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::string state;
+    int parent = 0;
+    int processGroup = 0;
+    if (ReadStat(entry.path(), state, parent, processGroup) && processGroup == group &&
+        state != "Z") {
+      ++living;
+    }
+  }
+  return living;
+}
+
 int CountChildren() {
-  const std::string self = std::to_string(::getpid());
+  const int self = static_cast<int>(::getpid());
   int count = 0;
   for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line)) continue;
-    // pid (comm) state ppid ...: the command may hold blanks and parentheses.
-    const auto close = line.rfind(')');
-    if (close == std::string::npos) continue;
-    std::istringstream rest(line.substr(close + 1));
     std::string state;
-    std::string parent;
-    rest >> state >> parent;
-    if (parent == self) ++count;
+    int parent = 0;
+    int group = 0;
+    if (ReadStat(entry.path(), state, parent, group) && parent == self) ++count;
   }
   return count;
 }
