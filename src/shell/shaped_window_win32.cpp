@@ -11,13 +11,13 @@
 
 namespace droplet {
 
-void ShapeFormFromPicture(HWND window, HBITMAP picture, std::int32_t& keyColour) {
+std::vector<RunRect> ShapeFormFromPicture(HWND window, HBITMAP picture, std::int32_t& keyColour) {
   cDIBSection dib;
   CreateFromPicture(dib, picture);
   const int width = dib.Width();
   const int height = dib.Height();
   const std::uint8_t* bits = dib.DIBSectionBitsPtr();
-  if (bits == nullptr) return;
+  if (bits == nullptr) return {};
 
   // The frame offsets: half the width the frame adds, and the caption with the top frame.
   RECT outer{};
@@ -31,10 +31,11 @@ void ShapeFormFromPicture(HWND window, HBITMAP picture, std::int32_t& keyColour)
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   if (keyColour == 1) keyColour = dib.PixelColour(0, 0);
-  const std::vector<RunRect> runs =
+  std::vector<RunRect> runs =
       CollectOpaqueRuns(bits, dib.BytesPerScanLine(), width, height, keyColour, border, top);
   // From here on the region belongs to the window.
   ::SetWindowRgn(window, RegionFromRuns(runs), TRUE);
+  return runs;
 }
 
 HRGN RegionFromRuns(const std::vector<RunRect>& runs) {

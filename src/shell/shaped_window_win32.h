@@ -14,9 +14,9 @@ namespace droplet {
 
 // Sizes `window` so that its client area is exactly `picture` and cuts it to the picture's
 // pixels whose packed colour differs from `keyColour`. A key of 1 means the picture's
-// bottom-left pixel, whose colour is then written back. Without readable pixels the window is
-// left as it is.
-void ShapeFormFromPicture(HWND window, HBITMAP picture, std::int32_t& keyColour);
+// bottom-left pixel, whose colour is then written back. Returns the runs of kept pixels (in
+// window coordinates). Without readable pixels the window is left as it is and none come back.
+std::vector<RunRect> ShapeFormFromPicture(HWND window, HBITMAP picture, std::int32_t& keyColour);
 
 // The union of `runs` (as CollectOpaqueRuns gives them) as one region, made by a single
 // ExtCreateRegion call. No runs give an empty region, which hides the whole window.

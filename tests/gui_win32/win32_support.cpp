@@ -8,6 +8,7 @@
 
 #include "common/platform.h"
 #include "common/text_win32.h"
+#include "front_end/main_window_win32.h"
 
 namespace droplet::testing {
 
@@ -134,6 +135,15 @@ class TestDataObject final : public IDataObject {
 
 }  // namespace
 
+void PressKey(WORD key) {
+  INPUT inputs[2] = {};
+  inputs[0].type = INPUT_KEYBOARD;
+  inputs[0].ki.wVk = key;
+  inputs[1] = inputs[0];
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, inputs, sizeof(INPUT));
+}
+
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (!done()) {
@@ -238,7 +248,16 @@ MenuChooser::~MenuChooser() {
 }
 
 void CALLBACK MenuChooser::Tick(HWND, UINT, UINT_PTR, DWORD) {
-  if (t_chooser != nullptr && !t_chooser->shown_) t_chooser->Choose();
+  if (t_chooser == nullptr) return;
+  if (!t_chooser->seen_.shown) {
+    t_chooser->Choose();
+    return;
+  }
+  // Still open a while after the click: a greyed entry keeps the menu.
+  if (++t_chooser->ticksSinceClick_ == 8 &&
+      !VisibleWindowsOfClass(::GetCurrentThreadId(), "#32768").empty()) {
+    PressKey(VK_ESCAPE);
+  }
 }
 
 void MenuChooser::Choose() {
@@ -247,10 +266,10 @@ void MenuChooser::Choose() {
   constexpr UINT kGetMenuHandle = 0x01E1;  // MN_GETHMENU
   const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menus.front(), kGetMenuHandle, 0, 0));
   if (menu == nullptr) return;
-  shown_ = true;
+  seen_.shown = true;
   RECT rect{};
   ::GetWindowRect(menus.front(), &rect);
-  shownAt_ = POINT{rect.left, rect.top};
+  seen_.at = POINT{rect.left, rect.top};
   const int count = ::GetMenuItemCount(menu);
   for (int i = 0; i < count; ++i) {
     wchar_t caption[128] = {};
@@ -260,12 +279,12 @@ void MenuChooser::Choose() {
     item.dwTypeData = caption;
     item.cch = 127;
     ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
-    captions_.push_back((item.fType & MFT_SEPARATOR) ? "-" : FromWide(caption));
-    enabled_.push_back(!(item.fState & MFS_DISABLED));
+    seen_.captions.push_back((item.fType & MFT_SEPARATOR) ? "-" : FromWide(caption));
+    seen_.enabled.push_back(!(item.fState & MFS_DISABLED));
   }
   RECT entry{};
   if (index_ < 0 || !::GetMenuItemRect(nullptr, menu, static_cast<UINT>(index_), &entry)) {
-    ::PostMessageW(menus.front(), WM_KEYDOWN, VK_ESCAPE, 0);
+    PressKey(VK_ESCAPE);
     return;
   }
   ClickMouse(POINT{(entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2});
@@ -351,6 +370,22 @@ DWORD DragAndDrop(IDropTarget& target, IDataObject& data, POINT at, DWORD allowe
   effect = allowed;
   target.Drop(&data, 0, point, &effect);
   return effect;
+}
+
+POINT OpaquePoint(const Form1& form) {
+  RECT client{};
+  ::GetClientRect(form.hwnd(), &client);
+  const int row = client.bottom / 3;
+  POINT at{client.right / 2, row};
+  int widest = 0;
+  for (const RunRect& run : form.opaqueRuns()) {
+    if (run.top == row && run.right - run.left > widest) {
+      widest = run.right - run.left;
+      at = POINT{(run.left + run.right) / 2, row};
+    }
+  }
+  ::ClientToScreen(form.hwnd(), &at);
+  return at;
 }
 
 std::string BesideTests(const std::string& name) {

@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace droplet {
+class Form1;
+}
+
 namespace droplet::testing {
 
 // Runs the calling thread's messages until `done` is true or `timeout` has passed; returns
@@ -63,7 +67,8 @@ SeenBox ReadBox(HWND box);
 void PressBoxButton(HWND box, int button);
 
 // Chooses, from a thread timer, the entry at `index` of the next pop-up menu of this thread
-// that opens, with the mouse; records the menu's entries and where it showed.
+// that opens, with the mouse; records the menu's entries and where it showed. A menu that stays
+// open after the click (a greyed entry) or with no entry to choose (-1) is closed with Escape.
 class MenuChooser {
  public:
   explicit MenuChooser(int index);
@@ -71,10 +76,14 @@ class MenuChooser {
   MenuChooser(const MenuChooser&) = delete;
   MenuChooser& operator=(const MenuChooser&) = delete;
 
-  bool shown() const { return shown_; }
-  POINT shownAt() const { return shownAt_; }
-  const std::vector<std::string>& captions() const { return captions_; }
-  const std::vector<bool>& enabled() const { return enabled_; }
+  // What the menu showed.
+  struct Seen {
+    bool shown = false;
+    POINT at{};                         // its top-left corner on the screen
+    std::vector<std::string> captions;  // "-" for a separator
+    std::vector<bool> enabled;
+  };
+  const Seen& seen() const { return seen_; }
 
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
@@ -82,11 +91,12 @@ class MenuChooser {
 
   int index_;
   UINT_PTR timer_ = 0;
-  bool shown_ = false;
-  POINT shownAt_{};
-  std::vector<std::string> captions_;
-  std::vector<bool> enabled_;
+  Seen seen_;
+  int ticksSinceClick_ = 0;
 };
+
+// Presses and releases a key as the user does (SendInput).
+void PressKey(WORD key);
 
 // Moves the mouse and presses buttons as the user does (SendInput), at screen pixels.
 void MoveMouse(POINT at);
@@ -119,6 +129,10 @@ HGLOBAL MakeHDrop(const std::vector<std::string>& paths);
 // when the effect allows it, otherwise DragLeave. Returns the effect the drop ended with.
 DWORD DragAndDrop(IDropTarget& target, IDataObject& data, POINT at,
                   DWORD allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE);
+
+// A screen point over a wide run of the window's kept pixels a third of the way down its
+// picture, away from what lies on the picture's lower part.
+POINT OpaquePoint(const Form1& form);
 
 // The path of a file of the test executable's folder (the program folder of the tests).
 std::string BesideTests(const std::string& name);
