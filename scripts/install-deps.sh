@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-x86-64 wine64 wine
   xvfb xauth xdotool x11-apps x11-xserver-utils imagemagick openbox xdg-utils
   clang-14 libclang-rt-14-dev
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole test run, as CI runs it: installs what is missing from Debian's packages, builds the
 # native, sanitizer and Windows configurations, runs every test natively, under the sanitizers
-# and (Windows executables) under Wine, runs each fuzz target for a short while, all inside one
-# virtual X display, and ends with a summary.
+# and (Windows executables) under Wine, runs each fuzz target for a short while, builds the
+# release configuration and tries its Debian packages, all inside one virtual X display, and ends
+# with a summary.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -88,6 +89,34 @@ timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev
 wineserver -p >/dev/null 2>&1 &
 run_config windows env
 wineserver -k >/dev/null 2>&1 || true
+unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+
+# The release build, whole (the benchmarks and the Debian packages come from it; it counts as one
+# test), then the packages tried as a user gets them, each check counted: lintian, the installed
+# files, and a conversion by a real drag with each unpacked program.
+echo "=== release: configure and build"
+if cmake --preset release >"$log_dir/release-configure.log" 2>&1 &&
+  cmake --build --preset release -j "$jobs" >"$log_dir/release-build.log" 2>&1; then
+  passed=$((passed + 1))
+  echo "=== package: build, check and try the Debian packages"
+  bash tests/package/package_test.sh "$root/build/release" >"$log_dir/package.log" 2>&1
+  tail -n 16 "$log_dir/package.log"
+  line=$(grep -E '^package: [0-9]+ passed, [0-9]+ failed$' "$log_dir/package.log" | tail -n 1)
+  if [ -z "$line" ]; then
+    problems+=("package: no result, see $log_dir/package.log")
+    failed=$((failed + 1))
+  else
+    read -r _ good _ bad _ <<<"$line"
+    passed=$((passed + good))
+    failed=$((failed + bad))
+    [ "$bad" -eq 0 ] || problems+=("package: $bad checks failed, see $log_dir/package.log")
+  fi
+else
+  cat "$log_dir/release-configure.log" "$log_dir/release-build.log" | grep -E 'error|Error' |
+    head -n 40
+  problems+=("release: configure or build failed")
+  failed=$((failed + 1))
+fi
 
 echo
 for problem in "${problems[@]}"; do echo "problem: $problem"; done

@@ -29,7 +29,7 @@ bool Shell(const std::string& command) {
 }
 
 std::string Quoted(const fs::path& path) {
-  return "'" + path.string() + "'";
+  return QuoteForPosixShell(path.string());
 }
 
 // A folder that nobody, root included, can create or delete entries in while the object lives

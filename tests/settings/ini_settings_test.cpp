@@ -77,7 +77,8 @@ class IniSettings : public ::testing::Test {
 
 TEST_F(IniSettings, PathIsTheProgramFolderAndTheDeliverablesName) {
   EXPECT_EQ(IniFilePath(folder_.str(), orvane_), folder_.str() + Sep() + "Orvane.INI");
-  EXPECT_EQ(IniFilePath("X", TessikDeliverable()), "X" + Sep() + "Tessik.INI");
+  const std::string shortFolder = "X";
+  EXPECT_EQ(IniFilePath(shortFolder, TessikDeliverable()), shortFolder + Sep() + "Tessik.INI");
 }
 
 TEST_F(IniSettings, WithoutAFileEveryKeyIsEmptyAndTheFirstSaveCreatesBothSections) {

@@ -1,10 +1,14 @@
 // Draws the pictures of both programs: each main window's picture (cut to its outline by the
 // key colour of its bottom-left pixel) and each options dialog's picture.
+//   draw_art OUTPUT_FOLDER                    the four pictures the programs embed
+//   draw_art --icons NAME THEME_FOLDER SIZE...  NAME's desktop icon (orvane or tessik) at each
+//                                             size, as THEME_FOLDER/SIZExSIZE/apps/NAME.png
 //
 // The shapes are drawn antialiased on a transparent canvas and then snapped: a pixel at least
 // half covered becomes opaque (its soft edge blended into the outline colour), any other pixel
 // becomes the key colour. No pixel of the shape ever equals the key, so the cut leaves neither
 // a fringe of near-key pixels nor holes.
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -13,6 +17,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -151,12 +156,63 @@ bool Save(const QImage& image, const QString& path) {
   return true;
 }
 
+// A desktop icon: the main window's picture, drawn again at the icon's scale (so every size is
+// sharp) and centred on a transparent square. Unlike the window, an icon keeps its soft edges.
+QImage Icon(void (*draw)(QPainter&), QSizeF picture, int size) {
+  QImage canvas = Canvas(size, size, Qt::transparent);
+  QPainter p(&canvas);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  const qreal scale = size / std::max(picture.width(), picture.height());
+  p.translate((size - scale * picture.width()) / 2, (size - scale * picture.height()) / 2);
+  p.scale(scale, scale);
+  draw(p);
+  p.end();
+  return canvas;
+}
+
+int DrawIcons(const QString& name, const QString& theme, const QStringList& sizes) {
+  void (*draw)(QPainter&) = nullptr;
+  QSizeF picture;
+  if (name == QLatin1String("orvane")) {
+    draw = DrawOrvaneMain;
+    picture = QSizeF(232, 120);
+  } else if (name == QLatin1String("tessik")) {
+    draw = DrawTessik;
+    picture = QSizeF(114, 109);
+  } else {
+    std::fprintf(stderr, "no icon for %s\n", qPrintable(name));
+    return 2;
+  }
+  bool ok = !sizes.isEmpty();
+  for (const QString& text : sizes) {
+    const int size = text.toInt();
+    if (size < 16 || size > 1024) {
+      std::fprintf(stderr, "not an icon size: %s\n", qPrintable(text));
+      return 2;
+    }
+    const QString folder = QStringLiteral("%1/%2x%2/apps").arg(theme).arg(size);
+    if (!QDir().mkpath(folder)) {
+      std::fprintf(stderr, "cannot create %s\n", qPrintable(folder));
+      return 1;
+    }
+    ok &= Save(Icon(draw, picture, size), folder + "/" + name + ".png");
+  }
+  return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
+  const QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() >= 4 && arguments[1] == QLatin1String("--icons")) {
+    return DrawIcons(arguments[2], arguments[3], arguments.mid(4));
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: draw_art OUTPUT_FOLDER\n");
+    std::fprintf(stderr,
+                 "usage: draw_art OUTPUT_FOLDER\n"
+                 "       draw_art --icons orvane|tessik THEME_FOLDER SIZE...\n");
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);

@@ -1,0 +1,329 @@
+#!/usr/bin/env bash
+# The Debian packages as a user gets them. For each program: cpack builds its package from a
+# finished release build, lintian must find no error in it, dpkg unpacks it into a scratch root
+# of its own, the files it installs are checked (program, menu entry, icons, AppStream
+# description, copyright, changelog), and the installed program converts a PDF dragged onto it
+# from another program on the display, its message boxes answered through the keyboard.
+#
+#   bash tests/package/package_test.sh [BUILD_DIR]    (default build/release, already built)
+#
+# Needs an X display for the conversion (without one it starts itself inside xvfb-run). The last
+# line reads "package: N passed, M failed"; the exit status is non-zero when anything failed.
+# Every check's details go to BUILD_DIR/package-test/.
+set -uo pipefail
+cd "$(dirname "$0")/../.." || exit 1
+root=$(pwd)
+build=$(cd "${1:-$root/build/release}" && pwd) || exit 1
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$build"
+fi
+export QT_QPA_PLATFORM=xcb
+export LC_ALL=C.UTF-8
+
+logs="$build/package-test"
+rm -rf "$logs"
+mkdir -p "$logs"
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/droplet-package.XXXXXX")
+drag_source="$build/tests/gui/droplet_drag_source"
+passed=0
+failed=0
+pids=() # processes a check started, ended when the check ends
+
+stop_started() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+}
+trap 'rm -rf "$scratch"' EXIT
+
+# check NAME COMMAND...: runs one check in a subshell, which `fail` ends at the first fault; its
+# output is kept in $logs/NAME.log. Counts it as passed or failed.
+check() {
+  local name=$1 status
+  shift
+  (
+    trap stop_started EXIT
+    "$@"
+  ) >"$logs/$name.log" 2>&1
+  status=$?
+  if [ "$status" -eq 0 ]; then
+    passed=$((passed + 1))
+    echo "ok      $name"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  $name (see $logs/$name.log)"
+    sed 's/^/        /' "$logs/$name.log" | tail -n 15
+  fi
+}
+
+fail() {
+  echo "FAILED: $*"
+  exit 1
+}
+
+# A one-page PDF whose only line reads $2, written to $1 (Helvetica, uncompressed, with an exact
+# cross-reference table).
+write_pdf() {
+  local text=$2 objects=() body offsets=() i
+  local stream="BT /F1 18 Tf 72 760 Td ($text) Tj ET"
+  objects+=("<< /Type /Catalog /Pages 2 0 R >>")
+  objects+=("<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
+  objects+=("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 4 0 R >> >> /Contents 5 0 R >>")
+  objects+=("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>")
+  objects+=("<< /Length ${#stream} >>
+stream
+$stream
+endstream")
+  body="%PDF-1.4
+"
+  for i in "${!objects[@]}"; do
+    offsets+=("${#body}")
+    body+="$((i + 1)) 0 obj
+${objects[i]}
+endobj
+"
+  done
+  local xref=${#body}
+  body+="xref
+0 $((${#objects[@]} + 1))
+0000000000 65535 f 
+"
+  for i in "${offsets[@]}"; do body+=$(printf '%010d 00000 n \n' "$i")$'\n'; done
+  body+="trailer
+<< /Size $((${#objects[@]} + 1)) /Root 1 0 R >>
+startxref
+$xref
+%%EOF
+"
+  printf '%s' "$body" >"$1"
+}
+
+# --- Checks of one package ----------------------------------------------------------------------
+
+# lintian may warn, but must find no error.
+check_lintian() {
+  local deb=$1
+  lintian -I --pedantic "$deb" >"$scratch/lintian.txt" 2>&1
+  cat "$scratch/lintian.txt"
+  ! grep -q '^E: ' "$scratch/lintian.txt" || fail "lintian found errors"
+}
+
+check_control() {
+  local deb=$1 name=$2 unpacked=$3
+  local version depends
+  version=$(dpkg-deb -f "$deb" Version)
+  depends=$(dpkg-deb -f "$deb" Depends)
+  echo "Version: $version"
+  echo "Depends: $depends"
+  [ "$(dpkg-deb -f "$deb" Package)" = "$name" ] || fail "package name is not $name"
+  [ "$(basename "$deb")" = "${name}_${version}_$(dpkg --print-architecture).deb" ] ||
+    fail "file name $(basename "$deb") does not follow name_version_arch.deb"
+  local needed
+  for needed in poppler-utils xdg-utils qt6-qpa-plugins libqt6widgets6 libc6; do
+    grep -Eq "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
+  done
+  # apt could install it here (a simulation: nothing changes on the machine).
+  apt-get install -s "$deb" | grep -q "^Inst $name " || fail "apt would not install it"
+  # The changelog's latest entry is this version.
+  local changelog="$unpacked/usr/share/doc/$name/changelog.gz"
+  [ -s "$unpacked/usr/share/doc/$name/copyright" ] || fail "no copyright file"
+  zcat "$changelog" | head -n 1 | grep -Fq "$name ($version)" ||
+    fail "changelog.gz does not begin with $name ($version)"
+  zcat "$unpacked/usr/share/man/man1/$name.1.gz" | grep -q '^\.TH' || fail "no manual page"
+}
+
+check_program() {
+  local unpacked=$1 name=$2
+  local program="$unpacked/usr/bin/$name"
+  [ -x "$program" ] || fail "no executable usr/bin/$name"
+  file "$program" | tee /dev/stderr | grep -q ', stripped' || fail "usr/bin/$name is not stripped"
+  # Everything the program links with is on this machine (the package's Depends hold).
+  ! ldd "$program" | grep -F 'not found' || fail "libraries not found"
+}
+
+check_desktop_entry() {
+  local unpacked=$1 name=$2
+  local entries=("$unpacked"/usr/share/applications/*.desktop)
+  [ ${#entries[@]} -eq 1 ] && [ -f "${entries[0]}" ] || fail "not exactly one desktop entry"
+  local entry=${entries[0]}
+  cat "$entry"
+  desktop-file-validate "$entry" || fail "desktop-file-validate refused the entry"
+  grep -qx "Exec=$name %f" "$entry" || fail "Exec is not '$name %f'"
+  grep -qx "MimeType=application/pdf;" "$entry" || fail "no MimeType=application/pdf;"
+  grep -qx "Icon=$name" "$entry" || fail "Icon is not $name"
+  # The icon in every size the theme holds, each exactly as large as its folder says.
+  local size count=0 icon
+  for icon in "$unpacked"/usr/share/icons/hicolor/*/apps/"$name".png; do
+    [ -f "$icon" ] || continue
+    size=$(basename "$(dirname "$(dirname "$icon")")")
+    file "$icon" | grep -q "PNG image data, ${size/x/ x }," || fail "$icon is not a $size PNG"
+    count=$((count + 1))
+  done
+  echo "$count icons"
+  for size in 48x48 128x128; do
+    [ -f "$unpacked/usr/share/icons/hicolor/$size/apps/$name.png" ] || fail "no $size icon"
+  done
+}
+
+check_metainfo() {
+  local unpacked=$1 name=$2
+  local infos=("$unpacked"/usr/share/metainfo/*.metainfo.xml)
+  [ ${#infos[@]} -eq 1 ] && [ -f "${infos[0]}" ] || fail "not exactly one metainfo file"
+  local id
+  id=$(basename "${infos[0]}" .metainfo.xml)
+  grep -q "<id>$id</id>" "${infos[0]}" || fail "the file name is not the component's id"
+  grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "${infos[0]}" ||
+    fail "the launchable is not $id.desktop"
+  [ -f "$unpacked/usr/share/applications/$id.desktop" ] || fail "no desktop entry $id.desktop"
+  # Validates the description against the installed tree (desktop entry, icons) too.
+  appstreamcli validate-tree --no-net "$unpacked"
+}
+
+# --- The installed program converts a dragged PDF ------------------------------------------------
+
+# The visible top-level windows of process $1.
+windows_of() {
+  xdotool search --onlyvisible --pid "$1" 2>/dev/null | sort -u
+}
+
+# Answers every message box process $1 shows (any visible window other than $2, its main window)
+# with Return, the boxes' default button, and names each box's title on standard output. Ends
+# when file $3 exists and $4 boxes have been answered, or after $5 seconds.
+answer_boxes() {
+  local pid=$1 main=$2 done_file=$3 expected=$4 limit=$5
+  local answered=0 start=$SECONDS window
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    kill -0 "$pid" 2>/dev/null || { echo "the program ended"; return; }
+    if [ "$answered" -ge "$expected" ] && [ -e "$done_file" ]; then return; fi
+    for window in $(windows_of "$pid"); do
+      [ "$window" = "$main" ] && continue
+      sleep 0.3
+      [ "$answered" -eq 0 ] && import -window root "$logs/$name-box.png" 2>/dev/null
+      echo "box: $(xdotool getwindowname "$window")"
+      timeout 5 xdotool windowfocus --sync "$window" key Return 2>/dev/null
+      answered=$((answered + 1))
+      local wait_start=$SECONDS
+      while windows_of "$pid" | grep -qx "$window" && [ $((SECONDS - wait_start)) -lt 10 ]; do
+        sleep 0.1
+      done
+      break
+    done
+    sleep 0.2
+  done
+  echo "gave up after ${limit}s"
+}
+
+check_conversion() {
+  local unpacked=$1 name=$2 program=$3 extension=$4
+  local home="$scratch/$name-home"
+  local documents="$scratch/$name-documents"
+  local stubs="$scratch/$name-stubs"
+  local opened="$scratch/$name-opened.txt"
+  mkdir -p "$home/.local/share" "$home/.config" "$home/runtime" "$documents" "$stubs"
+  chmod 700 "$home/runtime"
+  # The opener of folders and results only records what it is asked to open.
+  printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$opened" >"$stubs/xdg-open"
+  chmod +x "$stubs/xdg-open"
+  local pdf="$documents/prova pacchetto.pdf"
+  write_pdf "$pdf" "Prova del pacchetto $name"
+  [ -x "$drag_source" ] || fail "no drag source at $drag_source (build the release preset whole)"
+
+  # The program as installed, started from elsewhere, with a home of its own.
+  (cd "$scratch" && exec env HOME="$home" XDG_DATA_HOME="$home/.local/share" \
+    XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/runtime" PATH="$stubs:$PATH" \
+    "$unpacked/usr/bin/$name") &
+  local pid=$!
+  pids+=("$pid")
+  local main
+  main=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
+  [ -n "$main" ] || fail "the installed $program showed no window"
+  local x y width height
+  eval "$(xdotool getwindowgeometry --shell "$main" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+  x=$X y=$Y width=$WIDTH height=$HEIGHT
+  echo "window $main at $x,$y size ${width}x$height"
+
+  # The drag: from the drag source's square to a point of the picture (not cut away).
+  local source_log="$scratch/$name-source.log"
+  "$drag_source" 60 120 "$pdf" >"$source_log" 2>&1 &
+  local source=$!
+  pids+=("$source")
+  local waited=0
+  until grep -q ready "$source_log" 2>/dev/null || [ $waited -ge 150 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  grep -q ready "$source_log" || fail "the drag source did not show"
+  local to_x=$((x + width / 2)) to_y=$((y + height / 3))
+  local moves=() step
+  for step in $(seq 1 20); do
+    moves+=(sleep 0.05 mousemove $((100 + (to_x - 100) * step / 20)) $((160 + (to_y - 160) * step / 20)))
+  done
+  xdotool mousemove 100 160 sleep 0.3 mousedown 1 "${moves[@]}" sleep 0.3 mouseup 1
+
+  # Confirmation, completion, and "open the result?": each answered with its default button.
+  local result_here="$unpacked/usr/bin/output/prova pacchetto$extension"
+  local result_home="$home/.local/share/$program/output/prova pacchetto$extension"
+  local marker="$scratch/$name-result-seen"
+  (
+    for _ in $(seq 600); do
+      if [ -e "$result_here" ] || [ -e "$result_home" ]; then
+        [ -f "$opened" ] && [ "$(wc -l <"$opened")" -ge 2 ] && { touch "$marker"; exit; }
+      fi
+      sleep 0.1
+    done
+  ) &
+  pids+=($!)
+  answer_boxes "$pid" "$main" "$marker" 3 60 | tee "$scratch/$name-boxes.txt"
+  kill "$source" 2>/dev/null
+  grep -q '^result 1$' "$source_log" || fail "the drop was not accepted as a copy: $(cat "$source_log")"
+  kill -0 "$pid" 2>/dev/null || fail "the program ended"
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+
+  local result
+  if [ -e "$result_here" ]; then result=$result_here; else result=$result_home; fi
+  echo "result: $result"
+  echo "opened:"
+  cat "$opened" 2>/dev/null
+  [ -s "$result" ] || fail "no result $(basename "$result") beside the program or in the home"
+  # Orvane's result is a frame set; its pages beside it hold the text.
+  grep -q "Prova del pacchetto $name" "$(dirname "$result")"/*"$extension" ||
+    fail "no result holds the document's text"
+  [ "$(sed -n 1p "$opened")" = "$(dirname "$result")" ] || fail "the output folder was not opened"
+  [ "$(sed -n 2p "$opened")" = "$result" ] || fail "the result was not opened"
+  diff <(grep '^box: ' "$scratch/$name-boxes.txt") <(printf 'box: %s\n' ';-)' "$program" "$program") ||
+    fail "not the boxes of a conversion"
+  [ -f "$pdf" ] || fail "the dropped PDF is gone"
+  ! ls "$unpacked/usr/bin/"*.pdf "$home/.local/share/$program/"*.pdf 2>/dev/null ||
+    fail "a copy of the PDF was left behind"
+}
+
+# --- Each package --------------------------------------------------------------------------------
+
+for name in orvane tessik; do
+  case $name in
+    orvane) program=Orvane extension=.html ;;
+    tessik) program=Tessik extension=.txt ;;
+  esac
+  echo "=== $name"
+  rm -f "$build/packages/${name}_"*.deb
+  if ! (cd "$build" && cpack --config "CPackConfig-$name.cmake") >"$logs/$name-cpack.log" 2>&1; then
+    failed=$((failed + 1))
+    echo "FAILED  $name-cpack (see $logs/$name-cpack.log)"
+    tail -n 15 "$logs/$name-cpack.log"
+    continue
+  fi
+  deb=$(ls "$build/packages/${name}_"*.deb)
+  echo "package $(basename "$deb"): $(stat -c %s "$deb") bytes"
+  check "$name-lintian" check_lintian "$deb"
+  unpacked="$scratch/$name-root"
+  dpkg -x "$deb" "$unpacked"
+  check "$name-control" check_control "$deb" "$name" "$unpacked"
+  check "$name-program" check_program "$unpacked" "$name"
+  check "$name-desktop" check_desktop_entry "$unpacked" "$name"
+  check "$name-metainfo" check_metainfo "$unpacked" "$name"
+  check "$name-conversion" check_conversion "$unpacked" "$name" "$program" "$extension"
+done
+
+echo "package: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
