@@ -43,27 +43,7 @@ ScopedRegion UnionOfRuns(const std::vector<RunRect>& runs) {
   return shape;
 }
 
-// A plain window of the given style, filled with one colour.
-class PlainWindow {
- public:
-  PlainWindow(DWORD style, COLORREF colour) : brush_(::CreateSolidBrush(colour)) {
-    static const wchar_t kClass[] = L"DropletTestPlain";
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ::DefWindowProcW;
-    windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kClass;
-    ::RegisterClassExW(&windowClass);
-    window_.reset(::CreateWindowExW(0, kClass, L"shape", style, 200, 150, 50, 40, nullptr, nullptr,
-                                    windowClass.hInstance, nullptr));
-    ::SetClassLongPtrW(window_.get(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush_.get()));
-  }
-  HWND hwnd() const { return window_.get(); }
-
- private:
-  ScopedBrush brush_;
-  ScopedWindow window_;
-};
+constexpr RECT kPlace{200, 150, 250, 190};
 
 SIZE ClientSize(HWND window) {
   RECT client{};
@@ -90,7 +70,7 @@ TEST(ShapedWindowWin32, OneRegionCallGivesTheUnionOfEveryRun) {
 
 TEST(ShapedWindowWin32, PopupIsSizedToItsPictureAndCutToIt) {
   const ScopedBitmap picture = LoadPicture(TEST_TESSIK_PICTURE);
-  PlainWindow window(WS_POPUP, RGB(0, 160, 0));
+  const ColourWindow window(kPlace, RGB(0, 160, 0), WS_POPUP);
   std::int32_t key = 1;
   ShapeFormFromPicture(window.hwnd(), picture.get(), key);
   EXPECT_EQ(key, 0xFFFFFF) << "the bottom-left pixel's colour comes back";
@@ -105,7 +85,7 @@ TEST(ShapedWindowWin32, PopupIsSizedToItsPictureAndCutToIt) {
 
 TEST(ShapedWindowWin32, FramedWindowKeepsItsFrameOutsideThePicture) {
   const ScopedBitmap picture = LoadPicture(TEST_ORVANE_PICTURE);
-  PlainWindow window(WS_OVERLAPPEDWINDOW, RGB(0, 160, 0));
+  const ColourWindow window(kPlace, RGB(0, 160, 0), WS_OVERLAPPEDWINDOW);
   std::int32_t key = 1;
   ShapeFormFromPicture(window.hwnd(), picture.get(), key);
   EXPECT_EQ(key, 0);
@@ -128,7 +108,7 @@ TEST(ShapedWindowWin32, FramedWindowKeepsItsFrameOutsideThePicture) {
 TEST(ShapedWindowWin32, CutAwayPixelsShowWhatLiesBehind) {
   const ColourWindow behind(RECT{100, 100, 600, 500}, RGB(255, 0, 255));
   const ScopedBitmap picture = LoadPicture(TEST_ORVANE_PICTURE);
-  PlainWindow window(WS_POPUP, RGB(0, 160, 0));
+  const ColourWindow window(kPlace, RGB(0, 160, 0), WS_POPUP);
   std::int32_t key = 1;
   ShapeFormFromPicture(window.hwnd(), picture.get(), key);
   SetAlwaysOnTop(window.hwnd());
@@ -163,7 +143,7 @@ TEST(ShapedWindowWin32, ScaledPictureKeepsItsKeyAndItsShape) {
 }
 
 TEST(WindowHelpersWin32, AlwaysOnTopNeitherMovesNorResizes) {
-  PlainWindow window(WS_POPUP, RGB(0, 0, 0));
+  const ColourWindow window(kPlace, RGB(0, 0, 0), WS_POPUP);
   ::ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
   RECT before{};
   ::GetWindowRect(window.hwnd(), &before);
@@ -175,7 +155,7 @@ TEST(WindowHelpersWin32, AlwaysOnTopNeitherMovesNorResizes) {
 }
 
 TEST(WindowHelpersWin32, PlacedBoxIsMovedOnceWhenItIsActivated) {
-  PlainWindow owner(WS_POPUP, RGB(0, 0, 0));
+  const ColourWindow owner(kPlace, RGB(0, 0, 0), WS_POPUP);
   ::SetWindowPos(owner.hwnd(), nullptr, 100, 100, 800, 600, SWP_NOZORDER | SWP_SHOWWINDOW);
   RECT work{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -218,7 +198,7 @@ LRESULT CALLBACK RefuseDialogs(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 TEST(WindowHelpersWin32, BoxThatFailsLeavesNoHookToMoveALaterWindow) {
-  PlainWindow owner(WS_POPUP, RGB(0, 0, 0));
+  const ColourWindow owner(kPlace, RGB(0, 0, 0), WS_POPUP);
   ::SetWindowPos(owner.hwnd(), nullptr, 100, 100, 800, 600, SWP_NOZORDER | SWP_SHOWWINDOW);
   {
     const ScopedHook refuse(
@@ -229,7 +209,7 @@ TEST(WindowHelpersWin32, BoxThatFailsLeavesNoHookToMoveALaterWindow) {
   }
   EXPECT_FALSE(PlacingHookPending());
   // The next window activated stays where it was put.
-  PlainWindow later(WS_POPUP, RGB(0, 0, 0));
+  const ColourWindow later(kPlace, RGB(0, 0, 0), WS_POPUP);
   ::SetWindowPos(later.hwnd(), nullptr, 20, 30, 50, 40, SWP_NOZORDER | SWP_SHOWWINDOW);
   ::SetActiveWindow(later.hwnd());
   RECT place{};

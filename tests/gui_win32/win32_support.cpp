@@ -66,73 +66,6 @@ void SendMouse(DWORD flags, POINT at) {
   ::SendInput(1, &input, sizeof input);
 }
 
-// A drag's data: a file list or plain text, handed out as OLE asks for it.
-class TestDataObject final : public IDataObject {
- public:
-  TestDataObject(std::vector<std::string> paths, bool asText)
-      : paths_(std::move(paths)), asText_(asText) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDataObject)) {
-      *object = static_cast<IDataObject*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
-  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
-    if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
-    medium->tymed = TYMED_HGLOBAL;
-    medium->pUnkForRelease = nullptr;
-    medium->hGlobal = asText_ ? MakeText() : MakeHDrop(paths_);
-    return medium->hGlobal != nullptr ? S_OK : E_OUTOFMEMORY;
-  }
-  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-    const CLIPFORMAT offered = asText_ ? CF_UNICODETEXT : CF_HDROP;
-    if (format == nullptr || format->cfFormat != offered || !(format->tymed & TYMED_HGLOBAL)) {
-      return DV_E_FORMATETC;
-    }
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-    if (out != nullptr) out->ptd = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-    return OLE_E_ADVISENOTSUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
-    return OLE_E_ADVISENOTSUPPORTED;
-  }
-
- private:
-  ~TestDataObject() = default;
-  HGLOBAL MakeText() const {
-    const std::wstring text = ToWide(paths_.empty() ? std::string() : paths_.front());
-    const HGLOBAL block = ::GlobalAlloc(GHND, (text.size() + 1) * sizeof(wchar_t));
-    if (block == nullptr) return nullptr;
-    std::memcpy(::GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    ::GlobalUnlock(block);
-    return block;
-  }
-
-  ULONG references_ = 1;
-  std::vector<std::string> paths_;
-  bool asText_;
-};
-
 }  // namespace
 
 void PressKey(WORD key) {
@@ -310,7 +243,7 @@ std::int32_t ScreenPixel(POINT at) {
                                    (GetRValue(colour) << 16));
 }
 
-ColourWindow::ColourWindow(const RECT& place, COLORREF colour)
+ColourWindow::ColourWindow(const RECT& place, COLORREF colour, DWORD style)
     : brush_(::CreateSolidBrush(colour)) {
   static const wchar_t kClass[] = L"DropletTestColour";
   WNDCLASSEXW windowClass{};
@@ -319,7 +252,7 @@ ColourWindow::ColourWindow(const RECT& place, COLORREF colour)
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.lpszClassName = kClass;
   ::RegisterClassExW(&windowClass);
-  window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, place.left, place.top,
+  window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", style, place.left, place.top,
                               place.right - place.left, place.bottom - place.top, nullptr, nullptr,
                               windowClass.hInstance, nullptr);
   ::SetClassLongPtrW(window_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush_));
@@ -333,7 +266,23 @@ ColourWindow::~ColourWindow() {
 }
 
 IDataObject* MakeDataObject(const std::vector<std::string>& paths, bool asText) {
-  return new TestDataObject(paths, asText);
+  // What the clipboard holds, OLE hands out as a data object of its own.
+  HGLOBAL block = MakeHDrop(paths);
+  if (asText) {
+    ::GlobalFree(block);
+    const std::wstring text = ToWide(paths.empty() ? std::string() : paths.front());
+    block = ::GlobalAlloc(GHND, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(::GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(block);
+  }
+  IDataObject* data = nullptr;
+  if (::OpenClipboard(nullptr)) {
+    ::EmptyClipboard();
+    ::SetClipboardData(asText ? CF_UNICODETEXT : CF_HDROP, block);
+    ::CloseClipboard();
+    ::OleGetClipboard(&data);
+  }
+  return data;
 }
 
 HGLOBAL MakeHDrop(const std::vector<std::string>& paths) {

@@ -105,10 +105,11 @@ void ClickMouse(POINT at, bool rightButton = false, int clicks = 1);
 // A screen pixel as the screen shows it (blue in the low byte, as a DIB's packed colour).
 std::int32_t ScreenPixel(POINT at);
 
-// A top-level window filled with one colour, to show what a shaped window lets through.
+// A shown top-level window filled with one colour: something to shape, own boxes, or show
+// through a shaped window.
 class ColourWindow {
  public:
-  ColourWindow(const RECT& place, COLORREF colour);
+  ColourWindow(const RECT& place, COLORREF colour, DWORD style = WS_POPUP);
   ~ColourWindow();
   ColourWindow(const ColourWindow&) = delete;
   ColourWindow& operator=(const ColourWindow&) = delete;
@@ -120,7 +121,7 @@ class ColourWindow {
 };
 
 // A drag's data object holding a file list (CF_HDROP, wide paths) or, for `asText`, the first
-// path as plain text only.
+// path as plain text only. Made through the clipboard, which it replaces.
 IDataObject* MakeDataObject(const std::vector<std::string>& paths, bool asText = false);
 // A CF_HDROP block with `paths` (UTF-8), as a drag source puts it in its data.
 HGLOBAL MakeHDrop(const std::vector<std::string>& paths);

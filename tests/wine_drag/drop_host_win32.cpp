@@ -4,8 +4,7 @@
 // It prints "ready X Y" (a screen point over the picture) once its window shows, answers the
 // boxes (Yes to the confirmation, OK, No to opening the result) and, once the drop's handling
 // has ended, prints a line "box<TAB>TITLE<TAB>TEXT" per box, "opened<TAB>TARGET" per opening
-// request, "box-inside-drop" when a box showed before the drop handler returned, and "done".
-// Exit status 0, or 3 when no drop came within a minute.
+// request and "done". Exit status 0, or 3 when no drop came within a minute.
 
 #include <windows.h>
 
@@ -47,43 +46,6 @@ void Print(const std::string& line) {
   std::fflush(stdout);
 }
 
-// Stands between OLE and the window's drop target to see when its Drop is under way.
-class WatchedDropTarget final : public IDropTarget {
- public:
-  explicit WatchedDropTarget(IDropTarget& target) : target_(target) {}
-  bool inDrop = false;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropTarget)) {
-      *object = static_cast<IDropTarget*>(this);
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  // Lives on the stack of wmain, for as long as it is registered.
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point,
-                                      DWORD* effect) override {
-    return target_.DragEnter(data, keys, point, effect);
-  }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override {
-    return target_.DragOver(keys, point, effect);
-  }
-  HRESULT STDMETHODCALLTYPE DragLeave() override { return target_.DragLeave(); }
-  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point,
-                                 DWORD* effect) override {
-    inDrop = true;
-    const HRESULT result = target_.Drop(data, keys, point, effect);
-    inDrop = false;
-    return result;
-  }
-
- private:
-  IDropTarget& target_;
-};
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -108,13 +70,7 @@ int wmain(int argc, wchar_t** argv) {
   ::UpdateWindow(form.hwnd());
   PumpFor(std::chrono::milliseconds(500));
 
-  WatchedDropTarget watched(*form.dropTarget());
-  ::RevokeDragDrop(form.hwnd());
-  ::RegisterDragDrop(form.hwnd(), &watched);
-  bool boxInsideDrop = false;
-
   BoxAnswerer answerer;
-  answerer.OnBox([&](HWND, SeenBox&) { boxInsideDrop = boxInsideDrop || watched.inDrop; });
   answerer.Answer(IDYES);
   answerer.Answer(IDOK);
   answerer.Answer(IDNO);
@@ -132,8 +88,6 @@ int wmain(int argc, wchar_t** argv) {
     Print("box\t" + OneLine(box.title) + "\t" + OneLine(box.text));
   }
   for (const RecordingOpener::Request& request : opened) Print("opened\t" + request.target);
-  if (boxInsideDrop) Print("box-inside-drop");
   Print("done");
-  ::RevokeDragDrop(form.hwnd());
   return ended ? 0 : 3;
 }
