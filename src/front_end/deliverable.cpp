@@ -21,10 +21,13 @@ std::string PageCountCommandLine(const std::string& pdfPath, const std::string& 
          QuoteForInterpreter(pdfPath);
 }
 
+SettingsFile SettingsFileIn(const std::string& folder, const Deliverable& deliverable) {
+  return {IniFilePath(folder, deliverable.iniFileName),
+          IniFilePath(folder, deliverable.iniExistenceName)};
+}
+
 std::string WindowCaption(const Deliverable& deliverable) {
-  if (!deliverable.showsVersionCaption) return {};
-  return deliverable.fileDescription + " - Ver: " + std::to_string(deliverable.version.major) +
-         "." + std::to_string(deliverable.version.minor);
+  return deliverable.window.caption;
 }
 
 std::string QuitQuestion(const Deliverable& deliverable) {
@@ -32,10 +35,7 @@ std::string QuitQuestion(const Deliverable& deliverable) {
 }
 
 std::string QuitTitle(const Deliverable& deliverable) {
-  if (!deliverable.showsVersionCaption) return WindowCaption(deliverable);
-  const Version& v = deliverable.version;
-  return deliverable.shortName + " Version: (BETA) " + std::to_string(v.major) + "." +
-         std::to_string(v.minor) + "." + std::to_string(v.revision);
+  return deliverable.quitTitle;
 }
 
 }  // namespace droplet

@@ -2,15 +2,13 @@
 
 #include <string>
 
+#include "common/version.h"
+#include "front_end/ui_model.h"
 #include "runner/runner_texts.h"
+#include "settings/ini_settings.h"
+#include "settings/options_form.h"
 
 namespace droplet {
-
-struct Version {
-  int major = 0;
-  int minor = 0;
-  int revision = 0;
-};
 
 // Everything in which the two programs differ. The workflow, the windows and the dialogs read
 // their texts and constants from here and hold none of their own.
@@ -36,11 +34,12 @@ struct Deliverable {
 
   RunnerTexts runnerTexts;
 
-  std::string iniFileName;       // the settings file beside the program
+  std::string iniFileName;       // the settings file
   std::string iniExistenceName;  // the spelling the options dialog looks for
+  OptionsForm optionsForm;
 
-  // Tessik shows its version in the window caption and in the quit confirmation's title.
-  bool showsVersionCaption = false;
+  WindowExtras window;    // caption and labels of the main window
+  std::string quitTitle;  // the quit confirmation's title
   std::string aboutText;  // lines separated by single CR characters
 };
 
@@ -58,6 +57,9 @@ std::string BuildCommandLine(const Deliverable& deliverable, const std::string& 
 
 // The command line that asks pdfinfo, found as the converter is, about the PDF at `pdfPath`.
 std::string PageCountCommandLine(const std::string& pdfPath, const std::string& programFolder);
+
+// The settings file of `deliverable` in `folder`.
+SettingsFile SettingsFileIn(const std::string& folder, const Deliverable& deliverable);
 
 // "Tessik - Ver: 0.0" for Tessik, empty for Orvane.
 std::string WindowCaption(const Deliverable& deliverable);

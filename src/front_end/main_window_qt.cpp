@@ -24,6 +24,7 @@
 
 #include "common/failure.h"
 #include "common/message_box.h"
+#include "common/twips.h"
 #include "settings/options_dialog_qt.h"
 #include "shell/shaped_window_qt.h"
 #include "shell/window_helpers_qt.h"
@@ -35,19 +36,17 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Positions of Tessik's labels are given in twips; 15 twips make one pixel.
-QRect TwipsRect(int left, int top, int width, int height) {
-  constexpr int kTwipsPerPixel = 15;
-  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-               height / kTwipsPerPixel);
+QRect PixelRect(const TwipsRect& twips) {
+  return QRect(TwipsToPixels(twips.left), TwipsToPixels(twips.top), TwipsToPixels(twips.width),
+               TwipsToPixels(twips.height));
 }
 
-// Label1 of Tessik: an invisible spot that asks to quit on a double click. A single press is
-// taken (so it neither moves the window nor does anything else); other buttons pass on to the
-// window, so the pop-up menu works on the spot too.
-class CloseSpot : public QLabel {
+// A label that runs a command on a double click, such as Tessik's close spot Label1. A single
+// press is taken (so it neither moves the window nor does anything else); other buttons pass on
+// to the window, so the pop-up menu works on the label too.
+class CommandLabel : public QLabel {
  public:
-  CloseSpot(QWidget* parent, std::function<void()> onDoubleClick)
+  CommandLabel(QWidget* parent, std::function<void()> onDoubleClick)
       : QLabel(parent), onDoubleClick_(std::move(onDoubleClick)) {}
 
  protected:
@@ -102,7 +101,8 @@ Form1::Form1(const Deliverable& deliverable, std::string programFolder,
              std::unique_ptr<DocumentOpener> opener, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       opener_(std::move(opener)),
-      workflow_(deliverable, desktop_, *opener_, std::move(programFolder)) {
+      workflow_(deliverable, desktop_, *opener_, std::move(programFolder)),
+      settingsFile_(SettingsFileIn(workflow_.programFolder(), deliverable)) {
   setObjectName(QStringLiteral("Form1"));
   desktop_.SetBusyWindow(this);
   FormLoad();
@@ -139,7 +139,7 @@ void Form1::FormLoad() {
   SetAlwaysOnTop(*this);
   setAcceptDrops(true);
   BuildMenu();
-  if (workflow_.deliverable().showsVersionCaption) AddTessikLabels();
+  AddWindowLabels();
   PlaceProgressBar(opaqueRuns);
 }
 
@@ -213,45 +213,56 @@ void Form1::PaintProgress(QPainter& painter) const {
 }
 
 void Form1::BuildMenu() {
-  mnu1_ = new QMenu(QStringLiteral("mnu"), this);
-  mnu1_->setObjectName(QStringLiteral("mnu1"));
-  const auto add = [this](const char* name, const char* caption, auto slot) {
-    QAction* action = mnu1_->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromLatin1(name));
-    connect(action, &QAction::triggered, this, [this, slot] { Guarded(slot); });
-    return action;
-  };
-  add("mnuOpzioni", "Opzioni",
-      [this] { ShowOptionsDialog(workflow_.deliverable(), workflow_.programFolder(), desktop_); });
-  add("mnuInfo", "Info", [this] { workflow_.MnuInfoClick(); });
-  mnu1_->addSeparator()->setObjectName(QStringLiteral("mnusep"));
-  add("mnuOpenPath", "Apri Cartella di output", [this] { workflow_.MnuOpenPathClick(); });
-  add("mnuSvuota", "Svuota cache", [this] { workflow_.MnuSvuotaClick(); });
-  mnuInterrompi_ =
-      add("mnuInterrompi", "Interrompi conversione", [this] { workflow_.MnuInterrompiClick(); });
-  add("mnuExit", "Esci", [this] { close(); });
-  // Stopping applies only while a converter runs.
-  connect(mnu1_, &QMenu::aboutToShow, this,
-          [this] { mnuInterrompi_->setEnabled(workflow_.Running()); });
+  mnu1_ = new QMenu(QString::fromUtf8(kPopupMenuCaption), this);
+  mnu1_->setObjectName(QString::fromLatin1(kPopupMenuName));
+  for (const MenuEntry& entry : PopupMenuEntries()) {
+    QAction* action = IsSeparator(entry) ? mnu1_->addSeparator()
+                                         : mnu1_->addAction(QString::fromUtf8(entry.caption));
+    action->setObjectName(QString::fromLatin1(entry.name));
+    if (IsSeparator(entry)) continue;
+    connect(action, &QAction::triggered, this,
+            [this, command = entry.command] { RunCommand(command); });
+    // Each time the menu opens, the entries that cannot be chosen now are greyed.
+    connect(mnu1_, &QMenu::aboutToShow, action, [this, action, &entry] {
+      action->setEnabled(IsAvailable(entry, workflow_.Running()));
+    });
+  }
 }
 
-void Form1::AddTessikLabels() {
-  auto* label4 = new QLabel(QStringLiteral("?"), this);
-  label4->setObjectName(QStringLiteral("Label4"));
-  label4->setGeometry(TwipsRect(675, 1050, 90, 195));
-  label4->setAlignment(Qt::AlignCenter);
-  QFont font = label4->font();
-  font.setPixelSize(11);
-  font.setBold(true);
-  label4->setFont(font);
-  label4->setToolTip(
-      QString::fromUtf8("per la conversione Trascinare il file PDF all'interno dell'immagine"));
-  // A plain label leaves presses to the window: it moves and shows its menu from the "?" too.
+void Form1::RunCommand(WindowCommand command) {
+  struct Requests : WindowRequests {
+    explicit Requests(Form1& form) : form(form) {}
+    void OpenOptionsDialog() override {
+      ShowOptionsDialog(form.workflow_.deliverable().optionsForm, form.settingsFile_,
+                        form.desktop_);
+    }
+    void RequestClose() override { form.close(); }
+    Form1& form;
+  } requests(*this);
+  Guarded([&] { RunWindowCommand(command, workflow_, requests); });
+}
 
-  auto* label1 = new CloseSpot(this, [this] { close(); });
-  label1->setObjectName(QStringLiteral("Label1"));
-  label1->setGeometry(TwipsRect(1005, 1065, 165, 165));
-  label1->setToolTip(QString::fromUtf8("Chiudi il programma (doppio-click)"));
+void Form1::AddWindowLabels() {
+  for (const WindowLabel& spec : workflow_.deliverable().window.labels) {
+    QLabel* label = nullptr;
+    if (spec.doubleClick == WindowCommand::kNone) {
+      // A plain label leaves presses to the window: it moves and shows its menu from it too.
+      label = new QLabel(this);
+    } else {
+      label = new CommandLabel(this, [this, command = spec.doubleClick] { RunCommand(command); });
+    }
+    label->setObjectName(FromUtf8(spec.name));
+    label->setText(FromUtf8(spec.text));
+    label->setGeometry(PixelRect(spec.place));
+    label->setAlignment(Qt::AlignCenter);
+    if (spec.fontPixelSize > 0) {
+      QFont font = label->font();
+      font.setPixelSize(spec.fontPixelSize);
+      font.setBold(spec.bold);
+      label->setFont(font);
+    }
+    label->setToolTip(FromUtf8(spec.toolTip));
+  }
 }
 
 void Form1::mousePressEvent(QMouseEvent* event) {

@@ -11,6 +11,8 @@
 #include "front_end/deliverable.h"
 #include "front_end/desktop_services_qt.h"
 #include "front_end/main_window.h"
+#include "front_end/ui_model.h"
+#include "settings/ini_settings.h"
 #include "shell/opaque_runs.h"
 
 class QCloseEvent;
@@ -24,7 +26,6 @@ class QMouseEvent;
 class QPainter;
 class QPaintEvent;
 class QTimer;
-class QAction;
 
 namespace droplet {
 
@@ -70,7 +71,9 @@ class Form1 : public QWidget {
  private:
   void FormLoad();
   void BuildMenu();
-  void AddTessikLabels();
+  void AddWindowLabels();
+  // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
+  void RunCommand(WindowCommand command);
   void FormOLEDragOver(QDragMoveEvent& event);
   void PlaceProgressBar(const std::vector<RunRect>& opaqueRuns);
   void ShowProgress(const RunProgress& progress);
@@ -83,10 +86,10 @@ class Form1 : public QWidget {
   QtDesktopServices desktop_;
   std::unique_ptr<DocumentOpener> opener_;
   MainWindowWorkflow workflow_;
+  SettingsFile settingsFile_;
   QImage picture_;
   std::int32_t keyColour_ = 1;
   QMenu* mnu1_ = nullptr;
-  QAction* mnuInterrompi_ = nullptr;
   QRect progressBar_;
   QTimer* progressTimer_ = nullptr;  // sweeps the bar while the page count is unknown
   int progressTick_ = 0;

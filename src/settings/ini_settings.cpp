@@ -5,19 +5,19 @@
 
 namespace droplet {
 
-std::string IniFilePath(const std::string& programFolder, const Deliverable& deliverable) {
-  return programFolder + Sep() + deliverable.iniFileName;
+std::string IniFilePath(const std::string& folder, const std::string& fileName) {
+  return folder + Sep() + fileName;
 }
 
-std::string ReadIniValue(const std::string& programFolder, const Deliverable& deliverable,
-                         const std::string& section, const std::string& key) {
-  return ReadProfileString(section, key, IniFilePath(programFolder, deliverable));
+std::string ReadIniValue(const std::string& iniPath, const std::string& section,
+                         const std::string& key) {
+  return ReadProfileString(section, key, iniPath);
 }
 
-void WriteIniValue(const std::string& programFolder, const Deliverable& deliverable,
-                   const std::string& section, const std::string& key, const std::string& value) {
+void WriteIniValue(const std::string& iniPath, const std::string& section, const std::string& key,
+                   const std::string& value) {
   // A refused write leaves the settings as they were; the callers go on without a message.
-  WriteProfileString(section, key, value, IniFilePath(programFolder, deliverable));
+  WriteProfileString(section, key, value, iniPath);
 }
 
 }  // namespace droplet

@@ -4,14 +4,15 @@
 #include <string>
 
 #include "common/desktop_services.h"
-#include "front_end/deliverable.h"
+#include "settings/ini_settings.h"
+#include "settings/options_form.h"
 
 namespace droplet {
 
-// Shows the options dialog of `deliverable`, whose settings file lies in `programFolder`. The
-// first call creates and loads it (modeless, no owner, not topmost); while it is open, further
-// calls only bring it to the front.
-void ShowOptionsDialog(const Deliverable& deliverable, const std::string& programFolder,
+// Shows the options dialog designed by `form`, which loads and saves `settings`. The first call
+// creates and loads it (modeless, no owner, not topmost); while it is open, further calls only
+// bring it to the front.
+void ShowOptionsDialog(const OptionsForm& form, const SettingsFile& settings,
                        DesktopServices& desktop);
 
 // The open options dialog, or nullptr when there is none.

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "common/platform.h"
+#include "common/version.h"
+#include "front_end/ui_model.h"
 #include "support/temp_folder.h"
 
 namespace droplet {
@@ -15,6 +20,45 @@ TEST(Deliverable, CaptionsAndQuitConfirmationFollowTheVersion) {
   EXPECT_EQ(QuitTitle(OrvaneDeliverable()), "");
   EXPECT_EQ(QuitQuestion(OrvaneDeliverable()),
             "Richiesta chiusura di Orvane \r\r \r\rContinuare ?");
+  EXPECT_EQ(FormatVersion(OrvaneDeliverable().version), "1.0.7");
+  EXPECT_EQ(FormatVersion({12, 0, 305}), "12.0.305");
+  EXPECT_EQ(FormatVersion({12, 0, 305}, VersionParts::kMajorMinor), "12.0");
+}
+
+TEST(UiModel, MenuEntriesInOrderWithTheirCaptions) {
+  std::vector<std::string> names;
+  std::vector<std::string> captions;
+  for (const MenuEntry& entry : PopupMenuEntries()) {
+    names.push_back(entry.name);
+    captions.push_back(entry.caption);
+    EXPECT_EQ(IsSeparator(entry), entry.name == std::string("mnusep")) << entry.name;
+    // Stopping applies only while a conversion runs; everything else always.
+    const bool stops = entry.command == WindowCommand::kStopRun;
+    EXPECT_EQ(IsAvailable(entry, false), !stops) << entry.name;
+    EXPECT_TRUE(IsAvailable(entry, true)) << entry.name;
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"mnuOpzioni", "mnuInfo", "mnusep", "mnuOpenPath",
+                                             "mnuSvuota", "mnuInterrompi", "mnuExit"}));
+  EXPECT_EQ(captions, (std::vector<std::string>{"Opzioni", "Info", "-", "Apri Cartella di output",
+                                                "Svuota cache", "Interrompi conversione", "Esci"}));
+}
+
+TEST(UiModel, OnlyTessikHasWindowExtras) {
+  EXPECT_EQ(OrvaneDeliverable().window.caption, "");
+  EXPECT_TRUE(OrvaneDeliverable().window.labels.empty());
+  const std::vector<WindowLabel>& labels = TessikDeliverable().window.labels;
+  ASSERT_EQ(labels.size(), 2u);
+  EXPECT_EQ(labels[0].name, "Label4");
+  EXPECT_EQ(labels[0].text, "?");
+  EXPECT_EQ(labels[0].place, (TwipsRect{675, 1050, 90, 195}));
+  EXPECT_EQ(labels[0].toolTip,
+            "per la conversione Trascinare il file PDF all'interno dell'immagine");
+  EXPECT_EQ(labels[0].doubleClick, WindowCommand::kNone);
+  EXPECT_EQ(labels[1].name, "Label1");
+  EXPECT_EQ(labels[1].text, "");
+  EXPECT_EQ(labels[1].place, (TwipsRect{1005, 1065, 165, 165}));
+  EXPECT_EQ(labels[1].toolTip, "Chiudi il programma (doppio-click)");
+  EXPECT_EQ(labels[1].doubleClick, WindowCommand::kExit);
 }
 
 // The texts the user reads, blanks included: a lost or doubled blank is a visible change.

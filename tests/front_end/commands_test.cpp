@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/message_box.h"
+#include "front_end/ui_model.h"
 #include "support/workflow_rig.h"
 
 namespace droplet::testing {
@@ -103,7 +104,7 @@ TEST_F(CommandsTest, QuitConfirmationKeepsTheWindowOnNoAndEndsTheProgramOnYes) {
               "Richiesta chiusura di " + deliverable->shortName + " \r\r \r\rContinuare ?");
     EXPECT_EQ(desktop.boxes()[0].style, kMbYesNo);
     EXPECT_EQ(desktop.boxes()[0].title,
-              deliverable->showsVersionCaption ? "Tessik Version: (BETA) 0.0.9" : "");
+              deliverable == &TessikDeliverable() ? "Tessik Version: (BETA) 0.0.9" : "");
   }
 }
 
@@ -124,6 +125,31 @@ TEST_F(CommandsTest, AConverterThatCannotBeFoundIsToldWithWhereItWasLookedFor) {
   desktop.Clear();
   window.CheckConverter();  // found on the search path: nothing to say
   EXPECT_TRUE(desktop.boxes().empty());
+}
+
+// Every entry of the menu and every label's command reaches the handler it names, and only it.
+TEST_F(CommandsTest, EachWindowCommandRunsItsOwnHandler) {
+  struct Requests : WindowRequests {
+    void OpenOptionsDialog() override { seen.push_back("options"); }
+    void RequestClose() override { seen.push_back("close"); }
+    std::vector<std::string> seen;
+  } requests;
+  auto& window = Window(OrvaneDeliverable());
+  std::vector<WindowCommand> commands;
+  for (const MenuEntry& entry : PopupMenuEntries()) commands.push_back(entry.command);
+  for (const WindowLabel& label : TessikDeliverable().window.labels) {
+    commands.push_back(label.doubleClick);
+  }
+  for (const WindowCommand command : commands) RunWindowCommand(command, window, requests);
+
+  // Opzioni, Info, the separator, Apri Cartella, Svuota, Interrompi (no run: nothing), Esci;
+  // Label4 nothing, Label1 close.
+  EXPECT_EQ(requests.seen, (std::vector<std::string>{"options", "close", "close"}));
+  ASSERT_EQ(desktop.boxes().size(), 3u);
+  EXPECT_EQ(desktop.boxes()[0].text, OrvaneDeliverable().aboutText);
+  EXPECT_EQ(desktop.boxes()[1].text, "Error jumping to:" + (program / "output"));
+  EXPECT_EQ(desktop.boxes()[2].text, "Cache svuotata");
+  EXPECT_EQ(opener.requests().size(), 1u);
 }
 
 }  // namespace

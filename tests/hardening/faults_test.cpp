@@ -434,21 +434,22 @@ TEST(SettingsFaults, UnusableSettingsFilesAreHandledSilentlyAndKeptIntact) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     WorkflowRig rig(tessik);
-    const fs::path ini = PathFromUtf8(IniFilePath(rig.program.str(), tessik));
+    const std::string settings = SettingsFileIn(rig.program.str(), tessik).path;
+    const fs::path ini = PathFromUtf8(settings);
     c.prepare(ini);
     const auto before = Snapshot(rig.program.path());
-    const std::string openBefore = ReadIniValue(rig.program.str(), tessik, "Folders", "open");
-    WriteIniValue(rig.program.str(), tessik, "Range", "Start", "7");
-    WriteIniValue(rig.program.str(), tessik, "Folders", "open", "0");
+    const std::string openBefore = ReadIniValue(settings, "Folders", "open");
+    WriteIniValue(settings, "Range", "Start", "7");
+    WriteIniValue(settings, "Folders", "open", "0");
     if (std::string(c.label) == "garbage") {
       // Whatever else the file holds stays as it was; the new section is added after it.
       const std::string after = ReadFile(ini);
       EXPECT_TRUE(after.starts_with(before.at(Utf8(ini.filename()))));
-      EXPECT_EQ(ReadIniValue(rig.program.str(), tessik, "Range", "Start"), "7");
+      EXPECT_EQ(ReadIniValue(settings, "Range", "Start"), "7");
     } else {
       EXPECT_EQ(Snapshot(rig.program.path()), before);
-      EXPECT_EQ(ReadIniValue(rig.program.str(), tessik, "Folders", "open"), openBefore);
-      EXPECT_EQ(ReadIniValue(rig.program.str(), tessik, "Range", "Start"), "");
+      EXPECT_EQ(ReadIniValue(settings, "Folders", "open"), openBefore);
+      EXPECT_EQ(ReadIniValue(settings, "Range", "Start"), "");
     }
     EXPECT_TRUE(rig.desktop.boxes().empty());
     ExpectAnotherRunWorks(rig);

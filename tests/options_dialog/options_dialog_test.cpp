@@ -48,7 +48,7 @@ class OptionsDialog : public ::testing::Test {
   }
 
   QDialog* Open() {
-    ShowOptionsDialog(This(), folder_.str(), desktop_);
+    ShowOptionsDialog(This().optionsForm, settings_, desktop_);
     return CurrentOptionsDialog();
   }
   template <typename T>
@@ -75,16 +75,17 @@ class OptionsDialog : public ::testing::Test {
     }
   }
   std::string Stored(const char* section, const char* key) {
-    return ReadIniValue(folder_.str(), This(), section, key);
+    return ReadIniValue(settings_.path, section, key);
   }
   void Store(const char* section, const char* key, const std::string& value) {
-    WriteIniValue(folder_.str(), This(), section, key, value);
+    WriteIniValue(settings_.path, section, key, value);
   }
   bool SettingsFileExists() {
-    return std::filesystem::exists(testing::PathFromUtf8(IniFilePath(folder_.str(), This())));
+    return std::filesystem::exists(testing::PathFromUtf8(settings_.path));
   }
 
   TempFolder folder_;
+  const SettingsFile settings_ = SettingsFileIn(folder_.str(), This());
   ScriptedDesktop desktop_;
 };
 

@@ -9,6 +9,7 @@
 
 #include "common/platform.h"
 #include "files/file_operations.h"
+#include "front_end/deliverable.h"
 #include "settings/profile.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_folder.h"
@@ -47,10 +48,10 @@ void ExpectInOrder(const std::string& text, const std::vector<std::string>& part
 class IniSettings : public ::testing::Test {
  protected:
   std::string Read(const std::string& section, const std::string& key) const {
-    return ReadIniValue(folder_.str(), orvane_, section, key);
+    return ReadIniValue(orvaneFile_.path, section, key);
   }
   void Write(const std::string& section, const std::string& key, const std::string& value) {
-    WriteIniValue(folder_.str(), orvane_, section, key, value);
+    WriteIniValue(orvaneFile_.path, section, key, value);
   }
   std::filesystem::path File(const std::string& name) const { return folder_.path() / name; }
   // The five values in the order in which the options dialog saves them.
@@ -72,13 +73,16 @@ class IniSettings : public ::testing::Test {
   }
 
   TempFolder folder_;
-  const Deliverable& orvane_ = OrvaneDeliverable();
+  const SettingsFile orvaneFile_ = SettingsFileIn(folder_.str(), OrvaneDeliverable());
 };
 
-TEST_F(IniSettings, PathIsTheProgramFolderAndTheDeliverablesName) {
-  EXPECT_EQ(IniFilePath(folder_.str(), orvane_), folder_.str() + Sep() + "Orvane.INI");
+TEST_F(IniSettings, PathIsTheFolderAndTheDeliverablesName) {
+  EXPECT_EQ(orvaneFile_.path, folder_.str() + Sep() + "Orvane.INI");
+  EXPECT_EQ(orvaneFile_.existencePath, folder_.str() + Sep() + "Orvane.ini");
   const std::string shortFolder = "X";
-  EXPECT_EQ(IniFilePath(shortFolder, TessikDeliverable()), shortFolder + Sep() + "Tessik.INI");
+  const SettingsFile tessik = SettingsFileIn(shortFolder, TessikDeliverable());
+  EXPECT_EQ(tessik.path, shortFolder + Sep() + "Tessik.INI");
+  EXPECT_EQ(tessik.existencePath, shortFolder + Sep() + "Tessik.ini");
 }
 
 TEST_F(IniSettings, WithoutAFileEveryKeyIsEmptyAndTheFirstSaveCreatesBothSections) {
@@ -164,11 +168,11 @@ TEST_F(IniSettings, LettersAndEmptyPageTextsRoundTrip) {
 }
 
 TEST_F(IniSettings, EachDeliverableHasItsOwnFile) {
-  const Deliverable& tessik = TessikDeliverable();
-  WriteIniValue(folder_.str(), orvane_, "Range", "Start", "orvane");
-  WriteIniValue(folder_.str(), tessik, "Range", "Start", "tessik");
-  EXPECT_EQ(ReadIniValue(folder_.str(), orvane_, "Range", "Start"), "orvane");
-  EXPECT_EQ(ReadIniValue(folder_.str(), tessik, "Range", "Start"), "tessik");
+  const std::string tessik = SettingsFileIn(folder_.str(), TessikDeliverable()).path;
+  Write("Range", "Start", "orvane");
+  WriteIniValue(tessik, "Range", "Start", "tessik");
+  EXPECT_EQ(Read("Range", "Start"), "orvane");
+  EXPECT_EQ(ReadIniValue(tessik, "Range", "Start"), "tessik");
   EXPECT_EQ(Names(folder_), (std::vector<std::string>{"Orvane.INI", "Tessik.INI"}));
 }
 
@@ -185,10 +189,9 @@ TEST_F(IniSettings, AFileSpelledInOtherLettersIsTheSettingsFile) {
 
 TEST_F(IniSettings, TheOptionsDialogsExistenceCheckFindsTheFileTheWritesCreated) {
   testing::ScriptedDesktop desktop;
-  const std::string existenceName = folder_.str() + Sep() + orvane_.iniExistenceName;
-  EXPECT_FALSE(FileExists(existenceName, desktop));
+  EXPECT_FALSE(FileExists(orvaneFile_.existencePath, desktop));
   Write("Folders", "open", "1");
-  EXPECT_TRUE(FileExists(existenceName, desktop));
+  EXPECT_TRUE(FileExists(orvaneFile_.existencePath, desktop));
   EXPECT_EQ(Names(folder_), std::vector<std::string>{"Orvane.INI"});
   EXPECT_TRUE(desktop.boxes().empty());
 }
@@ -198,16 +201,16 @@ TEST_F(IniSettings, NothingBreaksTheFileThroughAValue) {
   Write("Range", "Start", "2\r\n[Folders]\r\nopen=5");
   EXPECT_EQ(Read("Range", "Start"), "2");
   EXPECT_EQ(Read("Folders", "open"), "1");
-  EXPECT_FALSE(WriteProfileString("Fold]ers", "open", "1", IniFilePath(folder_.str(), orvane_)));
-  EXPECT_FALSE(WriteProfileString("Folders", "op=en", "1", IniFilePath(folder_.str(), orvane_)));
+  EXPECT_FALSE(WriteProfileString("Fold]ers", "open", "1", orvaneFile_.path));
+  EXPECT_FALSE(WriteProfileString("Folders", "op=en", "1", orvaneFile_.path));
   EXPECT_EQ(Read("Folders", "open"), "1");
 }
 
 TEST_F(IniSettings, AMissingFolderGivesEmptyValuesAndRefusesWrites) {
-  const std::string missing = folder_.str() + Sep() + "missing";
-  EXPECT_EQ(ReadIniValue(missing, orvane_, "Folders", "open"), "");
-  EXPECT_FALSE(WriteProfileString("Folders", "open", "1", IniFilePath(missing, orvane_)));
-  WriteIniValue(missing, orvane_, "Folders", "open", "1");  // silent
+  const std::string missing = IniFilePath(folder_.str() + Sep() + "missing", "Orvane.INI");
+  EXPECT_EQ(ReadIniValue(missing, "Folders", "open"), "");
+  EXPECT_FALSE(WriteProfileString("Folders", "open", "1", missing));
+  WriteIniValue(missing, "Folders", "open", "1");  // silent
   EXPECT_TRUE(Names(folder_).empty());
 }
 

@@ -21,7 +21,9 @@ const Deliverable& OrvaneDeliverable() {
                      "CreatePipe failed. Error: ", "File or command not found"};
     d.iniFileName = "Orvane.INI";
     d.iniExistenceName = "Orvane.ini";
-    d.showsVersionCaption = false;
+    d.optionsForm = OrvaneOptionsForm();
+    // No caption and no labels; the quit confirmation carries the (empty) caption as its title.
+    d.quitTitle = d.window.caption;
     d.aboutText =
         "Orvane - Pdf To Html\r"
         "\r"

@@ -19,7 +19,24 @@ const Deliverable& TessikDeliverable() {
                      "Creazione Pipe Fallita. Errore: ", "file o comando non valido"};
     d.iniFileName = "Tessik.INI";
     d.iniExistenceName = "Tessik.ini";
-    d.showsVersionCaption = true;
+    d.optionsForm = TessikOptionsForm(d.version);
+    d.window.caption =
+        d.fileDescription + " - Ver: " + FormatVersion(d.version, VersionParts::kMajorMinor);
+    d.window.labels = {
+        {.name = "Label4",
+         .text = "?",
+         .place = {675, 1050, 90, 195},
+         .fontPixelSize = 11,
+         .bold = true,
+         .toolTip = "per la conversione Trascinare il file PDF all'interno dell'immagine"},
+        // The close spot: 11 x 11 pixels over the picture, without text.
+        {.name = "Label1",
+         .text = "",
+         .place = {1005, 1065, 165, 165},
+         .toolTip = "Chiudi il programma (doppio-click)",
+         .doubleClick = WindowCommand::kExit},
+    };
+    d.quitTitle = d.shortName + " Version: (BETA) " + FormatVersion(d.version);
     d.aboutText =
         "Tessik - Pdf To Text VERSIONE BETA\r"
         "\r"

@@ -1,0 +1,153 @@
+// Orvane converts a 500-page PDF in its real window while another thread pings the window the
+// way a window manager does (_NET_WM_PING), every 50 ms. Prints the whole run (drop to the end
+// of its last box, the boxes answered at once) against pdftohtml -c started on its own, and
+// the longest time a ping waited for its answer. Needs an X display.
+//   live_run_bench [PAGES]
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "files/document_opener.h"
+#include "front_end/deliverable.h"
+#include "front_end/main_window_qt.h"
+#include "gui/x11_support.h"
+#include "support/pdf_writer.h"
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class IdleOpener : public droplet::DocumentOpener {
+ public:
+  bool Open(const std::string&, const std::string&, const std::string&) override { return true; }
+};
+
+double Milliseconds(Clock::duration elapsed) {
+  return std::chrono::duration<double, std::milli>(elapsed).count();
+}
+
+std::vector<droplet::testing::PdfPage> Pages(int count) {
+  std::vector<droplet::testing::PdfPage> pages;
+  for (int page = 1; page <= count; ++page) {
+    droplet::testing::PdfPage content;
+    for (int line = 1; line <= 30; ++line) {
+      content.lines.push_back("Pagina " + std::to_string(page) + ", riga " + std::to_string(line) +
+                              ": qualità, città, perché è così.");
+    }
+    pages.push_back(content);
+  }
+  return pages;
+}
+
+// pdftohtml -c -stdout FILE in `folder`, started directly and waited for.
+double ConverterAlone(const std::filesystem::path& folder, const std::string& pdf) {
+  std::filesystem::copy_file(pdf, folder / "alone.pdf");
+  const std::string copy = (folder / "alone.pdf").string();
+  char program[] = "pdftohtml";
+  char complex[] = "-c";
+  char toStdout[] = "-stdout";
+  std::string argument = copy;
+  char* argv[] = {program, complex, toStdout, argument.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, "pdftohtml", &actions, nullptr, argv, environ) != 0) {
+    std::fprintf(stderr, "live_run_bench: pdftohtml cannot be started\n");
+    std::exit(1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  posix_spawn_file_actions_destroy(&actions);
+  return Milliseconds(Clock::now() - start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const int pageCount = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
+  droplet::testing::TempFolder documents;
+  droplet::testing::TempFolder program;
+  droplet::testing::TempFolder alone;
+  const std::string pdf = documents / "lungo.pdf";
+  droplet::testing::WritePdf(droplet::testing::PathFromUtf8(pdf), Pages(pageCount));
+
+  const double converter = ConverterAlone(alone.path(), pdf);
+
+  droplet::Form1 form(droplet::OrvaneDeliverable(), program.str(), std::make_unique<IdleOpener>());
+  form.move(200, 200);
+  form.show();
+  // Every box is answered at once: Yes to the confirmation, OK, and No to opening the result.
+  QTimer answerer;
+  QObject::connect(&answerer, &QTimer::timeout, [] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    QAbstractButton* button = box->text().startsWith(QStringLiteral("Aprire"))
+                                  ? box->button(QMessageBox::No)
+                                  : box->button(QMessageBox::Yes);
+    if (button == nullptr) button = box->button(QMessageBox::Ok);
+    if (button != nullptr) button->click();
+  });
+  answerer.start(10);
+  const auto shownBy = Clock::now() + std::chrono::seconds(5);
+  while (!form.isVisible() && Clock::now() < shownBy) QApplication::processEvents();
+  QApplication::processEvents();
+
+  std::atomic<bool> running{true};
+  std::atomic<int> longest{0};
+  std::atomic<int> pings{0};
+  std::atomic<int> unanswered{0};
+  const auto window = static_cast<std::uint64_t>(form.winId());
+  std::thread pinger([&] {
+    while (running) {
+      const int waited = droplet::testing::x11::PingMilliseconds(window, 5000);
+      if (waited < 0) {
+        ++unanswered;
+      } else {
+        longest = std::max(longest.load(), waited);
+      }
+      ++pings;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  });
+
+  const droplet::DragData data{true, {pdf}};
+  const auto start = Clock::now();
+  form.workflow().FormOLEDragOver(data, droplet::kDropEffectCopy);
+  form.workflow().FormOLEDragDrop(data);
+  do {
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  } while (form.workflow().Busy());
+  const double whole = Milliseconds(Clock::now() - start);
+  running = false;
+  pinger.join();
+
+  const bool converted = std::filesystem::exists(program.path() / "output" / "lungo.html");
+  std::printf("pages %d, %s\n", pageCount, converted ? "converted" : "NOT converted");
+  std::printf("pdftohtml -c alone:        %10.2f ms\n", converter);
+  std::printf("Orvane whole run:          %10.2f ms\n", whole);
+  std::printf("longest unanswered ping:   %10d ms (%d pings, %d without an answer)\n",
+              longest.load(), pings.load(), unanswered.load());
+  return converted && unanswered == 0 ? 0 : 1;
+}

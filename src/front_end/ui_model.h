@@ -1,0 +1,87 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "common/twips.h"
+
+// What both GUIs of the main window show the same way: the pop-up menu as a table, the commands
+// its entries and the window's labels run, and each program's window extras as data. A GUI
+// creates what these list and hands every choice back through RunWindowCommand.
+
+namespace droplet {
+
+class MainWindowWorkflow;
+
+// What a menu entry or a label of the main window asks for.
+enum class WindowCommand {
+  kNone,  // a separator
+  kOptions,
+  kInfo,
+  kOpenOutputFolder,
+  kEmptyCache,
+  kStopRun,
+  kExit,
+};
+
+// When an entry can be chosen. The GUI applies it each time the menu opens.
+enum class MenuAvailability {
+  kAlways,
+  kWhileRunning,  // only while a conversion runs
+};
+
+struct MenuEntry {
+  const char* name;     // "mnuOpzioni", ...; "mnusep" for the separator
+  const char* caption;  // "-" for a separator
+  WindowCommand command;
+  MenuAvailability availability = MenuAvailability::kAlways;
+};
+
+// The pop-up menu mnu1; its caption is never shown, since the menu is never a menu bar.
+inline constexpr const char* kPopupMenuName = "mnu1";
+inline constexpr const char* kPopupMenuCaption = "mnu";
+
+// The entries of mnu1, top to bottom.
+std::span<const MenuEntry> PopupMenuEntries();
+
+bool IsSeparator(const MenuEntry& entry);
+
+// Whether `entry` can be chosen now.
+bool IsAvailable(const MenuEntry& entry, bool runInProgress);
+
+// What a command asks of the window itself rather than of the workflow.
+class WindowRequests {
+ public:
+  // Creates the one options dialog or brings it forward.
+  virtual void OpenOptionsDialog() = 0;
+  // Asks the window to unload: its close handler asks whether to quit.
+  virtual void RequestClose() = 0;
+
+ protected:
+  ~WindowRequests() = default;
+};
+
+// The one place that says what each command does.
+void RunWindowCommand(WindowCommand command, MainWindowWorkflow& workflow, WindowRequests& window);
+
+// A label placed on the main window's picture.
+struct WindowLabel {
+  std::string name;  // "Label4", ...
+  std::string text;  // drawn centred
+  TwipsRect place;
+  int fontPixelSize = 0;  // 0: the window's own font
+  bool bold = false;
+  std::string toolTip;
+  // A label with a command takes the left button's presses and runs the command on a double
+  // click; a label without one leaves every press to the window (moving it, its menu).
+  WindowCommand doubleClick = WindowCommand::kNone;
+};
+
+// What a program adds to the bare picture window.
+struct WindowExtras {
+  std::string caption;  // set while loading; empty for none
+  std::vector<WindowLabel> labels;
+};
+
+}  // namespace droplet

@@ -1,0 +1,216 @@
+#include "settings/options_form.h"
+
+#include <algorithm>
+#include <charconv>
+#include <utility>
+
+#include "files/file_operations.h"
+
+namespace droplet {
+
+namespace {
+
+constexpr FormSetting kFormSettings[] = {
+    {"ckFolder", {"Folders", "open"}, &OptionsFormState::ckFolder, nullptr},
+    {"ckRun", {"Folders", "run"}, &OptionsFormState::ckRun, nullptr},
+    {"ckRangePag", {"Range", "Active"}, &OptionsFormState::ckRangePag, nullptr},
+    {"txtPagStart", {"Range", "Start"}, nullptr, &OptionsFormState::txtPagStart},
+    {"txtPagEnd", {"Range", "End"}, nullptr, &OptionsFormState::txtPagEnd},
+};
+
+const char kAuthorCredit[] = "a cura del gruppo Droplet";
+
+const FormFont kCheckBoxFont{"Verdana", 8.25, false};
+const FormFont kPageBoxFont{"MS Sans Serif", 8.25, true};
+const FormFont kLabelFont{"Verdana", 8.25, false};
+constexpr Rgb kBlue{0, 0, 255};
+constexpr Rgb kGrey{128, 128, 128};
+
+FormControl CheckBox(std::string name, std::string caption, TwipsRect place, int tabIndex) {
+  FormControl control;
+  control.name = std::move(name);
+  control.kind = FormControlKind::kCheckBox;
+  control.caption = std::move(caption);
+  control.place = place;
+  control.tabIndex = tabIndex;
+  control.font = kCheckBoxFont;
+  return control;
+}
+
+FormControl PageBox(std::string name, TwipsRect place, int tabIndex) {
+  FormControl control;
+  control.name = std::move(name);
+  control.kind = FormControlKind::kTextBox;
+  control.place = place;
+  control.tabIndex = tabIndex;
+  control.font = kPageBoxFont;
+  return control;
+}
+
+FormControl Button(std::string name, std::string caption, TwipsRect place, int tabIndex,
+                   FormButtonAction action) {
+  FormControl control;
+  control.name = std::move(name);
+  control.kind = FormControlKind::kButton;
+  control.caption = std::move(caption);
+  control.place = place;
+  control.tabIndex = tabIndex;
+  control.action = action;
+  return control;
+}
+
+FormControl Plain(std::string name, FormControlKind kind, TwipsRect place) {
+  FormControl control;
+  control.name = std::move(name);
+  control.kind = kind;
+  control.place = place;
+  return control;
+}
+
+FormControl Label(std::string name, std::string caption, TwipsRect place, int tabIndex,
+                  Rgb colour) {
+  FormControl control;
+  control.name = std::move(name);
+  control.kind = FormControlKind::kLabel;
+  control.caption = std::move(caption);
+  control.place = place;
+  control.tabIndex = tabIndex;
+  control.font = kLabelFont;
+  control.textColour = colour;
+  return control;
+}
+
+FormControl& Control(OptionsForm& form, std::string_view name) {
+  return *std::find_if(form.controls.begin(), form.controls.end(),
+                       [name](const FormControl& control) { return control.name == name; });
+}
+
+}  // namespace
+
+std::optional<int> ParseCheckValue(std::string_view text) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  int value = -1;
+  const auto [end, error] = std::from_chars(first, last, value);
+  if (first == last || error != std::errc() || end != last || value < kCheckClear ||
+      value > kCheckGreyed) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::span<const FormSetting> FormSettings() {
+  return kFormSettings;
+}
+
+IniSettingsStore::IniSettingsStore(SettingsFile file, DesktopServices& desktop)
+    : file_(std::move(file)), desktop_(desktop) {}
+
+bool IniSettingsStore::Exists() {
+  return FileExists(file_.existencePath, desktop_);
+}
+
+std::string IniSettingsStore::Read(const SettingKey& key) {
+  return ReadIniValue(file_.path, std::string(key.section), std::string(key.key));
+}
+
+void IniSettingsStore::Write(const SettingKey& key, const std::string& value) {
+  WriteIniValue(file_.path, std::string(key.section), std::string(key.key), value);
+}
+
+OptionsFormState LoadOptionsForm(SettingsStore& store) {
+  OptionsFormState state;
+  if (!store.Exists()) return state;
+  for (const FormSetting& setting : FormSettings()) {
+    const std::string value = store.Read(setting.key);
+    if (setting.text != nullptr) {
+      state.*setting.text = value;
+    } else if (const std::optional<int> check = ParseCheckValue(value)) {
+      state.*setting.check = *check;
+    }
+  }
+  return state;
+}
+
+void SaveOptionsForm(const OptionsFormState& state, SettingsStore& store) {
+  for (const FormSetting& setting : FormSettings()) {
+    store.Write(setting.key, setting.text != nullptr ? state.*setting.text
+                                                     : std::to_string(state.*setting.check));
+  }
+}
+
+const FormControl* FindControl(const OptionsForm& form, std::string_view name) {
+  for (const FormControl& control : form.controls) {
+    if (control.name == name) return &control;
+  }
+  return nullptr;
+}
+
+std::vector<const FormControl*> TabOrder(const OptionsForm& form) {
+  std::vector<const FormControl*> order;
+  for (const FormControl& control : form.controls) {
+    if (control.tabIndex >= 0) order.push_back(&control);
+  }
+  std::stable_sort(order.begin(), order.end(), [](const FormControl* a, const FormControl* b) {
+    return a->tabIndex < b->tabIndex;
+  });
+  return order;
+}
+
+std::string LoadedTitle(const OptionsForm& form, const std::string& programFileStem) {
+  if (form.titleAfterProgramName.empty()) return form.title;
+  return programFileStem + form.titleAfterProgramName;
+}
+
+OptionsForm OrvaneOptionsForm() {
+  OptionsForm form;
+  form.clientWidth = 3885;
+  form.clientHeight = 3930;
+  form.title = "Opzioni";
+  form.controls = {
+      Plain("Shape1", FormControlKind::kShape, {30, 30, 3795, 3855}),
+      Plain("Image1", FormControlKind::kPicture, {420, 135, 1320, 1455}),
+      CheckBox("ckFolder", "Apri cartella dopo elaborazione", {210, 1620, 3120, 345}, 0),
+      CheckBox("ckRun", "Eseguii Html dopo elaborazione", {210, 1875, 3195, 345}, 1),
+      Button("Command1", "Salva", {2430, 3315, 1215, 360}, 2, FormButtonAction::kSave),
+      Button("Command2", "Annulla", {1155, 3315, 1215, 360}, 3, FormButtonAction::kCancel),
+      // The blanks leave room for txtPagStart, which lies on the caption's line.
+      CheckBox("ckRangePag", "Converti pagine da :         a :", {210, 2775, 3195, 345}, 4),
+      PageBox("txtPagStart", {2295, 2835, 435, 255}, 5),
+      PageBox("txtPagEnd", {3135, 2835, 435, 255}, 6),
+      CheckBox("Check1", "Ignora immagini", {210, 2160, 3195, 345}, 7),
+  };
+  return form;
+}
+
+OptionsForm TessikOptionsForm(const Version& version) {
+  OptionsForm form = OrvaneOptionsForm();
+  form.clientWidth = 3855;
+  form.clientHeight = 3705;
+  form.titleAfterProgramName =
+      " Version: (BETA) " + FormatVersion(version) + " - " + std::string(kAuthorCredit);
+  Control(form, "Shape1").place.height = 3645;
+  Control(form, "Image1").place = {2100, 75, 1710, 1635};
+  Control(form, "ckFolder").place.top = 1680;
+  FormControl& ckRun = Control(form, "ckRun");
+  ckRun.caption = "Apri file txt dopo elaborazione";
+  ckRun.place.top = 1935;
+  Control(form, "Command1").place = {2625, 3015, 1065, 285};
+  Control(form, "Command2").place = {1515, 3030, 1065, 285};
+  FormControl& ckRangePag = Control(form, "ckRangePag");
+  ckRangePag.place.top = 2535;
+  ckRangePag.enabled = false;
+  Control(form, "txtPagStart").place.top = 2595;
+  Control(form, "txtPagEnd").place.top = 2595;
+  FormControl& check1 = Control(form, "Check1");
+  check1.place.top = 2220;
+  check1.enabled = false;
+  form.controls.push_back(
+      Label("Label3", "www.tessik.example.org", {135, 270, 3135, 255}, 8, kBlue));
+  form.controls.push_back(Label("Label4", "tessik@example.org", {135, 465, 2655, 255}, 9, kBlue));
+  form.controls.push_back(Label("Label2", kAuthorCredit, {300, 3405, 3285, 195}, 10, kGrey));
+  return form;
+}
+
+}  // namespace droplet

@@ -1,0 +1,145 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/desktop_services.h"
+#include "common/twips.h"
+#include "common/version.h"
+#include "settings/ini_settings.h"
+
+// The options dialog without its widgets: the settings it shows and how they are loaded and
+// saved, and each program's design of the form. The Qt and Win32 dialogs create what the design
+// lists and move values in and out through OptionsFormState.
+
+namespace droplet {
+
+// A setting as the settings file names it.
+struct SettingKey {
+  std::string_view section;
+  std::string_view key;
+};
+
+// A check box's state as the dialog shows and stores it.
+inline constexpr int kCheckClear = 0;
+inline constexpr int kCheckTicked = 1;
+inline constexpr int kCheckGreyed = 2;
+
+// A stored check-box value: one of the whole numbers 0, 1 and 2 (an optional "+" allowed), or
+// nothing for anything else, the empty text included.
+std::optional<int> ParseCheckValue(std::string_view text);
+
+// What the dialog shows of the settings, one field per control that shows one. Default
+// constructed it holds the controls' initial states.
+struct OptionsFormState {
+  int ckFolder = kCheckTicked;
+  int ckRun = kCheckClear;
+  int ckRangePag = kCheckClear;
+  std::string txtPagStart = "1";
+  std::string txtPagEnd = "1";
+
+  bool operator==(const OptionsFormState&) const = default;
+};
+
+// One setting of the form: the control that shows it, its key, and its field in the state
+// (a check box's state or a text box's text; exactly one of the two is set).
+struct FormSetting {
+  std::string_view control;
+  SettingKey key;
+  int OptionsFormState::*check = nullptr;
+  std::string OptionsFormState::*text = nullptr;
+};
+
+// The form's settings in the order in which the dialog loads and saves them.
+std::span<const FormSetting> FormSettings();
+
+// What loading and saving need of the settings file.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual bool Exists() = 0;
+  virtual std::string Read(const SettingKey& key) = 0;
+  virtual void Write(const SettingKey& key, const std::string& value) = 0;
+};
+
+// The settings file through the settings operations. Its existence is asked of FileExists under
+// the existence spelling; a search that fails reports itself there and counts as no file.
+class IniSettingsStore : public SettingsStore {
+ public:
+  IniSettingsStore(SettingsFile file, DesktopServices& desktop);
+  bool Exists() override;
+  std::string Read(const SettingKey& key) override;
+  void Write(const SettingKey& key, const std::string& value) override;
+
+ private:
+  SettingsFile file_;
+  DesktopServices& desktop_;
+};
+
+// Form_Load: the initial state, with the stored values in their places when the file exists.
+// A stored check value other than 0, 1 or 2 leaves that box in its initial state; texts come
+// back exactly as stored. Without a file nothing is read.
+OptionsFormState LoadOptionsForm(SettingsStore& store);
+
+// "Salva": every setting written in order, check states as "0", "1" or "2", texts as they
+// stand, whether or not the file existed.
+void SaveOptionsForm(const OptionsFormState& state, SettingsStore& store);
+
+// --- The design of each program's form ---
+
+enum class FormControlKind { kCheckBox, kTextBox, kButton, kPicture, kShape, kLabel };
+
+// What a button does.
+enum class FormButtonAction { kNone, kSave, kCancel };
+
+struct FormFont {
+  std::string face;  // empty: the dialog's own font
+  double points = 0;
+  bool bold = false;
+};
+
+struct Rgb {
+  int red = 0;
+  int green = 0;
+  int blue = 0;
+};
+
+struct FormControl {
+  std::string name;  // "ckFolder", ...
+  FormControlKind kind = FormControlKind::kLabel;
+  std::string caption;  // check boxes, buttons and labels; a text box's text is a setting
+  TwipsRect place;
+  int tabIndex = -1;  // -1: outside the tab order
+  bool enabled = true;
+  FormFont font;
+  std::optional<Rgb> textColour;
+  FormButtonAction action = FormButtonAction::kNone;
+};
+
+struct OptionsForm {
+  int clientWidth = 0;  // twips
+  int clientHeight = 0;
+  // In the order the dialog creates them: each control lies above those before it.
+  std::vector<FormControl> controls;
+  std::string title;  // the title bar's text
+  // When not empty, the title once the form has loaded: the running program file's name
+  // without its extension, then this text.
+  std::string titleAfterProgramName;
+};
+
+// The control named `name`, or nullptr.
+const FormControl* FindControl(const OptionsForm& form, std::string_view name);
+// The controls that take part in the tab order, in that order.
+std::vector<const FormControl*> TabOrder(const OptionsForm& form);
+// The title the loaded form shows, given the running program file's name without extension.
+std::string LoadedTitle(const OptionsForm& form, const std::string& programFileStem);
+
+OptionsForm OrvaneOptionsForm();
+// Tessik's form: other places and texts, two inactive boxes, three labels, and its version in
+// the title.
+OptionsForm TessikOptionsForm(const Version& version);
+
+}  // namespace droplet

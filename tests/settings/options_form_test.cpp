@@ -1,0 +1,142 @@
+#include "settings/options_form.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/platform.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_folder.h"
+
+// The options form without widgets: how its settings are parsed, loaded and saved, and both
+// programs' designs. The dialogs' own tests check what the widgets make of it.
+
+namespace droplet {
+namespace {
+
+// Holds the settings in memory and records every call in order.
+class RecordingStore : public SettingsStore {
+ public:
+  bool Exists() override {
+    calls.push_back("exists");
+    return exists;
+  }
+  std::string Read(const SettingKey& key) override {
+    const std::string name = std::string(key.section) + "/" + std::string(key.key);
+    calls.push_back("read " + name);
+    return values[name];
+  }
+  void Write(const SettingKey& key, const std::string& value) override {
+    calls.push_back("write " + std::string(key.section) + "/" + std::string(key.key) + "=" + value);
+  }
+
+  bool exists = true;
+  std::map<std::string, std::string> values;
+  std::vector<std::string> calls;
+};
+
+TEST(OptionsForm, CheckValuesAreTheWholeNumbersZeroToTwo) {
+  EXPECT_EQ(ParseCheckValue("0"), 0);
+  EXPECT_EQ(ParseCheckValue("1"), 1);
+  EXPECT_EQ(ParseCheckValue("+2"), 2);
+  EXPECT_EQ(ParseCheckValue("002"), 2);
+  for (const char* bad : {"", "3", "-1", "x", "1x", " 1", "1.0", "+", "99999999999"}) {
+    EXPECT_EQ(ParseCheckValue(bad), std::nullopt) << bad;
+  }
+}
+
+TEST(OptionsForm, WithoutAFileNothingIsReadAndTheInitialStatesStay) {
+  RecordingStore store;
+  store.exists = false;
+  EXPECT_EQ(LoadOptionsForm(store), OptionsFormState{});
+  EXPECT_EQ(store.calls, std::vector<std::string>{"exists"});
+  const OptionsFormState initial;
+  EXPECT_EQ(initial.ckFolder, kCheckTicked);
+  EXPECT_EQ(initial.ckRun, kCheckClear);
+  EXPECT_EQ(initial.ckRangePag, kCheckClear);
+  EXPECT_EQ(initial.txtPagStart, "1");
+  EXPECT_EQ(initial.txtPagEnd, "1");
+}
+
+TEST(OptionsForm, LoadReadsInOrderAndKeepsTheInitialStateForABadCheckValue) {
+  RecordingStore store;
+  store.values = {{"Folders/open", "x"}, {"Folders/run", "2"}, {"Range/Start", "abc"}};
+  const OptionsFormState state = LoadOptionsForm(store);
+  EXPECT_EQ(store.calls,
+            (std::vector<std::string>{"exists", "read Folders/open", "read Folders/run",
+                                      "read Range/Active", "read Range/Start", "read Range/End"}));
+  EXPECT_EQ(state.ckFolder, kCheckTicked);  // "x"
+  EXPECT_EQ(state.ckRun, kCheckGreyed);
+  EXPECT_EQ(state.ckRangePag, kCheckClear);  // absent
+  EXPECT_EQ(state.txtPagStart, "abc");
+  EXPECT_EQ(state.txtPagEnd, "");  // texts come back as stored, absent as empty
+}
+
+TEST(OptionsForm, SaveWritesEverySettingInOrder) {
+  RecordingStore store;
+  SaveOptionsForm({0, 2, 1, "", "dieci"}, store);
+  EXPECT_EQ(store.calls, (std::vector<std::string>{"write Folders/open=0", "write Folders/run=2",
+                                                   "write Range/Active=1",
+                                                   "write Range/Start=", "write Range/End=dieci"}));
+}
+
+// Through the settings file: loading looks for the existence spelling, saving writes the other.
+TEST(OptionsForm, IniStoreSavesAndLoadsTheSettingsFile) {
+  testing::TempFolder folder;
+  testing::ScriptedDesktop desktop;
+  IniSettingsStore store(
+      {IniFilePath(folder.str(), "Orvane.INI"), IniFilePath(folder.str(), "Orvane.ini")}, desktop);
+  EXPECT_FALSE(store.Exists());
+  const OptionsFormState saved{2, 1, 0, "3", ""};
+  SaveOptionsForm(saved, store);
+  EXPECT_EQ(LoadOptionsForm(store), saved);
+  EXPECT_TRUE(desktop.boxes().empty());
+}
+
+TEST(OptionsForm, BothDesignsPlaceEveryControlAndTessikDiffers) {
+  const OptionsForm orvane = OrvaneOptionsForm();
+  const OptionsForm tessik = TessikOptionsForm({0, 0, 9});
+  for (const OptionsForm* form : {&orvane, &tessik}) {
+    std::vector<std::string> order;
+    for (const FormControl* control : TabOrder(*form)) order.push_back(control->name);
+    std::vector<std::string> expected = {"ckFolder",   "ckRun",       "Command1",  "Command2",
+                                         "ckRangePag", "txtPagStart", "txtPagEnd", "Check1"};
+    if (form == &tessik) expected.insert(expected.end(), {"Label3", "Label4", "Label2"});
+    EXPECT_EQ(order, expected);
+    // Every setting has its control, of the kind its state needs.
+    for (const FormSetting& setting : FormSettings()) {
+      const FormControl* control = FindControl(*form, setting.control);
+      ASSERT_NE(control, nullptr) << setting.control;
+      EXPECT_EQ(control->kind,
+                setting.check != nullptr ? FormControlKind::kCheckBox : FormControlKind::kTextBox);
+    }
+    EXPECT_EQ(FindControl(*form, "Command1")->action, FormButtonAction::kSave);
+    EXPECT_EQ(FindControl(*form, "Command2")->action, FormButtonAction::kCancel);
+    ASSERT_NE(FindControl(*form, "Image1"), nullptr);
+    ASSERT_NE(FindControl(*form, "Shape1"), nullptr);
+  }
+
+  EXPECT_EQ(orvane.clientWidth, 3885);
+  EXPECT_EQ(orvane.clientHeight, 3930);
+  EXPECT_EQ(LoadedTitle(orvane, "orvane"), "Opzioni");
+  EXPECT_EQ(FindControl(orvane, "ckRun")->caption, "Eseguii Html dopo elaborazione");
+  EXPECT_EQ(FindControl(orvane, "ckRangePag")->place, (TwipsRect{210, 2775, 3195, 345}));
+  EXPECT_TRUE(FindControl(orvane, "ckRangePag")->enabled);
+  EXPECT_EQ(FindControl(orvane, "Label2"), nullptr);
+
+  EXPECT_EQ(tessik.clientWidth, 3855);
+  EXPECT_EQ(tessik.clientHeight, 3705);
+  EXPECT_EQ(LoadedTitle(tessik, "tessik"),
+            "tessik Version: (BETA) 0.0.9 - a cura del gruppo Droplet");
+  EXPECT_EQ(FindControl(tessik, "ckRun")->caption, "Apri file txt dopo elaborazione");
+  EXPECT_EQ(FindControl(tessik, "ckRangePag")->place, (TwipsRect{210, 2535, 3195, 345}));
+  EXPECT_FALSE(FindControl(tessik, "ckRangePag")->enabled);
+  EXPECT_FALSE(FindControl(tessik, "Check1")->enabled);
+  EXPECT_TRUE(FindControl(tessik, "txtPagStart")->enabled);
+  EXPECT_EQ(FindControl(tessik, "Label2")->caption, "a cura del gruppo Droplet");
+}
+
+}  // namespace
+}  // namespace droplet
