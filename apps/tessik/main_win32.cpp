@@ -5,10 +5,7 @@
 #include <cstdlib>
 
 #include "front_end/deliverable.h"
-// TEMPORARY #include "front_end/start_up.h"
-namespace droplet {
-int RunProgram(const Deliverable& deliverable, int& argc, char** argv);  // TEMPORARY
-}
+#include "front_end/start_up.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int argc = __argc;

@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <span>
 #include <utility>
 
 #include "common/failure.h"
 #include "common/message_box.h"
 #include "common/text_win32.h"
 #include "front_end/run_progress.h"
-// TEMPORARY #include "settings/options_dialog_win32.h"
+#include "settings/options_dialog_win32.h"
 #include "shell/dib_section.h"
 #include "shell/dib_section_win32.h"
 #include "shell/shaped_window_win32.h"
@@ -25,7 +26,8 @@ constexpr UINT kCheckConverter = WM_APP + 10;
 constexpr UINT_PTR kSweepTimer = 1;
 constexpr UINT_PTR kProgressTip = 1000;  // the tool id of the whole window's tip
 
-int TwipsToPixels(int twips, UINT dpi) {
+// Twips as pixels at `dpi` (15 twips a pixel at 96).
+int TwipsAt(int twips, UINT dpi) {
   return MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 
@@ -40,20 +42,13 @@ HBITMAP LoadBitmapResource(HINSTANCE module, int id) {
 
 }  // namespace
 
-// A label on the picture, placed in twips: drawn text, a tip, and a command on a double click.
-struct Form1::Label {
-  std::string text;
-  int left, top, width, height;  // twips
-  std::string toolTip;
-  bool closesOnDoubleClick = false;
-};
-
 Form1::Form1(const Deliverable& deliverable, std::string programFolder, Win32Pictures pictures,
              std::unique_ptr<DocumentOpener> opener)
     : desktop_(deliverable.shortName),
       opener_(std::move(opener)),
       workflow_(deliverable, desktop_, *opener_, std::move(programFolder)),
-      pictures_(pictures) {
+      pictures_(pictures),
+      settingsFile_(SettingsFileIn(workflow_.programFolder(), deliverable)) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -101,12 +96,6 @@ IDropTarget* Form1::dropTarget() const {
 
 void Form1::FormLoad() {
   ::SetWindowTextW(window_, ToWide(workflow_.Caption()).c_str());
-  if (workflow_.deliverable().showsVersionCaption) {
-    labels_.push_back(Label{"?", 675, 1050, 90, 195,
-                            "per la conversione Trascinare il file PDF all'interno dell'immagine",
-                            false});
-    labels_.push_back(Label{"", 1005, 1065, 165, 165, "Chiudi il programma (doppio-click)", true});
-  }
   dpi_ = std::max(96u, ::GetDpiForWindow(window_));
   original_.reset(LoadBitmapResource(ModuleOf(pictures_), pictures_.picture));
   ApplyPicture();
@@ -130,10 +119,14 @@ void Form1::ApplyPicture() {
     // A popup has no frame, so the runs are in client coordinates.
     opaqueRuns_ = ShapeFormFromPicture(window_, picture_.get(), keyColour_);
   }
-  labelFont_.reset(::CreateFontW(-MulDiv(11, static_cast<int>(dpi_), 96), 0, 0, 0, FW_BOLD, FALSE,
-                                 FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                 L"MS Shell Dlg 2"));
+  labelFonts_.clear();
+  for (const WindowLabel& label : Labels()) {
+    const int pixels = label.fontPixelSize > 0 ? label.fontPixelSize : 11;
+    labelFonts_.emplace_back(::CreateFontW(-MulDiv(pixels, static_cast<int>(dpi_), 96), 0, 0, 0,
+                                           label.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                           DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg 2"));
+  }
   PlaceToolTips();
 
   // The bar is placed on the picture as it was drawn, clear of what lies on it (Tessik's
@@ -144,10 +137,9 @@ void Form1::ApplyPicture() {
   const std::vector<RunRect> runs = CollectOpaqueRuns(
       dib.DIBSectionBitsPtr(), dib.BytesPerScanLine(), dib.Width(), dib.Height(), keyColour_, 0, 0);
   std::vector<PictureRect> avoid;
-  for (const Label& label : labels_) {
-    const int left = TwipsToPixels(label.left, 96);
-    const int top = TwipsToPixels(label.top, 96);
-    avoid.push_back({left, top, TwipsToPixels(label.width, 96), TwipsToPixels(label.height, 96)});
+  for (const WindowLabel& label : Labels()) {
+    const RECT r = LabelRect(label, 96);
+    avoid.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
   }
   if (const auto place = ProgressBarPlace(runs, dib.Width(), dib.Height(), avoid)) {
     const auto scaled = [this](int pixels) { return MulDiv(pixels, static_cast<int>(dpi_), 96); };
@@ -157,11 +149,16 @@ void Form1::ApplyPicture() {
   ::InvalidateRect(window_, nullptr, TRUE);
 }
 
-RECT Form1::LabelRect(const Label& label) const {
-  const int left = TwipsToPixels(label.left, dpi_);
-  const int top = TwipsToPixels(label.top, dpi_);
-  return RECT{left, top, left + TwipsToPixels(label.width, dpi_),
-              top + TwipsToPixels(label.height, dpi_)};
+const std::vector<WindowLabel>& Form1::Labels() const {
+  return workflow_.deliverable().window.labels;
+}
+
+RECT Form1::LabelRect(const WindowLabel& label, UINT dpi) const {
+  const UINT at = dpi != 0 ? dpi : dpi_;
+  const TwipsRect& place = label.place;
+  const int left = TwipsAt(place.left, at);
+  const int top = TwipsAt(place.top, at);
+  return RECT{left, top, left + TwipsAt(place.width, at), top + TwipsAt(place.height, at)};
 }
 
 void Form1::PlaceToolTips() {
@@ -183,9 +180,9 @@ void Form1::PlaceToolTips() {
     ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   };
   // The labels' tips first: the first tool under the pointer is the one shown.
-  for (std::size_t i = 0; i < labels_.size(); ++i) {
-    std::wstring text = ToWide(labels_[i].toolTip);
-    tool(i + 1, LabelRect(labels_[i]), text);
+  for (std::size_t i = 0; i < Labels().size(); ++i) {
+    std::wstring text = ToWide(Labels()[i].toolTip);
+    tool(i + 1, LabelRect(Labels()[i]), text);
   }
   RECT client{};
   ::GetClientRect(window_, &client);
@@ -215,29 +212,18 @@ void Form1::CheckConverterSoon() {
 }
 
 void Form1::ShowMenu(POINT screenPoint) {
-  struct Entry {
-    Form1Command command;
-    const wchar_t* caption;  // null: a separator
-  };
-  static const Entry kEntries[] = {
-      {Form1Command::kOptions, L"Opzioni"},
-      {Form1Command::kInfo, L"Info"},
-      {Form1Command::kOptions, nullptr},
-      {Form1Command::kOpenPath, L"Apri Cartella di output"},
-      {Form1Command::kSvuota, L"Svuota cache"},
-      {Form1Command::kInterrompi, L"Interrompi conversione"},
-      {Form1Command::kExit, L"Esci"},
-  };
+  // mnu1 from the menu table; an entry's identifier is its place in the table, from 1.
+  const std::span<const MenuEntry> entries = PopupMenuEntries();
   const ScopedMenu menu(::CreatePopupMenu());
-  for (const Entry& entry : kEntries) {
-    if (entry.caption == nullptr) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const MenuEntry& entry = entries[i];
+    if (IsSeparator(entry)) {
       ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
       continue;
     }
-    // Stopping applies only while a converter runs.
-    const bool enabled = entry.command != Form1Command::kInterrompi || workflow_.Running();
-    ::AppendMenuW(menu.get(), MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED),
-                  static_cast<UINT_PTR>(entry.command), entry.caption);
+    const bool available = IsAvailable(entry, workflow_.Running());
+    ::AppendMenuW(menu.get(), MF_STRING | (available ? MF_ENABLED : MF_GRAYED), i + 1,
+                  ToWide(entry.caption).c_str());
   }
   // The window must be in the foreground, or the menu would not close when the user clicks
   // elsewhere.
@@ -245,37 +231,23 @@ void Form1::ShowMenu(POINT screenPoint) {
   const int chosen = ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
                                       screenPoint.y, 0, window_, nullptr);
   ::PostMessageW(window_, WM_NULL, 0, 0);
-  if (chosen != 0) RunCommand(static_cast<Form1Command>(chosen));
+  if (chosen > 0 && static_cast<std::size_t>(chosen) <= entries.size()) {
+    RunCommand(entries[static_cast<std::size_t>(chosen) - 1].command);
+  }
 }
 
-void Form1::RunCommand(Form1Command command) {
-  Guarded([&] {
-    switch (command) {
-      case Form1Command::kOptions:
-        OpenOptionsDialog();
-        break;
-      case Form1Command::kInfo:
-        workflow_.MnuInfoClick();
-        break;
-      case Form1Command::kOpenPath:
-        workflow_.MnuOpenPathClick();
-        break;
-      case Form1Command::kSvuota:
-        workflow_.MnuSvuotaClick();
-        break;
-      case Form1Command::kInterrompi:
-        workflow_.MnuInterrompiClick();
-        break;
-      case Form1Command::kExit:
-        // Asks the system to unload the window, which asks whether to quit.
-        ::SendMessageW(window_, WM_CLOSE, 0, 0);
-        break;
-    }
-  });
+void Form1::RunCommand(WindowCommand command) {
+  Guarded([&] { RunWindowCommand(command, workflow_, *this); });
 }
 
 void Form1::OpenOptionsDialog() {
-  // TEMPORARY until the options form model lands
+  ShowOptionsDialog(workflow_.deliverable().optionsForm, settingsFile_, desktop_,
+                    ModuleOf(pictures_), pictures_.optionsPicture);
+}
+
+void Form1::RequestClose() {
+  // Asks the system to unload the window, which asks whether to quit.
+  ::SendMessageW(window_, WM_CLOSE, 0, 0);
 }
 
 bool Form1::QueryUnload() {
@@ -285,10 +257,10 @@ bool Form1::QueryUnload() {
   return cancel;
 }
 
-const Form1::Label* Form1::CloseSpotAt(POINT clientPoint) const {
-  for (const Label& label : labels_) {
+const WindowLabel* Form1::CloseSpotAt(POINT clientPoint) const {
+  for (const WindowLabel& label : Labels()) {
     const RECT rect = LabelRect(label);
-    if (label.closesOnDoubleClick && ::PtInRect(&rect, clientPoint)) return &label;
+    if (label.doubleClick != WindowCommand::kNone && ::PtInRect(&rect, clientPoint)) return &label;
   }
   return nullptr;
 }
@@ -324,15 +296,14 @@ void Form1::Paint(HDC dc, const RECT& client) {
       ::BitBlt(buffer.get(), 0, 0, width, height, pictureDC.get(), 0, 0, SRCCOPY);
     }
     ::SetBkMode(buffer.get(), TRANSPARENT);
-    {
-      ScopedSelection font(buffer.get(), labelFont_.get());
-      for (const Label& label : labels_) {
-        if (label.text.empty()) continue;
-        RECT rect = LabelRect(label);
-        const std::wstring text = ToWide(label.text);
-        ::DrawTextW(buffer.get(), text.c_str(), static_cast<int>(text.size()), &rect,
-                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-      }
+    for (std::size_t i = 0; i < Labels().size(); ++i) {
+      const WindowLabel& label = Labels()[i];
+      if (label.text.empty() || i >= labelFonts_.size()) continue;
+      ScopedSelection font(buffer.get(), labelFonts_[i].get());
+      RECT rect = LabelRect(label);
+      const std::wstring text = ToWide(label.text);
+      ::DrawTextW(buffer.get(), text.c_str(), static_cast<int>(text.size()), &rect,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
     if (workflow_.Running() && !::IsRectEmpty(&progressBar_)) PaintProgress(buffer.get());
     ::BitBlt(dc, 0, 0, width, height, buffer.get(), 0, 0, SRCCOPY);
@@ -416,7 +387,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONDBLCLK: {
       const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      if (CloseSpotAt(at) != nullptr) RunCommand(Form1Command::kExit);
+      if (const WindowLabel* spot = CloseSpotAt(at)) RunCommand(spot->doubleClick);
       return 0;
     }
     case WM_RBUTTONDOWN: {

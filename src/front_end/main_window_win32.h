@@ -17,6 +17,8 @@
 #include "front_end/drop_target_win32.h"
 #include "front_end/main_window.h"
 #include "front_end/resources_win32.h"
+#include "front_end/ui_model.h"
+#include "settings/ini_settings.h"
 #include "shell/opaque_runs.h"
 
 namespace droplet {
@@ -29,14 +31,11 @@ struct Win32Pictures {
   int optionsPicture = DROPLET_OPTIONS_PICTURE;
 };
 
-// The window's commands as the menu and the labels give them.
-enum class Form1Command { kOptions = 1, kInfo, kOpenPath, kSvuota, kInterrompi, kExit };
-
 // Form1: a popup window painted from its picture, cut to the picture's outline and kept above
 // ordinary windows. It forwards drops (OLE), menu commands and close requests to the workflow,
 // shows a run's progress on the picture and the busy pointer while a drop is handled. Make it on
 // the thread that runs its messages, after OleInitialize there.
-class Form1 {
+class Form1 : private WindowRequests {
  public:
   Form1(const Deliverable& deliverable, std::string programFolder, Win32Pictures pictures = {},
         std::unique_ptr<DocumentOpener> opener = MakeSystemDocumentOpener());
@@ -66,10 +65,12 @@ class Form1 {
 
   // Shows the pop-up menu at `screenPoint` and runs the chosen entry before it returns.
   void ShowMenu(POINT screenPoint);
-  void RunCommand(Form1Command command);
+  // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
+  void RunCommand(WindowCommand command);
 
  private:
-  struct Label;
+  void OpenOptionsDialog() override;
+  void RequestClose() override;
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void FormLoad();
@@ -80,13 +81,13 @@ class Form1 {
   void Paint(HDC dc, const RECT& client);
   void PaintProgress(HDC dc);
   void ShowProgress(const RunProgress& progress);
-  // Creates the one options dialog or brings it forward.
-  void OpenOptionsDialog();
   // WM_CLOSE and WM_QUERYENDSESSION: true when the window stays.
   bool QueryUnload();
+  const std::vector<WindowLabel>& Labels() const;
   // The label with a double-click command under `clientPoint`, or null.
-  const Label* CloseSpotAt(POINT clientPoint) const;
-  RECT LabelRect(const Label& label) const;
+  const WindowLabel* CloseSpotAt(POINT clientPoint) const;
+  // Where a label lies on the window (client pixels at the window's DPI, or at `dpi`).
+  RECT LabelRect(const WindowLabel& label, UINT dpi = 0) const;
   // Runs a handler of the workflow; a failure that escapes it is reported, never thrown
   // through the message loop or OLE.
   template <typename Handler>
@@ -96,14 +97,14 @@ class Form1 {
   std::unique_ptr<DocumentOpener> opener_;
   MainWindowWorkflow workflow_;
   Win32Pictures pictures_;
+  SettingsFile settingsFile_;
   HWND window_ = nullptr;
   UINT dpi_ = 96;
   ScopedBitmap original_;  // the picture as the resource holds it
   ScopedBitmap picture_;   // scaled to the window's DPI
   std::int32_t keyColour_ = 1;
-  std::vector<Label> labels_;
   HWND toolTip_ = nullptr;
-  ScopedFont labelFont_;
+  std::vector<ScopedFont> labelFonts_;  // one per label, at the window's DPI
   std::vector<RunRect> opaqueRuns_;
   RECT progressBar_{};
   int progressTick_ = 0;

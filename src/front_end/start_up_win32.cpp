@@ -5,13 +5,11 @@
 #include "common/platform.h"
 #include "common/scoped_win32.h"
 #include "front_end/main_window_win32.h"
+#include "front_end/start_up.h"
 #include "front_end/version_resource_win32.h"
-// TEMPORARY #include "front_end/start_up.h"
-// TEMPORARY #include "settings/options_dialog_win32.h"
+#include "settings/options_dialog_win32.h"
 
 namespace droplet {
-
-int RunProgram(const Deliverable& deliverable, int& argc, char** argv);  // TEMPORARY
 
 int RunProgram(const Deliverable& deliverable, int&, char**) {
   const ScopedOleInitialize ole;
@@ -25,8 +23,8 @@ int RunProgram(const Deliverable& deliverable, int&, char**) {
   MSG message{};
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
     // The modeless options dialog takes its keys (Tab, arrows) from here.
-    // TEMPORARY const HWND options = CurrentOptionsDialog();
-    // TEMPORARY if (options != nullptr && ::IsDialogMessageW(options, &message)) continue;
+    const HWND options = CurrentOptionsDialog();
+    if (options != nullptr && ::IsDialogMessageW(options, &message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

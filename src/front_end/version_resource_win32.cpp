@@ -63,12 +63,12 @@ std::optional<VersionResource> ReadOwnVersionResource() {
 }
 
 Deliverable WithOwnVersion(const Deliverable& deliverable) {
-  Deliverable own = deliverable;
-  if (const std::optional<VersionResource> resource = ReadOwnVersionResource()) {
-    if (!resource->fileDescription.empty()) own.fileDescription = resource->fileDescription;
-    own.version = resource->version;
-  }
-  return own;
+  const std::optional<VersionResource> resource = ReadOwnVersionResource();
+  if (!resource) return deliverable;
+  return WithVersion(
+      deliverable,
+      resource->fileDescription.empty() ? deliverable.fileDescription : resource->fileDescription,
+      resource->version);
 }
 
 }  // namespace droplet

@@ -18,6 +18,7 @@
 #include "front_end/deliverable.h"
 #include "front_end/main_window_win32.h"
 #include "front_end/version_resource_win32.h"
+#include "settings/options_dialog_win32.h"
 #include "shell/box_position.h"
 #include "shell/dib_section.h"
 #include "shell/dib_section_win32.h"
@@ -153,6 +154,14 @@ TEST_F(MainWindowWin32Test, MenuEntriesRunTheirCommands) {
   Form1& form = ShowForm(TessikDeliverable());
   const POINT at = OpaquePoint(form);
   BoxAnswerer answerer;
+
+  ChooseEntry(kEntryOptions, at);
+  const HWND options = CurrentOptionsDialog();
+  ASSERT_NE(options, nullptr);
+  ChooseEntry(kEntryOptions, at);
+  EXPECT_EQ(CurrentOptionsDialog(), options) << "one dialog";
+  ::SendMessageW(options, WM_CLOSE, 0, 0);
+  EXPECT_EQ(CurrentOptionsDialog(), nullptr);
 
   ChooseEntry(kEntryInfo, at);
   ASSERT_EQ(answerer.boxes().size(), 1u);

@@ -12,6 +12,7 @@
 #include "common/scoped_win32.h"
 #include "common/text_win32.h"
 #include "front_end/deliverable.h"
+#include "front_end/resources_win32.h"
 #include "front_end/version_resource_win32.h"
 #include "shell/opaque_runs.h"
 #include "support/temp_folder.h"
@@ -167,6 +168,21 @@ TEST(ProgramsWin32, CarryTheirVersionShowItAndAskBeforeQuitting) {
     EXPECT_EQ(resource->version.minor, c.deliverable.version.minor);
     EXPECT_EQ(resource->version.revision, c.deliverable.version.revision);
     EXPECT_EQ(FileVersionText(BesideTests(std::string("programs\\") + c.file)), c.fileVersion);
+    // The icon, both pictures and the manifest travel inside the program file (resource types
+    // 14, 2 and 24).
+    const HMODULE image =
+        ::LoadLibraryExW(ToWide(BesideTests(std::string("programs\\") + c.file)).c_str(), nullptr,
+                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr);
+    EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(DROPLET_ICON), MAKEINTRESOURCEW(14)),
+              nullptr);
+    EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(DROPLET_PICTURE), MAKEINTRESOURCEW(2)),
+              nullptr);
+    EXPECT_NE(
+        ::FindResourceW(image, MAKEINTRESOURCEW(DROPLET_OPTIONS_PICTURE), MAKEINTRESOURCEW(2)),
+        nullptr);
+    EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr);
+    ::FreeLibrary(image);
 
     const Program program(c.file);
     ASSERT_NE(program.window(), nullptr) << "no window";

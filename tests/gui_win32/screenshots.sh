@@ -67,19 +67,17 @@ timeout 20 wineserver -k >/dev/null 2>&1 || true
 start tessik Tessik
 shoot tessik-windows.png $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
 
-# The pop-up menu, opened with the right button over the picture, away from the screen's edge.
-xdotool windowmove "$window" 500 300
+# The pop-up menu, opened with the right button over the picture (the window stays where it
+# started: Wine keeps the windows it manages itself where it put them).
+xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT / 3))
 sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$window")"
-xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT / 3)) click 3
+xdotool click 3
 sleep 1
-shoot menu-windows.png $((X - 30)) $((Y - 30)) $((WIDTH + 230)) $((HEIGHT + 150))
+shoot menu-windows.png $((X - 40)) $((Y - 30)) $((1280 - X + 40)) $((HEIGHT + 150))
 
-# "Opzioni", the first entry, opens the options dialog; the droplet goes out of the picture.
+# "Opzioni", the first entry, opens the options dialog.
 xdotool key Down Return
 dialog=$(timeout 20 xdotool search --sync --onlyvisible --name "Version: \(BETA\)" | head -n 1)
-xdotool windowmove "$window" 1000 800
-xdotool windowmove "$dialog" 200 150
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$dialog")"
-shoot options-tessik-windows.png $((X - 20)) $((Y - 40)) $((WIDTH + 40)) $((HEIGHT + 60))
+shoot options-tessik-windows.png $((X - 20)) $((Y - 20)) $((WIDTH + 40)) $((HEIGHT + 40))
