@@ -67,13 +67,21 @@ timeout 20 wineserver -k >/dev/null 2>&1 || true
 start tessik Tessik
 shoot tessik-windows.png $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
 
-# The pop-up menu, opened with the right button over the picture (the window stays where it
-# started: Wine keeps the windows it manages itself where it put them).
+# The pop-up menu, opened with the right button over the picture once the droplet has been
+# dragged (by the picture, as the user moves it) away from the screen's edge.
+grab_x=$((X + WIDTH / 3)) grab_y=$((Y + HEIGHT / 3))
+xdotool mousemove $grab_x $grab_y sleep 0.3 mousedown 1
+for step in 1 2 3 4 5 6 7 8 9 10; do
+  xdotool sleep 0.05 mousemove $((grab_x - 60 * step)) $((grab_y + 25 * step))
+done
+xdotool sleep 0.3 mouseup 1
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT / 3))
 sleep 0.5
 xdotool click 3
 sleep 1
-shoot menu-windows.png $((X - 40)) $((Y - 30)) $((1280 - X + 40)) $((HEIGHT + 150))
+shoot menu-windows.png $((X - 30)) $((Y - 30)) $((WIDTH + 230)) $((HEIGHT + 150))
 
 # "Opzioni", the first entry, opens the options dialog.
 xdotool key Down Return
