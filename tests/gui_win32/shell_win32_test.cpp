@@ -68,21 +68,6 @@ TEST(ShapedWindowWin32, OneRegionCallGivesTheUnionOfEveryRun) {
   EXPECT_EQ(::GetRgnBox(none.get(), &box), NULLREGION);
 }
 
-TEST(ShapedWindowWin32, PopupIsSizedToItsPictureAndCutToIt) {
-  const ScopedBitmap picture = LoadPicture(TEST_TESSIK_PICTURE);
-  const ColourWindow window(kPlace, RGB(0, 160, 0), WS_POPUP);
-  std::int32_t key = 1;
-  ShapeFormFromPicture(window.hwnd(), picture.get(), key);
-  EXPECT_EQ(key, 0xFFFFFF) << "the bottom-left pixel's colour comes back";
-  const SIZE client = ClientSize(window.hwnd());
-  EXPECT_EQ(client.cx, 114);
-  EXPECT_EQ(client.cy, 109);
-  ScopedRegion shape(::CreateRectRgn(0, 0, 0, 0));
-  ASSERT_NE(::GetWindowRgn(window.hwnd(), shape.get()), ERROR);
-  const ScopedRegion expected = UnionOfRuns(RunsOf(picture.get(), key));
-  EXPECT_TRUE(::EqualRgn(shape.get(), expected.get()));
-}
-
 TEST(ShapedWindowWin32, FramedWindowKeepsItsFrameOutsideThePicture) {
   const ScopedBitmap picture = LoadPicture(TEST_ORVANE_PICTURE);
   const ColourWindow window(kPlace, RGB(0, 160, 0), WS_OVERLAPPEDWINDOW);
