@@ -63,8 +63,8 @@ Form1::Form1(const Deliverable& deliverable, std::string programFolder, Win32Pic
                                                         ::GetSystemMetrics(SM_CYSMICON), 0));
   windowClass.lpszClassName = kWindowClass;
   ::RegisterClassExW(&windowClass);
-  window_ = ::CreateWindowExW(WS_EX_APPWINDOW | WS_EX_TOPMOST, kWindowClass, L"",
-                              WS_POPUP | WS_SYSMENU, 0, 0, 1, 1, nullptr, nullptr, instance, this);
+  window_ = ::CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, L"", WS_POPUP | WS_SYSMENU, 0, 0, 1, 1,
+                              nullptr, nullptr, instance, this);
   desktop_.SetMainWindow(window_);
   FormLoad();
   workflow_.SetProgressListener([this](const RunProgress& progress) { ShowProgress(progress); });
@@ -100,6 +100,9 @@ void Form1::FormLoad() {
   original_.reset(LoadBitmapResource(ModuleOf(pictures_), pictures_.picture));
   ApplyPicture();
   SetAlwaysOnTop(window_);
+  // The tips come after: Wine does not move a window into the topmost layer past a topmost
+  // window it owns (the tips' window).
+  PlaceToolTips();
   dropTarget_ = std::make_unique<DropTargetRegistration>(
       window_,
       [this](const DragData& data, unsigned allowed) {
@@ -127,7 +130,6 @@ void Form1::ApplyPicture() {
                                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                            DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg 2"));
   }
-  PlaceToolTips();
 
   // The bar is placed on the picture as it was drawn, clear of what lies on it (Tessik's
   // labels), and grows with the picture.
@@ -410,6 +412,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       ApplyPicture();
+      PlaceToolTips();
       return 0;
     }
     case kCheckConverter:

@@ -74,8 +74,8 @@ class Form1 : private WindowRequests {
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void FormLoad();
-  // Scales the picture to the window's DPI, sizes and cuts the window to it, places the labels'
-  // tips and the progress bar.
+  // Scales the picture to the window's DPI, sizes and cuts the window to it and places the
+  // progress bar.
   void ApplyPicture();
   void PlaceToolTips();
   void Paint(HDC dc, const RECT& client);
