@@ -131,11 +131,9 @@ MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopSe
       objDOS_(desktop, deliverable.runnerTexts) {
   objDOS_.AddReceiveOutputsListener([this](std::string& chunk) {
     outputText_ += chunk;
-    if (!deliverable_.printsPageLines) return;
-    const int pages = PagesDoneOfRange(settings_.pages, pageLines_.Feed(chunk));
-    if (pages != progress_.pagesDone) {
+    if (deliverable_.printsPageLines && Running()) {
       RunProgress next = progress_;
-      next.pagesDone = pages;
+      next.pagesDone = PagesDoneOfRange(settings_.pages, pageLines_.Feed(chunk));
       SetProgress(next);
     }
   });
@@ -309,27 +307,24 @@ void MainWindowWorkflow::StartProgress() {
   if (!deliverable_.printsPageLines) {
     plan.resultFile = ScratchPath(GetFileName(pdfPath_, false) + deliverable_.resultExtension);
   }
-  // The watcher's findings reach the window's thread like the converter's output.
   watcher_ = std::make_unique<ProgressWatcher>(
       std::move(plan),
-      [this](int pageCount) {
-        desktop_.PostToWindowThread(posted_.Wrap([this, pageCount] {
-          if (!Running()) return;
-          const int count = PageCountOfRange(settings_.pages, pageCount);
-          if (count <= 0) return;
-          RunProgress next = progress_;
-          next.pageCount = count;
-          SetProgress(next);
-        }));
+      [this, range = settings_.pages](int pageCount) {
+        const int count = PageCountOfRange(range, pageCount);
+        if (count > 0) PostProgress(&RunProgress::pageCount, count);
       },
-      [this](int pagesDone) {
-        desktop_.PostToWindowThread(posted_.Wrap([this, pagesDone] {
-          if (!Running()) return;
-          RunProgress next = progress_;
-          next.pagesDone = pagesDone;
-          SetProgress(next);
-        }));
-      });
+      [this](int pagesDone) { PostProgress(&RunProgress::pagesDone, pagesDone); });
+}
+
+void MainWindowWorkflow::PostProgress(int RunProgress::*field, int value) {
+  // The watcher's findings reach the window's thread like the converter's output, and count
+  // only while the run lasts.
+  desktop_.PostToWindowThread(posted_.Wrap([this, field, value] {
+    if (!Running()) return;
+    RunProgress next = progress_;
+    next.*field = value;
+    SetProgress(next);
+  }));
 }
 
 void MainWindowWorkflow::StopConverterAndWait() {

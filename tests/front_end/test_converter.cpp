@@ -6,12 +6,14 @@
 // [-i] FILE.pdf, where -f and -l choose the first and last page (the last cut to the document's
 // end, a first page past it refused) and -i leaves the background images out.
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -22,6 +24,13 @@ using Page = std::vector<std::string>;
 constexpr bool kHtmlConverter = true;
 #else
 constexpr bool kHtmlConverter = false;
+#endif
+
+// A slow variant (the GUI tests watch a run in progress) takes this long over each page.
+#ifdef TEST_CONVERTER_PAGE_MILLISECONDS
+constexpr int kPageMilliseconds = TEST_CONVERTER_PAGE_MILLISECONDS;
+#else
+constexpr int kPageMilliseconds = 0;
 #endif
 
 // A grey 1 x 1 picture.
@@ -149,6 +158,10 @@ int WriteHtml(const std::string& stem, const std::vector<Page>& pages, const Cho
         Write(stem + "-" + std::to_string(page) + ".html", html + "</div>\n</body>\n</html>\n") &&
         written;
     std::cout << "Page-" << page << "\n";
+    if (kPageMilliseconds > 0) {
+      std::cout.flush();
+      std::this_thread::sleep_for(std::chrono::milliseconds(kPageMilliseconds));
+    }
   }
   written = Write(stem + "_ind.html", index + "</body>\n</html>\n") && written;
   return written ? 0 : 2;

@@ -2,6 +2,19 @@
 
 namespace droplet {
 
+namespace {
+
+// The options form's title, the window caption and the quit confirmation's title show the
+// version.
+void ShowVersion(Deliverable& d) {
+  d.optionsForm = TessikOptionsForm(d.version);
+  d.window.caption =
+      d.fileDescription + " - Ver: " + FormatVersion(d.version, VersionParts::kMajorMinor);
+  d.quitTitle = d.shortName + " Version: (BETA) " + FormatVersion(d.version);
+}
+
+}  // namespace
+
 const Deliverable& TessikDeliverable() {
   static const Deliverable tessik = [] {
     Deliverable d;
@@ -19,9 +32,8 @@ const Deliverable& TessikDeliverable() {
                      "Creazione Pipe Fallita. Errore: ", "file o comando non valido"};
     d.iniFileName = "Tessik.INI";
     d.iniExistenceName = "Tessik.ini";
-    d.optionsForm = TessikOptionsForm(d.version);
-    d.window.caption =
-        d.fileDescription + " - Ver: " + FormatVersion(d.version, VersionParts::kMajorMinor);
+    d.showVersion = ShowVersion;
+    ShowVersion(d);
     d.window.labels = {
         {.name = "Label4",
          .text = "?",
@@ -36,7 +48,6 @@ const Deliverable& TessikDeliverable() {
          .toolTip = "Chiudi il programma (doppio-click)",
          .doubleClick = WindowCommand::kExit},
     };
-    d.quitTitle = d.shortName + " Version: (BETA) " + FormatVersion(d.version);
     d.aboutText =
         "Tessik - Pdf To Text VERSIONE BETA\r"
         "\r"
