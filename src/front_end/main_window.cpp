@@ -90,10 +90,12 @@ std::vector<std::string> LastLines(const std::string& output, size_t count) {
 }  // namespace
 
 MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
-                                       DocumentOpener& opener, std::string programFolder)
+                                       DocumentOpener& opener, std::string workFolder,
+                                       std::string programFolder)
     : deliverable_(deliverable),
       desktop_(desktop),
       opener_(opener),
+      workFolder_(std::move(workFolder)),
       programFolder_(std::move(programFolder)),
       objDOS_(desktop, deliverable.runnerTexts) {
   objDOS_.AddReceiveOutputsListener([this](std::string& chunk) {
@@ -118,11 +120,11 @@ std::string MainWindowWorkflow::Caption() const {
 }
 
 std::string MainWindowWorkflow::OutputFolder() const {
-  return programFolder_ + Sep() + "output";
+  return workFolder_ + Sep() + "output";
 }
 
 std::string MainWindowWorkflow::ScratchPath(const std::string& name) const {
-  return programFolder_ + Sep() + name;
+  return workFolder_ + Sep() + name;
 }
 
 bool MainWindowWorkflow::EntryExists(const std::string& path) const {
@@ -141,29 +143,45 @@ void MainWindowWorkflow::SetProgress(const RunProgress& progress) {
 }
 
 unsigned MainWindowWorkflow::FormOLEDragOver(const DragData& data, unsigned allowedEffects) {
-  // The fields belong to the drop being handled until its run has ended.
-  if (busy_) return kDropEffectNone;
-  pdfPath_.clear();
+  // The fields belong to the drop being handled until its run has ended: meanwhile the drag is
+  // classified for a drop that will wait its turn.
+  std::string& kind = busy_ ? waitingDropKind_ : dropKind_;
+  if (!busy_) pdfPath_.clear();
   if (!data.offersFileList) {
-    dropKind_ = kKindFolder;
+    kind = kKindFolder;
     return kDropEffectNone;
   }
   const unsigned effect = allowedEffects & kDropEffectCopy;
-  dropKind_ = kKindFile;
-  if (!data.paths.empty() && IsFolder(data.paths.front())) {
-    dropKind_ = kKindFolder;
-    pdfPath_.clear();
-  }
+  kind = kKindFile;
+  if (!data.paths.empty() && IsFolder(data.paths.front())) kind = kKindFolder;
   return effect;
 }
 
 void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
-  if (busy_) return;
+  waitingDrops_.emplace_back(data, busy_ ? waitingDropKind_ : dropKind_);
+  HandleNextDrop();
+}
+
+void MainWindowWorkflow::HandleFile(const std::string& path) {
+  const DragData data{true, {path}};
+  FormOLEDragOver(data, kDropEffectCopy);
+  FormOLEDragDrop(data);
+}
+
+void MainWindowWorkflow::HandleNextDrop() {
+  if (busy_ || waitingDrops_.empty()) return;
   busy_ = true;
-  // The drag source waits until this returns: everything that can take time or show a box
-  // comes after, from the event loop.
-  desktop_.PostToWindowThread(
-      posted_.Wrap([this, data, kind = dropKind_] { Trapped([&] { HandleDrop(data, kind); }); }));
+  auto [data, kind] = std::move(waitingDrops_.front());
+  waitingDrops_.pop_front();
+  // The drag source waits until the drop handler returns: everything that can take time or show
+  // a box comes after, from the event loop.
+  desktop_.PostToWindowThread(posted_.Wrap([this, data = std::move(data), kind = std::move(kind)] {
+    // A drop that waited finds the fields as the drop before it left them: they start afresh, as
+    // its drag-over would have left them.
+    dropKind_ = kind;
+    pdfPath_.clear();
+    Trapped([&] { HandleDrop(data, kind); });
+  }));
 }
 
 template <typename Step>
@@ -185,6 +203,9 @@ void MainWindowWorkflow::EndDrop() {
     pointerBusy_ = false;
   }
   busy_ = false;
+  // From the event loop, once the handler that ended this drop has returned.
+  if (!waitingDrops_.empty())
+    desktop_.PostToWindowThread(posted_.Wrap([this] { HandleNextDrop(); }));
 }
 
 void MainWindowWorkflow::HandleDrop(const DragData& data, const std::string& dropKind) {
@@ -321,7 +342,7 @@ void MainWindowWorkflow::CompleteRun() {
   CopyOutputFiles(pageImages);
 
   RemoveOwnScratchFiles();
-  const std::string scratch = programFolder_ + Sep();
+  const std::string scratch = workFolder_ + Sep();
   EliminaFileConAsterisco(scratch, deliverable_.resultPattern);
   for (const std::string& image : pageImages) {
     Check(DeleteOneFile(scratch + image), "CopyOutputFiles");
@@ -337,7 +358,7 @@ void MainWindowWorkflow::CompleteRun() {
 }
 
 void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageImages) {
-  const std::string scratch = programFolder_ + Sep();
+  const std::string scratch = workFolder_ + Sep();
   const std::string output = OutputFolder() + Sep();
   CopiaFileCreaCartella(scratch, output, deliverable_.resultPattern, desktop_,
                         ConverterDiagnosis());

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/desktop_services.h"
@@ -34,17 +36,29 @@ struct DragData {
 // its own, then the steps after it. Everything but that waiting runs on the window's thread.
 class MainWindowWorkflow {
  public:
+  // `workFolder` is the scratch area, whose "output" folder receives the results;
+  // `programFolder` holds the program file, beside which the converter is looked for first.
   MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
-                     DocumentOpener& opener, std::string programFolder);
+                     DocumentOpener& opener, std::string workFolder, std::string programFolder);
+  // A portable program: it works in its own folder.
+  MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
+                     DocumentOpener& opener, const std::string& programFolder)
+      : MainWindowWorkflow(deliverable, desktop, opener, programFolder, programFolder) {}
   ~MainWindowWorkflow();
   MainWindowWorkflow(const MainWindowWorkflow&) = delete;
   MainWindowWorkflow& operator=(const MainWindowWorkflow&) = delete;
 
   // Form_OLEDragOver: classifies the drag and returns the effect the window accepts. While an
-  // earlier drop is being handled nothing is accepted.
+  // earlier drop is being handled, the drag is classified for a drop that waits its turn and the
+  // fields stay with the drop being handled.
   unsigned FormOLEDragOver(const DragData& data, unsigned allowedEffects);
-  // Form_OLEDragDrop: records the drop and returns; its handling follows from the event loop.
+  // Form_OLEDragDrop: records the drop and returns; its handling follows from the event loop,
+  // after the drops before it.
   void FormOLEDragDrop(const DragData& data);
+  // A file handed to the window otherwise than by a drag (named on the command line, passed on
+  // by a second start, chosen in the file dialog): handled exactly as if it had been dropped,
+  // after the drops before it.
+  void HandleFile(const std::string& path);
   // cmdExecute_Click: starts the conversion run of the command line field. The converter runs
   // on after this returns; the run ends on the window's thread.
   void CmdExecuteClick();
@@ -74,6 +88,7 @@ class MainWindowWorkflow {
 
   std::string Caption() const;  // the window caption set while loading
   const Deliverable& deliverable() const { return deliverable_; }
+  const std::string& workFolder() const { return workFolder_; }
   const std::string& programFolder() const { return programFolder_; }
   std::string OutputFolder() const;
 
@@ -121,8 +136,10 @@ class MainWindowWorkflow {
   // Runs a step of the drop's handling; a failure that escapes it is reported.
   template <typename Step>
   void Trapped(Step&& step);
-  // The drop's handling is over: the next drop is welcome.
+  // The drop's handling is over: the next drop is welcome, and the next one waiting is handled.
   void EndDrop();
+  // Starts handling the first drop that waits, unless one is being handled.
+  void HandleNextDrop();
 
   std::string ScratchPath(const std::string& name) const;
   bool EntryExists(const std::string& path) const;
@@ -130,6 +147,7 @@ class MainWindowWorkflow {
   const Deliverable& deliverable_;
   DesktopServices& desktop_;
   DocumentOpener& opener_;
+  std::string workFolder_;
   std::string programFolder_;
 
   std::string dropKind_ = "-";
@@ -145,6 +163,9 @@ class MainWindowWorkflow {
   bool copyMade_ = false;
 
   bool busy_ = false;
+  // Drops that came while another was being handled, each with its kind, in their order.
+  std::deque<std::pair<DragData, std::string>> waitingDrops_;
+  std::string waitingDropKind_ = "-";  // the drag-over's kind for a drop that will wait
   bool pointerBusy_ = false;
   RunProgress progress_;
   PageLineCounter pageLines_;

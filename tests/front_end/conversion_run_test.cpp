@@ -162,6 +162,29 @@ TEST_F(ConversionRunTest, MissingConverterShowsTheMissingResultsAndEndsTheProgra
   EXPECT_TRUE(opener.requests().empty());
 }
 
+// An installed program works in a folder of the user's: the run scratches there and its results
+// go to the output folder there, while the program folder, which holds files that are not the
+// run's to move or delete, stays exactly as it was.
+TEST_F(ConversionRunTest, AWorkFolderApartFromTheProgramFolderTakesEveryFileOfTheRun) {
+  TempFolder work;
+  WriteFile(program.path() / "LEGGIMI.txt", "installato");
+  WriteFile(program.path() / "manuale.pdf", "%PDF");
+  const auto installed = Snapshot(program.path());
+  for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
+    SCOPED_TRACE(deliverable->shortName);
+    desktop.Clear();
+    MainWindowWorkflow window(*deliverable, desktop, opener, work.str(), program.str());
+    EXPECT_FALSE(DropOnto(window, desktop, {Document("relazione.pdf", kItalianPages)}));
+    EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
+    EXPECT_EQ(window.OutputFolder(), work / "output");
+    EXPECT_TRUE(fs::exists(work.path() / "output" / ("relazione" + deliverable->resultExtension)));
+    EXPECT_EQ(NamesIn(work.path()), std::vector<std::string>{"output"});
+    EXPECT_EQ(opener.requests().back().target,
+              Utf8(work.path() / "output" / ("relazione" + deliverable->resultExtension)));
+  }
+  EXPECT_EQ(Snapshot(program.path()), installed);
+}
+
 TEST_F(ConversionRunTest, PdfDroppedFromTheProgramFolderIsKeptOtherPdfsAreScratch) {
   Window(TessikDeliverable());
   const std::string own = program / "mio.pdf";
