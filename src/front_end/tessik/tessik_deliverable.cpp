@@ -7,6 +7,7 @@ const Deliverable& TessikDeliverable() {
     Deliverable d;
     d.shortName = "Tessik";
     d.fileDescription = "Tessik";
+    d.summary = "Converts a PDF file into plain text with pdftotext.";
     d.version = {0, 0, 9};
     d.converterCommand = "pdftotext ";
     d.resultPattern = "*.txt";
@@ -19,7 +20,7 @@ const Deliverable& TessikDeliverable() {
                      "Creazione Pipe Fallita. Errore: ", "file o comando non valido"};
     d.iniFileName = "Tessik.INI";
     d.iniExistenceName = "Tessik.ini";
-    d.optionsForm = TessikOptionsForm(d.version);
+    d.optionsForm = WithAccessibleTexts(TessikOptionsForm(d.version), d.shortName);
     d.window.caption =
         d.fileDescription + " - Ver: " + FormatVersion(d.version, VersionParts::kMajorMinor);
     d.window.labels = {
@@ -36,6 +37,8 @@ const Deliverable& TessikDeliverable() {
          .toolTip = "Chiudi il programma (doppio-click)",
          .doubleClick = WindowCommand::kExit},
     };
+    d.window.accessibleName = "Tessik: trascina qui un PDF da convertire in testo";
+    d.window.accessibleDescription = kWindowKeyboardHelp;
     d.quitTitle = d.shortName + " Version: (BETA) " + FormatVersion(d.version);
     d.aboutText =
         "Tessik - Pdf To Text VERSIONE BETA\r"
