@@ -76,12 +76,16 @@ fi
 tail -n 8 "$log_dir/fuzz.log"
 
 # Wine: a prefix of our own inside the build tree, a server kept running for the whole ctest run
-# (each test then starts in tens of milliseconds), no Mono or Gecko installer dialogs.
+# (each test then starts in tens of milliseconds), no Mono or Gecko installer dialogs. Without a
+# window manager Wine waits about 2 s whenever a top-level window hides or goes, unless it is
+# told that it manages its windows itself (Managed=N). The Windows GUI tests run the Wine
+# programs on the same display, and their real drags use the drag source of the linux build.
 export WINEPREFIX="$root/build/windows/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 mkdir -p "$WINEPREFIX"
 timeout 300 wineboot -i >/dev/null 2>&1 || true
+timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
 wineserver -p >/dev/null 2>&1 &
 run_config windows env
 wineserver -k >/dev/null 2>&1 || true

@@ -17,8 +17,15 @@ enum class VersionParts { kMajorMinor, kMajorMinorRevision };
 // ("0.0.9", "0.0").
 inline std::string FormatVersion(const Version& version,
                                  VersionParts parts = VersionParts::kMajorMinorRevision) {
-  std::string text = std::to_string(version.major) + "." + std::to_string(version.minor);
-  if (parts == VersionParts::kMajorMinorRevision) text += "." + std::to_string(version.revision);
+  // Appended piece by piece: GCC 12 at -O3 takes "." + a temporary string for an overlapping
+  // copy and stops the build.
+  std::string text = std::to_string(version.major);
+  text += '.';
+  text += std::to_string(version.minor);
+  if (parts == VersionParts::kMajorMinorRevision) {
+    text += '.';
+    text += std::to_string(version.revision);
+  }
   return text;
 }
 

@@ -5,6 +5,15 @@
 
 namespace droplet {
 
+Deliverable WithVersion(const Deliverable& deliverable, const std::string& fileDescription,
+                        const Version& version) {
+  Deliverable shown = deliverable;
+  shown.fileDescription = fileDescription;
+  shown.version = version;
+  if (shown.showVersion != nullptr) shown.showVersion(shown);
+  return shown;
+}
+
 std::string ConverterName(const Deliverable& deliverable) {
   return deliverable.converterCommand.substr(0, deliverable.converterCommand.find(' '));
 }

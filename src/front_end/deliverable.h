@@ -43,10 +43,19 @@ struct Deliverable {
   WindowExtras window;    // caption and labels of the main window
   std::string quitTitle;  // the quit confirmation's title
   std::string aboutText;  // lines separated by single CR characters
+
+  // Remakes what shows the file description and the version (captions, titles, the options
+  // form's title) from those two fields; none when nothing shows them.
+  void (*showVersion)(Deliverable&) = nullptr;
 };
 
 const Deliverable& OrvaneDeliverable();
 const Deliverable& TessikDeliverable();
+
+// `deliverable` with the file description and version its program file carries, and every
+// caption and title that shows them made anew.
+Deliverable WithVersion(const Deliverable& deliverable, const std::string& fileDescription,
+                        const Version& version);
 
 // The converter's program name: the first word of its command.
 std::string ConverterName(const Deliverable& deliverable);

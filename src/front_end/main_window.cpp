@@ -100,11 +100,9 @@ MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopSe
       objDOS_(desktop, deliverable.runnerTexts) {
   objDOS_.AddReceiveOutputsListener([this](std::string& chunk) {
     outputText_ += chunk;
-    if (!deliverable_.printsPageLines) return;
-    const int pages = pageLines_.Feed(chunk);
-    if (pages != progress_.pagesDone) {
+    if (deliverable_.printsPageLines && Running()) {
       RunProgress next = progress_;
-      next.pagesDone = pages;
+      next.pagesDone = pageLines_.Feed(chunk);
       SetProgress(next);
     }
   });
@@ -291,25 +289,20 @@ void MainWindowWorkflow::StartProgress() {
   if (!deliverable_.printsPageLines) {
     plan.resultFile = ScratchPath(GetFileName(pdfPath_, false) + deliverable_.resultExtension);
   }
-  // The watcher's findings reach the window's thread like the converter's output.
   watcher_ = std::make_unique<ProgressWatcher>(
-      std::move(plan),
-      [this](int pageCount) {
-        desktop_.PostToWindowThread(posted_.Wrap([this, pageCount] {
-          if (!Running()) return;
-          RunProgress next = progress_;
-          next.pageCount = pageCount;
-          SetProgress(next);
-        }));
-      },
-      [this](int pagesDone) {
-        desktop_.PostToWindowThread(posted_.Wrap([this, pagesDone] {
-          if (!Running()) return;
-          RunProgress next = progress_;
-          next.pagesDone = pagesDone;
-          SetProgress(next);
-        }));
-      });
+      std::move(plan), [this](int pageCount) { PostProgress(&RunProgress::pageCount, pageCount); },
+      [this](int pagesDone) { PostProgress(&RunProgress::pagesDone, pagesDone); });
+}
+
+void MainWindowWorkflow::PostProgress(int RunProgress::*field, int value) {
+  // The watcher's findings reach the window's thread like the converter's output, and count
+  // only while the run lasts.
+  desktop_.PostToWindowThread(posted_.Wrap([this, field, value] {
+    if (!Running()) return;
+    RunProgress next = progress_;
+    next.*field = value;
+    SetProgress(next);
+  }));
 }
 
 void MainWindowWorkflow::StopConverterAndWait() {

@@ -128,6 +128,8 @@ class MainWindowWorkflow {
   // Stops the converter and the watcher and waits for both, from the window's thread.
   void StopConverterAndWait();
   void StartProgress();
+  // A count the progress watcher found, for `field` of the progress, from its own thread.
+  void PostProgress(int RunProgress::*field, int value);
   void SetProgress(const RunProgress& progress);
   // What the missing-results box adds: the converter's exit status and its last lines.
   std::string ConverterDiagnosis() const;

@@ -4,31 +4,12 @@
 #include <string_view>
 #include <vector>
 
+#include "common/scoped_win32.h"
 #include "common/text_win32.h"
 #include "runner/child_process.h"
 
 namespace droplet {
 namespace {
-
-// Closes its handle when it goes, unless it was closed earlier.
-class Handle {
- public:
-  Handle() = default;
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  HANDLE* place() { return &handle_; }
-  void Close() {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
 
 // The child writes in the ANSI code page; the program speaks UTF-8. In a double-byte code page
 // a lead byte that ends one read waits for its trail byte from the next one, so no character
@@ -97,11 +78,13 @@ SpawnResult RunWithMergedOutput(const std::string& commandLine,
   security.lpSecurityDescriptor = nullptr;
   security.bInheritHandle = TRUE;
 
-  Handle readEnd;
-  Handle writeEnd;
-  if (!::CreatePipe(readEnd.place(), writeEnd.place(), &security, 0)) {
+  HANDLE pipeRead = nullptr;
+  HANDLE pipeWrite = nullptr;
+  if (!::CreatePipe(&pipeRead, &pipeWrite, &security, 0)) {
     return {SpawnStatus::kPipeFailed, static_cast<long>(::GetLastError()), {}, false};
   }
+  ScopedHandle readEnd(pipeRead);
+  ScopedHandle writeEnd(pipeWrite);
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -117,18 +100,18 @@ SpawnResult RunWithMergedOutput(const std::string& commandLine,
   line.push_back(L'\0');
 
   // The child starts suspended so that it is in its job before it can start anything.
-  Handle job(CreateKillOnCloseJob());
+  ScopedHandle job(CreateKillOnCloseJob());
   PROCESS_INFORMATION info{};
   if (!::CreateProcessW(nullptr, line.data(), &security, &security, TRUE,
                         NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &startup,
                         &info)) {
     const DWORD error = ::GetLastError();
-    writeEnd.Close();
-    readEnd.Close();
+    writeEnd.reset();
+    readEnd.reset();
     return {SpawnStatus::kProcessFailed, static_cast<long>(error), {}, false};
   }
-  Handle process(info.hProcess);
-  Handle thread(info.hThread);
+  ScopedHandle process(info.hProcess);
+  ScopedHandle thread(info.hThread);
   const bool inJob = job.get() != nullptr && ::AssignProcessToJobObject(job.get(), process.get());
   ::ResumeThread(thread.get());
   if (stopper != nullptr) {
@@ -143,7 +126,7 @@ SpawnResult RunWithMergedOutput(const std::string& commandLine,
   }
 
   // From here on only the child side holds the write end: the pipe ends when it lets go.
-  writeEnd.Close();
+  writeEnd.reset();
 
   AnsiDecoder decoder;
   char buffer[kPipeChunkSize];
@@ -165,9 +148,9 @@ SpawnResult RunWithMergedOutput(const std::string& commandLine,
     result.exit = {true, false, static_cast<int>(code)};
   }
   result.stopped = stopper != nullptr && stopper->StopRequested();
-  process.Close();
-  thread.Close();
-  readEnd.Close();
+  process.reset();
+  thread.reset();
+  readEnd.reset();
   return result;
 }
 

@@ -26,6 +26,20 @@ TEST(Deliverable, CaptionsAndQuitConfirmationFollowTheVersion) {
   EXPECT_EQ(FormatVersion({12, 0, 305}, VersionParts::kMajorMinor), "12.0");
 }
 
+// The programs show what their program file's version resource says.
+TEST(Deliverable, AnotherVersionShowsInEveryCaptionAndTitle) {
+  const Deliverable tessik = WithVersion(TessikDeliverable(), "Tessik", {2, 3, 4});
+  EXPECT_EQ(WindowCaption(tessik), "Tessik - Ver: 2.3");
+  EXPECT_EQ(QuitTitle(tessik), "Tessik Version: (BETA) 2.3.4");
+  EXPECT_EQ(LoadedTitle(tessik.optionsForm, "tessik"),
+            LoadedTitle(TessikOptionsForm({2, 3, 4}), "tessik"));
+  EXPECT_EQ(tessik.window.labels.size(), 2u);
+  const Deliverable orvane = WithVersion(OrvaneDeliverable(), "Orvane", {9, 8, 7});
+  EXPECT_EQ(FormatVersion(orvane.version), "9.8.7");
+  EXPECT_EQ(WindowCaption(orvane), "");
+  EXPECT_EQ(QuitTitle(orvane), "");
+}
+
 TEST(UiModel, MenuEntriesInOrderWithTheirCaptions) {
   std::vector<std::string> names;
   std::vector<std::string> captions;

@@ -4,11 +4,13 @@
 // NAME_ind.html, NAME-1.html... with their background images NAME001.png...
 // Usage as the real ones: pdftotext FILE.pdf; pdftohtml -c -stdout FILE.pdf.
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -19,6 +21,13 @@ using Page = std::vector<std::string>;
 constexpr bool kHtmlConverter = true;
 #else
 constexpr bool kHtmlConverter = false;
+#endif
+
+// A slow variant (the GUI tests watch a run in progress) takes this long over each page.
+#ifdef TEST_CONVERTER_PAGE_MILLISECONDS
+constexpr int kPageMilliseconds = TEST_CONVERTER_PAGE_MILLISECONDS;
+#else
+constexpr int kPageMilliseconds = 0;
 #endif
 
 // A grey 1 x 1 picture.
@@ -133,6 +142,10 @@ int WriteHtml(const std::string& stem, const std::vector<Page>& pages) {
         Write(stem + "-" + std::to_string(page) + ".html", html + "</div>\n</body>\n</html>\n") &&
         Write(PageImage(stem, page), std::string(std::begin(kPng), std::end(kPng))) && written;
     std::cout << "Page-" << page << "\n";
+    if (kPageMilliseconds > 0) {
+      std::cout.flush();
+      std::this_thread::sleep_for(std::chrono::milliseconds(kPageMilliseconds));
+    }
   }
   written = Write(stem + "_ind.html", index + "</body>\n</html>\n") && written;
   return written ? 0 : 2;

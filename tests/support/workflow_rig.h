@@ -91,8 +91,10 @@ void WriteScript(const std::filesystem::path& path, const std::string& body);
 int CountOpenDescriptors();
 // Children of this process still in the process table, zombies included.
 int CountChildren();
-// Processes of the process group `group` that still run. Zombies do not count: a killed
-// background child is left to whoever adopts it, which in a container may never reap it.
+// Processes of the process group `group` that still run, after waiting up to two seconds for
+// them to go (a killed process closes its files, and so its pipes, a moment before it is gone).
+// Zombies do not count: a killed background child is left to whoever adopts it, which in a
+// container may never reap it.
 int LivingProcessesInGroup(int group);
 
 }  // namespace droplet::testing

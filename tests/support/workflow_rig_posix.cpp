@@ -1,6 +1,8 @@
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 #include <sstream>
 
 #include "support/workflow_rig.h"
@@ -39,17 +41,21 @@ bool ReadStat(const fs::path& process, std::string& state, int& parent, int& gro
 }
 
 int LivingProcessesInGroup(int group) {
-  int living = 0;
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    std::string state;
-    int parent = 0;
-    int processGroup = 0;
-    if (ReadStat(entry.path(), state, parent, processGroup) && processGroup == group &&
-        state != "Z") {
-      ++living;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  for (;;) {
+    int living = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      std::string state;
+      int parent = 0;
+      int processGroup = 0;
+      if (ReadStat(entry.path(), state, parent, processGroup) && processGroup == group &&
+          state != "Z") {
+        ++living;
+      }
     }
+    if (living == 0 || std::chrono::steady_clock::now() > deadline) return living;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  return living;
 }
 
 int CountChildren() {

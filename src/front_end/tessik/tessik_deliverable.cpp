@@ -2,6 +2,19 @@
 
 namespace droplet {
 
+namespace {
+
+// The options form's title, the window caption and the quit confirmation's title show the
+// version.
+void ShowVersion(Deliverable& d) {
+  d.optionsForm = WithAccessibleTexts(TessikOptionsForm(d.version), d.shortName);
+  d.window.caption =
+      d.fileDescription + " - Ver: " + FormatVersion(d.version, VersionParts::kMajorMinor);
+  d.quitTitle = d.shortName + " Version: (BETA) " + FormatVersion(d.version);
+}
+
+}  // namespace
+
 const Deliverable& TessikDeliverable() {
   static const Deliverable tessik = [] {
     Deliverable d;
@@ -20,9 +33,8 @@ const Deliverable& TessikDeliverable() {
                      "Creazione Pipe Fallita. Errore: ", "file o comando non valido"};
     d.iniFileName = "Tessik.INI";
     d.iniExistenceName = "Tessik.ini";
-    d.optionsForm = WithAccessibleTexts(TessikOptionsForm(d.version), d.shortName);
-    d.window.caption =
-        d.fileDescription + " - Ver: " + FormatVersion(d.version, VersionParts::kMajorMinor);
+    d.showVersion = ShowVersion;
+    ShowVersion(d);
     d.window.labels = {
         {.name = "Label4",
          .text = "?",
@@ -39,7 +51,6 @@ const Deliverable& TessikDeliverable() {
     };
     d.window.accessibleName = "Tessik: trascina qui un PDF da convertire in testo";
     d.window.accessibleDescription = kWindowKeyboardHelp;
-    d.quitTitle = d.shortName + " Version: (BETA) " + FormatVersion(d.version);
     d.aboutText =
         "Tessik - Pdf To Text VERSIONE BETA\r"
         "\r"

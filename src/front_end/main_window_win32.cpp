@@ -1,0 +1,435 @@
+#include "front_end/main_window_win32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <exception>
+#include <span>
+#include <utility>
+
+#include "common/failure.h"
+#include "common/message_box.h"
+#include "common/text_win32.h"
+#include "front_end/run_progress.h"
+#include "settings/options_dialog_win32.h"
+#include "shell/dib_section.h"
+#include "shell/dib_section_win32.h"
+#include "shell/shaped_window_win32.h"
+#include "shell/window_helpers_win32.h"
+
+namespace droplet {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"DropletForm1";
+constexpr UINT kCheckConverter = WM_APP + 10;
+constexpr UINT_PTR kSweepTimer = 1;
+constexpr UINT_PTR kProgressTip = 1000;  // the tool id of the whole window's tip
+
+// Twips as pixels at `dpi` (15 twips a pixel at 96).
+int TwipsAt(int twips, UINT dpi) {
+  return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+HINSTANCE ModuleOf(const Win32Pictures& pictures) {
+  return pictures.module != nullptr ? pictures.module : ::GetModuleHandleW(nullptr);
+}
+
+HBITMAP LoadBitmapResource(HINSTANCE module, int id) {
+  return static_cast<HBITMAP>(
+      ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+}  // namespace
+
+Form1::Form1(const Deliverable& deliverable, std::string programFolder, Win32Pictures pictures,
+             std::unique_ptr<DocumentOpener> opener)
+    : desktop_(deliverable.shortName),
+      opener_(std::move(opener)),
+      workflow_(deliverable, desktop_, *opener_, std::move(programFolder)),
+      pictures_(pictures),
+      settingsFile_(SettingsFileIn(workflow_.programFolder(), deliverable)) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = SystemCursor(IDC_ARROW);
+  windowClass.hIcon = static_cast<HICON>(
+      ::LoadImageW(instance, MAKEINTRESOURCEW(DROPLET_ICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+  windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(DROPLET_ICON),
+                                                        IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                        ::GetSystemMetrics(SM_CYSMICON), 0));
+  windowClass.lpszClassName = kWindowClass;
+  ::RegisterClassExW(&windowClass);
+  window_ = ::CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, L"", WS_POPUP | WS_SYSMENU, 0, 0, 1, 1,
+                              nullptr, nullptr, instance, this);
+  desktop_.SetMainWindow(window_);
+  FormLoad();
+  workflow_.SetProgressListener([this](const RunProgress& progress) { ShowProgress(progress); });
+}
+
+Form1::~Form1() {
+  dropTarget_.reset();
+  if (window_ != nullptr) {
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    ::DestroyWindow(window_);
+  }
+  if (toolTip_ != nullptr) ::DestroyWindow(toolTip_);
+}
+
+template <typename Handler>
+void Form1::Guarded(Handler&& handler) {
+  try {
+    std::forward<Handler>(handler)();
+  } catch (const OperationFailure& failure) {
+    desktop_.ShowMessageBox(FormatFailureReport(failure.failure()), kMbOk, kApplicationTitle);
+  } catch (const std::exception& failure) {
+    desktop_.ShowMessageBox(failure.what(), kMbOk, kApplicationTitle);
+  }
+}
+
+IDropTarget* Form1::dropTarget() const {
+  return dropTarget_ != nullptr ? &dropTarget_->target() : nullptr;
+}
+
+void Form1::FormLoad() {
+  ::SetWindowTextW(window_, ToWide(workflow_.Caption()).c_str());
+  dpi_ = std::max(96u, ::GetDpiForWindow(window_));
+  original_.reset(LoadBitmapResource(ModuleOf(pictures_), pictures_.picture));
+  ApplyPicture();
+  SetAlwaysOnTop(window_);
+  // The tips come after: Wine does not move a window into the topmost layer past a topmost
+  // window it owns (the tips' window).
+  PlaceToolTips();
+  dropTarget_ = std::make_unique<DropTargetRegistration>(
+      window_,
+      [this](const DragData& data, unsigned allowed) {
+        unsigned effect = kDropEffectNone;
+        Guarded([&] { effect = workflow_.FormOLEDragOver(data, allowed); });
+        return effect;
+      },
+      [this](const DragData& data) { Guarded([&] { workflow_.FormOLEDragDrop(data); }); });
+}
+
+void Form1::ApplyPicture() {
+  picture_.reset(dpi_ == 96 ? static_cast<HBITMAP>(::CopyImage(original_.get(), IMAGE_BITMAP, 0, 0,
+                                                               LR_CREATEDIBSECTION))
+                            : ScalePicture(original_.get(), static_cast<int>(dpi_), 96));
+  opaqueRuns_.clear();
+  if (picture_) {
+    // A popup has no frame, so the runs are in client coordinates.
+    opaqueRuns_ = ShapeFormFromPicture(window_, picture_.get(), keyColour_);
+  }
+  labelFonts_.clear();
+  for (const WindowLabel& label : Labels()) {
+    const int pixels = label.fontPixelSize > 0 ? label.fontPixelSize : 11;
+    labelFonts_.emplace_back(::CreateFontW(-MulDiv(pixels, static_cast<int>(dpi_), 96), 0, 0, 0,
+                                           label.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                           DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg 2"));
+  }
+
+  // The bar is placed on the picture as it was drawn, clear of what lies on it (Tessik's
+  // labels), and grows with the picture.
+  progressBar_ = RECT{};
+  cDIBSection dib;
+  CreateFromPicture(dib, original_.get());
+  const std::vector<RunRect> runs = CollectOpaqueRuns(
+      dib.DIBSectionBitsPtr(), dib.BytesPerScanLine(), dib.Width(), dib.Height(), keyColour_, 0, 0);
+  std::vector<PictureRect> avoid;
+  for (const WindowLabel& label : Labels()) {
+    const RECT r = LabelRect(label, 96);
+    avoid.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
+  }
+  if (const auto place = ProgressBarPlace(runs, dib.Width(), dib.Height(), avoid)) {
+    const auto scaled = [this](int pixels) { return MulDiv(pixels, static_cast<int>(dpi_), 96); };
+    progressBar_ = RECT{scaled(place->left), scaled(place->top), scaled(place->left + place->width),
+                        scaled(place->top + place->height)};
+  }
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+const std::vector<WindowLabel>& Form1::Labels() const {
+  return workflow_.deliverable().window.labels;
+}
+
+RECT Form1::LabelRect(const WindowLabel& label, UINT dpi) const {
+  const UINT at = dpi != 0 ? dpi : dpi_;
+  const TwipsRect& place = label.place;
+  const int left = TwipsAt(place.left, at);
+  const int top = TwipsAt(place.top, at);
+  return RECT{left, top, left + TwipsAt(place.width, at), top + TwipsAt(place.height, at)};
+}
+
+void Form1::PlaceToolTips() {
+  if (toolTip_ == nullptr) {
+    toolTip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+  }
+  const auto tool = [this](UINT_PTR id, const RECT& rect, std::wstring& text) {
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_SUBCLASS;
+    info.hwnd = window_;
+    info.uId = id;
+    info.rect = rect;
+    info.lpszText = text.data();
+    ::SendMessageW(toolTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  };
+  // The labels' tips first: the first tool under the pointer is the one shown.
+  for (std::size_t i = 0; i < Labels().size(); ++i) {
+    std::wstring text = ToWide(Labels()[i].toolTip);
+    tool(i + 1, LabelRect(Labels()[i]), text);
+  }
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  std::wstring none;
+  tool(kProgressTip, client, none);
+}
+
+void Form1::ShowAtStartPosition() {
+  RECT outer{};
+  ::GetWindowRect(window_, &outer);
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& area = monitor.rcWork;
+  const int margin = MulDiv(48, static_cast<int>(dpi_), 96);
+  const int x = std::max<int>(area.left, area.right - width - margin);
+  const int y = std::max<int>(area.top, std::min<int>(area.bottom - height, area.top + margin));
+  ::SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ::ShowWindow(window_, SW_SHOW);
+  ::UpdateWindow(window_);
+}
+
+void Form1::CheckConverterSoon() {
+  ::PostMessageW(window_, kCheckConverter, 0, 0);
+}
+
+void Form1::ShowMenu(POINT screenPoint) {
+  // mnu1 from the menu table; an entry's identifier is its place in the table, from 1.
+  const std::span<const MenuEntry> entries = PopupMenuEntries();
+  const ScopedMenu menu(::CreatePopupMenu());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const MenuEntry& entry = entries[i];
+    if (IsSeparator(entry)) {
+      ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    const bool available = IsAvailable(entry, workflow_.Running());
+    ::AppendMenuW(menu.get(), MF_STRING | (available ? MF_ENABLED : MF_GRAYED), i + 1,
+                  ToWide(entry.caption).c_str());
+  }
+  // The window must be in the foreground, or the menu would not close when the user clicks
+  // elsewhere.
+  ::SetForegroundWindow(window_);
+  const int chosen = ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
+                                      screenPoint.y, 0, window_, nullptr);
+  ::PostMessageW(window_, WM_NULL, 0, 0);
+  if (chosen > 0 && static_cast<std::size_t>(chosen) <= entries.size()) {
+    RunCommand(entries[static_cast<std::size_t>(chosen) - 1].command);
+  }
+}
+
+void Form1::RunCommand(WindowCommand command) {
+  Guarded([&] { RunWindowCommand(command, workflow_, *this); });
+}
+
+void Form1::OpenOptionsDialog() {
+  ShowOptionsDialog(workflow_.deliverable().optionsForm, settingsFile_, desktop_,
+                    ModuleOf(pictures_), pictures_.optionsPicture);
+}
+
+void Form1::RequestClose() {
+  // Asks the system to unload the window, which asks whether to quit.
+  ::SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+bool Form1::QueryUnload() {
+  // A Yes ends the program inside FormQueryUnload; whatever returns here keeps the window.
+  bool cancel = true;
+  Guarded([this, &cancel] { cancel = workflow_.FormQueryUnload(); });
+  return cancel;
+}
+
+const WindowLabel* Form1::CloseSpotAt(POINT clientPoint) const {
+  for (const WindowLabel& label : Labels()) {
+    const RECT rect = LabelRect(label);
+    if (label.doubleClick != WindowCommand::kNone && ::PtInRect(&rect, clientPoint)) return &label;
+  }
+  return nullptr;
+}
+
+void Form1::ShowProgress(const RunProgress& progress) {
+  const bool sweeping = progress.running && !progress.Determinate();
+  if (sweeping) {
+    ::SetTimer(window_, kSweepTimer, 40, nullptr);
+  } else {
+    ::KillTimer(window_, kSweepTimer);
+  }
+  std::wstring description = progress.running ? ToWide(ProgressDescription(progress)) : L"";
+  TOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.hwnd = window_;
+  info.uId = kProgressTip;
+  info.lpszText = description.data();
+  ::SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  ::InvalidateRect(window_, &progressBar_, FALSE);
+}
+
+void Form1::Paint(HDC dc, const RECT& client) {
+  // Drawn off screen first, so that the bar never flickers over the picture.
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  ScopedMemoryDC buffer(::CreateCompatibleDC(dc));
+  ScopedBitmap surface(::CreateCompatibleBitmap(dc, width, height));
+  {
+    ScopedSelection target(buffer.get(), surface.get());
+    ScopedMemoryDC pictureDC(::CreateCompatibleDC(dc));
+    {
+      ScopedSelection source(pictureDC.get(), picture_.get());
+      ::BitBlt(buffer.get(), 0, 0, width, height, pictureDC.get(), 0, 0, SRCCOPY);
+    }
+    ::SetBkMode(buffer.get(), TRANSPARENT);
+    for (std::size_t i = 0; i < Labels().size(); ++i) {
+      const WindowLabel& label = Labels()[i];
+      if (label.text.empty() || i >= labelFonts_.size()) continue;
+      ScopedSelection font(buffer.get(), labelFonts_[i].get());
+      RECT rect = LabelRect(label);
+      const std::wstring text = ToWide(label.text);
+      ::DrawTextW(buffer.get(), text.c_str(), static_cast<int>(text.size()), &rect,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    if (workflow_.Running() && !::IsRectEmpty(&progressBar_)) PaintProgress(buffer.get());
+    ::BitBlt(dc, 0, 0, width, height, buffer.get(), 0, 0, SRCCOPY);
+  }
+}
+
+// A dark bar on the picture, filled in white as the pages are done; the count is written
+// across it in whichever colour stands out from what lies under each of its letters.
+void Form1::PaintProgress(HDC dc) {
+  const RunProgress& progress = workflow_.Progress();
+  const RECT& bar = progressBar_;
+  const PictureRect fill = ProgressFill(
+      {bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top}, progress, progressTick_);
+  const RECT filled{fill.left, fill.top, fill.left + fill.width, fill.top + fill.height};
+
+  ScopedBrush frame(::CreateSolidBrush(RGB(0, 0, 0)));
+  ScopedBrush dark(::CreateSolidBrush(RGB(35, 35, 35)));
+  ScopedBrush light(::CreateSolidBrush(RGB(245, 245, 245)));
+  ::FillRect(dc, &bar, dark.get());
+  ::FrameRect(dc, &bar, frame.get());
+  ::FillRect(dc, &filled, light.get());
+
+  const std::wstring count = ToWide(ProgressCount(progress));
+  if (count.empty()) return;
+  ScopedFont font(::CreateFontW(-std::max(7, static_cast<int>(bar.bottom - bar.top) - 3), 0, 0, 0,
+                                FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                L"MS Shell Dlg 2"));
+  ScopedSelection selectedFont(dc, font.get());
+  RECT inner{bar.left + 1, bar.top + 1, bar.right - 1, bar.bottom - 1};
+  const auto write = [&](COLORREF colour) {
+    ::SetTextColor(dc, colour);
+    ::DrawTextW(dc, count.c_str(), static_cast<int>(count.size()), &inner,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  };
+  const int saved = ::SaveDC(dc);
+  ::IntersectClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+  ::ExcludeClipRect(dc, filled.left, filled.top, filled.right, filled.bottom);
+  write(RGB(255, 255, 255));
+  ::RestoreDC(dc, saved);
+  const int savedAgain = ::SaveDC(dc);
+  ::IntersectClipRect(dc, filled.left, filled.top, filled.right, filled.bottom);
+  write(RGB(0, 0, 0));
+  ::RestoreDC(dc, savedAgain);
+}
+
+LRESULT CALLBACK Form1::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Form1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      ScopedPaint paint(window_);
+      RECT client{};
+      ::GetClientRect(window_, &client);
+      Paint(paint.get(), client);
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && desktop_.ShowsBusyPointer()) {
+        ::SetCursor(SystemCursor(IDC_WAIT));
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONDOWN: {
+      // The close spot takes its presses: a double click there asks to quit, a single one
+      // does nothing. Anywhere else the press moves the window.
+      const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      if (CloseSpotAt(at) == nullptr) DragForm(window_);
+      return 0;
+    }
+    case WM_LBUTTONDBLCLK: {
+      const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      if (const WindowLabel* spot = CloseSpotAt(at)) RunCommand(spot->doubleClick);
+      return 0;
+    }
+    case WM_RBUTTONDOWN: {
+      POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      ::ClientToScreen(window_, &at);
+      // The chosen entry's handler runs before this handler returns.
+      ShowMenu(at);
+      return 0;
+    }
+    case WM_TIMER:
+      if (wParam == kSweepTimer) {
+        progressTick_ += 2;
+        ::InvalidateRect(window_, &progressBar_, FALSE);
+        return 0;
+      }
+      break;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wParam);
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      ApplyPicture();
+      PlaceToolTips();
+      return 0;
+    }
+    case kCheckConverter:
+      Guarded([this] { workflow_.CheckConverter(); });
+      return 0;
+    case WM_CLOSE:
+      QueryUnload();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return QueryUnload() ? FALSE : TRUE;
+    case WM_DESTROY:
+      ::PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+}  // namespace droplet

@@ -1,0 +1,114 @@
+#pragma once
+
+// Form1 on Win32: the main window of either program. Windows-only header.
+
+#include <ole2.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/scoped_win32.h"
+#include "files/document_opener.h"
+#include "front_end/deliverable.h"
+#include "front_end/desktop_services_win32.h"
+#include "front_end/drop_target_win32.h"
+#include "front_end/main_window.h"
+#include "front_end/resources_win32.h"
+#include "front_end/ui_model.h"
+#include "settings/ini_settings.h"
+#include "shell/opaque_runs.h"
+
+namespace droplet {
+
+// Where a window finds its pictures: bitmap resources of a module (the running program's own
+// unless told otherwise).
+struct Win32Pictures {
+  HINSTANCE module = nullptr;
+  int picture = DROPLET_PICTURE;
+  int optionsPicture = DROPLET_OPTIONS_PICTURE;
+};
+
+// Form1: a popup window painted from its picture, cut to the picture's outline and kept above
+// ordinary windows. It forwards drops (OLE), menu commands and close requests to the workflow,
+// shows a run's progress on the picture and the busy pointer while a drop is handled. Make it on
+// the thread that runs its messages, after OleInitialize there.
+class Form1 : private WindowRequests {
+ public:
+  Form1(const Deliverable& deliverable, std::string programFolder, Win32Pictures pictures = {},
+        std::unique_ptr<DocumentOpener> opener = MakeSystemDocumentOpener());
+  ~Form1();
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  HWND hwnd() const { return window_; }
+  MainWindowWorkflow& workflow() { return workflow_; }
+  Win32DesktopServices& desktop() { return desktop_; }
+  std::int32_t keyColour() const { return keyColour_; }
+  // The runs of the picture's kept pixels, as the window is cut to them (client pixels).
+  const std::vector<RunRect>& opaqueRuns() const { return opaqueRuns_; }
+  // The window's tips: Tessik's labels and, during a run, the progress.
+  HWND toolTip() const { return toolTip_; }
+  // The drop target registered for the window (tests drag onto it directly).
+  IDropTarget* dropTarget() const;
+  // Where the progress bar shows during a run (client pixels); empty without room for one.
+  RECT progressBarRect() const { return progressBar_; }
+  // The window's dots per inch, which its picture and shape are scaled to.
+  UINT dpi() const { return dpi_; }
+
+  // Shows the window near the top right corner of the work area of its monitor.
+  void ShowAtStartPosition();
+  // Tells the user, once the message loop runs, when the converter cannot be found.
+  void CheckConverterSoon();
+
+  // Shows the pop-up menu at `screenPoint` and runs the chosen entry before it returns.
+  void ShowMenu(POINT screenPoint);
+  // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
+  void RunCommand(WindowCommand command);
+
+ private:
+  void OpenOptionsDialog() override;
+  void RequestClose() override;
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void FormLoad();
+  // Scales the picture to the window's DPI, sizes and cuts the window to it and places the
+  // progress bar.
+  void ApplyPicture();
+  void PlaceToolTips();
+  void Paint(HDC dc, const RECT& client);
+  void PaintProgress(HDC dc);
+  void ShowProgress(const RunProgress& progress);
+  // WM_CLOSE and WM_QUERYENDSESSION: true when the window stays.
+  bool QueryUnload();
+  const std::vector<WindowLabel>& Labels() const;
+  // The label with a double-click command under `clientPoint`, or null.
+  const WindowLabel* CloseSpotAt(POINT clientPoint) const;
+  // Where a label lies on the window (client pixels at the window's DPI, or at `dpi`).
+  RECT LabelRect(const WindowLabel& label, UINT dpi = 0) const;
+  // Runs a handler of the workflow; a failure that escapes it is reported, never thrown
+  // through the message loop or OLE.
+  template <typename Handler>
+  void Guarded(Handler&& handler);
+
+  Win32DesktopServices desktop_;
+  std::unique_ptr<DocumentOpener> opener_;
+  MainWindowWorkflow workflow_;
+  Win32Pictures pictures_;
+  SettingsFile settingsFile_;
+  HWND window_ = nullptr;
+  UINT dpi_ = 96;
+  ScopedBitmap original_;  // the picture as the resource holds it
+  ScopedBitmap picture_;   // scaled to the window's DPI
+  std::int32_t keyColour_ = 1;
+  HWND toolTip_ = nullptr;
+  std::vector<ScopedFont> labelFonts_;  // one per label, at the window's DPI
+  std::vector<RunRect> opaqueRuns_;
+  RECT progressBar_{};
+  int progressTick_ = 0;
+  std::unique_ptr<DropTargetRegistration> dropTarget_;
+};
+
+}  // namespace droplet

@@ -1,0 +1,456 @@
+#include "settings/options_dialog_win32.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "common/scoped_win32.h"
+#include "common/text_win32.h"
+#include "shell/shaped_window_win32.h"
+
+namespace droplet {
+
+namespace {
+
+constexpr wchar_t kDialogClass[] = L"DropletFrmOption";
+constexpr int kFirstControlId = 100;
+
+std::string ProgramFileStem() {
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring name(path);
+  name = name.substr(name.find_last_of(L"\\/") + 1);
+  const auto dot = name.find_last_of(L'.');
+  if (dot != std::wstring::npos) name.resize(dot);
+  return FromWide(name);
+}
+
+bool IsWindowControl(FormControlKind kind) {
+  return kind == FormControlKind::kCheckBox || kind == FormControlKind::kTextBox ||
+         kind == FormControlKind::kButton;
+}
+
+class FrmOption;
+FrmOption* g_instance = nullptr;
+
+// frmOption: the check boxes, text boxes and buttons are windows of their own; the picture, the
+// shapes and the labels, which react to no click, are drawn on the dialog's surface in the
+// design's order. A press anywhere else on the surface moves the dialog.
+class FrmOption {
+ public:
+  FrmOption(OptionsForm form, SettingsFile settings, DesktopServices& desktop, HINSTANCE module,
+            int pictureId)
+      : form_(std::move(form)), store_(std::move(settings), desktop) {
+    original_.reset(static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(pictureId),
+                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+    windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kDialogClass;
+    ::RegisterClassExW(&windowClass);
+    window_ =
+        ::CreateWindowExW(WS_EX_CONTROLPARENT, kDialogClass, ToWide(form_.title).c_str(), kStyle,
+                          CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
+    dpi_ = std::max(96u, ::GetDpiForWindow(window_));
+    CreateControls();
+    Layout();
+    PlaceOnWorkArea();
+    FormLoad();
+  }
+
+  HWND hwnd() const { return window_; }
+  RECT PlaceOf(const std::string& name) const {
+    const auto found = places_.find(name);
+    return found != places_.end() ? found->second : RECT{};
+  }
+  HWND WindowOf(const std::string& name) const {
+    const auto found = windows_.find(name);
+    return found != windows_.end() ? found->second : nullptr;
+  }
+
+ private:
+  static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+  int Px(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
+  RECT PixelRect(const TwipsRect& place) const {
+    return RECT{Px(place.left), Px(place.top), Px(place.left + place.width),
+                Px(place.top + place.height)};
+  }
+
+  HFONT FontFor(const FormFont& font) {
+    const std::string key = font.face + "|" + std::to_string(font.points) + "|" +
+                            (font.bold ? "b" : "") + "|" + std::to_string(dpi_);
+    auto found = fonts_.find(key);
+    if (found == fonts_.end()) {
+      const std::wstring face = ToWide(font.face.empty() ? "MS Shell Dlg 2" : font.face);
+      const double points = font.points > 0 ? font.points : 8.0;
+      const int height = -static_cast<int>(points * dpi_ / 72.0 + 0.5);
+      found = fonts_
+                  .emplace(key, ScopedFont(::CreateFontW(
+                                    height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                    FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str())))
+                  .first;
+    }
+    return found->second.get();
+  }
+
+  void CreateControls() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    int id = kFirstControlId;
+    for (const FormControl& control : form_.controls) {
+      if (!IsWindowControl(control.kind)) continue;
+      const wchar_t* windowClass = L"BUTTON";
+      DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+      DWORD exStyle = 0;
+      switch (control.kind) {
+        case FormControlKind::kCheckBox:
+          // Three states shown; clicks only tick or clear (see WM_COMMAND).
+          style |= BS_3STATE;
+          break;
+        case FormControlKind::kTextBox:
+          windowClass = L"EDIT";
+          style |= ES_AUTOHSCROLL;
+          exStyle = WS_EX_CLIENTEDGE;
+          break;
+        default:
+          style |= BS_PUSHBUTTON;
+          break;
+      }
+      const HWND window = ::CreateWindowExW(
+          exStyle, windowClass, ToWide(control.caption).c_str(), style, 0, 0, 0, 0, window_,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance, nullptr);
+      ::EnableWindow(window, control.enabled ? TRUE : FALSE);
+      windows_[control.name] = window;
+      if (control.kind == FormControlKind::kButton) actions_[window] = control.action;
+      if (control.kind == FormControlKind::kCheckBox) checkBoxes_.push_back(window);
+    }
+    // The tab order is the order of the windows: each one goes after the one before it.
+    HWND previous = HWND_TOP;
+    for (const FormControl* control : TabOrder(form_)) {
+      const HWND window = WindowOf(control->name);
+      if (window == nullptr) continue;
+      ::SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      previous = window;
+    }
+  }
+
+  // Places and letters every control at the window's DPI.
+  void Layout() {
+    RECT outer{0, 0, Px(form_.clientWidth), Px(form_.clientHeight)};
+    ::AdjustWindowRectExForDpi(&outer, kStyle, FALSE, WS_EX_CONTROLPARENT, dpi_);
+    ::SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    picture_.reset(original_ ? ScalePicture(original_.get(), static_cast<int>(dpi_), 96) : nullptr);
+    places_.clear();
+    for (const FormControl& control : form_.controls) {
+      RECT place = PixelRect(control.place);
+      const HWND window = WindowOf(control.name);
+      if (window != nullptr) {
+        const HFONT font = FontFor(control.font);
+        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (control.kind == FormControlKind::kCheckBox) place = CheckBoxPlace(place, font);
+      }
+      places_[control.name] = place;
+    }
+    SplitCaptionsUnderTextBoxes();
+    for (const auto& [name, window] : windows_) {
+      const RECT& place = places_[name];
+      ::SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
+                     place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::InvalidateRect(window_, nullptr, TRUE);
+  }
+
+  // A check box keeps the design's place but only the height its caption needs, centred there,
+  // so that boxes designed to overlap a little neither hide nor paint over each other's text.
+  RECT CheckBoxPlace(RECT place, HFONT font) const {
+    TEXTMETRICW metrics{};
+    {
+      ScopedWindowDC dc(window_);
+      ScopedSelection selected(dc.get(), font);
+      ::GetTextMetricsW(dc.get(), &metrics);
+    }
+    const int needed = metrics.tmHeight + MulDiv(6, static_cast<int>(dpi_), 96);
+    const int height = std::min<int>(place.bottom - place.top, needed);
+    const int top = (place.top + place.bottom - height) / 2;
+    return RECT{place.left, top, place.right, top + height};
+  }
+
+  // A text box lying on a check box's caption line covers the blanks left for it in the caption:
+  // the check box then ends where the text box begins, and the caption's rest after the blanks
+  // is written after the text box.
+  void SplitCaptionsUnderTextBoxes() {
+    for (const FormControl& box : form_.controls) {
+      if (box.kind != FormControlKind::kCheckBox) continue;
+      RECT& place = places_[box.name];
+      const FormControl* first = nullptr;
+      for (const FormControl& text : form_.controls) {
+        if (text.kind != FormControlKind::kTextBox) continue;
+        RECT overlap{};
+        const RECT textPlace = PixelRect(text.place);
+        if (!::IntersectRect(&overlap, &place, &textPlace)) continue;
+        if (first == nullptr || text.place.left < first->place.left) first = &text;
+      }
+      if (first == nullptr) continue;
+      const std::string& caption = box.caption;
+      const auto gap = caption.find("  ");
+      const auto tailStart = caption.find_first_not_of(' ', gap == std::string::npos ? 0 : gap);
+      const RECT textPlace = PixelRect(first->place);
+      place.right = textPlace.left;
+      if (gap == std::string::npos || tailStart == std::string::npos) continue;
+      // The rest goes between this text box and the next one on the line (or the box's end).
+      int right = PixelRect(box.place).right;
+      for (const FormControl& text : form_.controls) {
+        const RECT other = PixelRect(text.place);
+        if (text.kind == FormControlKind::kTextBox && other.left > textPlace.left &&
+            other.top < place.bottom && other.bottom > place.top) {
+          right = std::min<int>(right, other.left);
+        }
+      }
+      const int margin = MulDiv(4, static_cast<int>(dpi_), 96);
+      const RECT tail{textPlace.right + margin, place.top, right, place.bottom};
+      HWND& window = tails_[box.name];
+      if (window == nullptr) {
+        window = ::CreateWindowExW(0, L"STATIC", ToWide(caption.substr(tailStart)).c_str(),
+                                   WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, 0, 0, 0,
+                                   window_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::EnableWindow(window, box.enabled ? TRUE : FALSE);
+      }
+      ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(box.font)), FALSE);
+      ::SetWindowPos(window, HWND_BOTTOM, tail.left, tail.top, tail.right - tail.left,
+                     tail.bottom - tail.top, SWP_NOACTIVATE);
+    }
+  }
+
+  void PlaceOnWorkArea() {
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT outer{};
+    ::GetWindowRect(window_, &outer);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    ::SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
+                   work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  // Form_Load: the dialog has no background picture of its own, so it is not shaped.
+  void FormLoad() {
+    Show(LoadOptionsForm(store_));
+    ::SetWindowTextW(window_, ToWide(LoadedTitle(form_, ProgramFileStem())).c_str());
+  }
+
+  void Show(const OptionsFormState& state) {
+    for (const FormSetting& setting : FormSettings()) {
+      const HWND window = WindowOf(std::string(setting.control));
+      if (setting.check != nullptr) {
+        const int value = state.*setting.check;
+        ::SendMessageW(window, BM_SETCHECK,
+                       value == kCheckTicked   ? BST_CHECKED
+                       : value == kCheckGreyed ? BST_INDETERMINATE
+                                               : BST_UNCHECKED,
+                       0);
+      } else {
+        ::SetWindowTextW(window, ToWide(state.*setting.text).c_str());
+      }
+    }
+  }
+
+  OptionsFormState Shown() const {
+    OptionsFormState state;
+    for (const FormSetting& setting : FormSettings()) {
+      const HWND window = WindowOf(std::string(setting.control));
+      if (setting.check != nullptr) {
+        const LRESULT check = ::SendMessageW(window, BM_GETCHECK, 0, 0);
+        state.*setting.check = check == BST_CHECKED         ? kCheckTicked
+                               : check == BST_INDETERMINATE ? kCheckGreyed
+                                                            : kCheckClear;
+      } else {
+        std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+        text.resize(static_cast<size_t>(
+            ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+        state.*setting.text = FromWide(text);
+      }
+    }
+    return state;
+  }
+
+  // Command1_Click ("Salva") writes the shown values, then the dialog goes; Command2_Click
+  // ("Annulla") only closes it.
+  void ButtonClick(FormButtonAction action) {
+    switch (action) {
+      case FormButtonAction::kSave:
+        SaveOptionsForm(Shown(), store_);
+        ::DestroyWindow(window_);
+        return;
+      case FormButtonAction::kCancel:
+        ::DestroyWindow(window_);
+        return;
+      case FormButtonAction::kNone:
+        return;
+    }
+  }
+
+  // Whether `clientPoint` lies on a drawn control that takes its clicks (a picture or a label).
+  bool OnDrawnControl(POINT clientPoint) const {
+    for (const FormControl& control : form_.controls) {
+      if (control.kind != FormControlKind::kPicture && control.kind != FormControlKind::kLabel) {
+        continue;
+      }
+      const RECT place = PlaceOf(control.name);
+      if (::PtInRect(&place, clientPoint)) return true;
+    }
+    return false;
+  }
+
+  void Paint(HDC dc) {
+    ::SetBkMode(dc, TRANSPARENT);
+    for (const FormControl& control : form_.controls) {
+      const RECT place = PlaceOf(control.name);
+      switch (control.kind) {
+        case FormControlKind::kShape: {
+          ScopedBrush frame(::CreateSolidBrush(::GetSysColor(COLOR_BTNSHADOW)));
+          ::FrameRect(dc, &place, frame.get());
+          break;
+        }
+        case FormControlKind::kPicture: {
+          if (!picture_) break;
+          ScopedMemoryDC source(::CreateCompatibleDC(dc));
+          ScopedSelection selected(source.get(), picture_.get());
+          const SIZE size = BitmapSize(picture_.get());
+          ::BitBlt(dc, place.left, place.top, std::min<int>(size.cx, place.right - place.left),
+                   std::min<int>(size.cy, place.bottom - place.top), source.get(), 0, 0, SRCCOPY);
+          break;
+        }
+        case FormControlKind::kLabel: {
+          ScopedSelection font(dc, FontFor(control.font));
+          const Rgb colour = control.textColour.value_or(Rgb{0, 0, 0});
+          ::SetTextColor(dc, RGB(colour.red, colour.green, colour.blue));
+          RECT rect = place;
+          const std::wstring text = ToWide(control.caption);
+          ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+                      DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+          break;
+        }
+        default:
+          break;
+      }
+    }
+  }
+
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* self =
+          static_cast<FrmOption*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      self->window_ = window;
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<FrmOption*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      if (g_instance == self) g_instance = nullptr;
+      delete self;
+      return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->OnMessage(message, wParam, lParam);
+  }
+
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_PAINT: {
+        ScopedPaint paint(window_);
+        Paint(paint.get());
+        return 0;
+      }
+      case WM_CTLCOLORSTATIC:
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+      case WM_COMMAND: {
+        const auto control = reinterpret_cast<HWND>(lParam);
+        if (HIWORD(wParam) != BN_CLICKED || control == nullptr) break;
+        if (std::find(checkBoxes_.begin(), checkBoxes_.end(), control) != checkBoxes_.end()) {
+          // A click ticks a clear or greyed box and clears a ticked one: never greyed.
+          const bool ticked = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+          ::SendMessageW(control, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
+          return 0;
+        }
+        if (const auto action = actions_.find(control); action != actions_.end()) {
+          ButtonClick(action->second);
+          return 0;
+        }
+        break;
+      }
+      case WM_LBUTTONDOWN: {
+        // Form_MouseDown: a press on the free surface (the shape included) moves the dialog.
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (!OnDrawnControl(at)) DragForm(window_);
+        return 0;
+      }
+      case WM_DPICHANGED: {
+        dpi_ = HIWORD(wParam);
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Layout();
+        return 0;
+      }
+      case WM_CLOSE:
+        // Closed by any other means than its buttons, it writes nothing.
+        ::DestroyWindow(window_);
+        return 0;
+      default:
+        break;
+    }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
+  }
+
+  const OptionsForm form_;
+  IniSettingsStore store_;
+  HWND window_ = nullptr;
+  UINT dpi_ = 96;
+  ScopedBitmap original_;
+  ScopedBitmap picture_;
+  std::map<std::string, ScopedFont> fonts_;
+  std::map<std::string, HWND> windows_;
+  std::map<std::string, RECT> places_;
+  std::map<std::string, HWND> tails_;
+  std::map<HWND, FormButtonAction> actions_;
+  std::vector<HWND> checkBoxes_;
+};
+
+}  // namespace
+
+void ShowOptionsDialog(const OptionsForm& form, const SettingsFile& settings,
+                       DesktopServices& desktop, HINSTANCE module, int pictureId) {
+  if (g_instance == nullptr) {
+    g_instance = new FrmOption(form, settings, desktop, module, pictureId);
+    ::ShowWindow(g_instance->hwnd(), SW_SHOWNORMAL);
+  } else if (::IsIconic(g_instance->hwnd())) {
+    ::ShowWindow(g_instance->hwnd(), SW_RESTORE);
+  }
+  ::SetForegroundWindow(g_instance->hwnd());
+  ::BringWindowToTop(g_instance->hwnd());
+}
+
+HWND CurrentOptionsDialog() {
+  return g_instance != nullptr ? g_instance->hwnd() : nullptr;
+}
+
+RECT OptionsControlRect(const std::string& name) {
+  return g_instance != nullptr ? g_instance->PlaceOf(name) : RECT{};
+}
+
+HWND OptionsControlWindow(const std::string& name) {
+  return g_instance != nullptr ? g_instance->WindowOf(name) : nullptr;
+}
+
+}  // namespace droplet

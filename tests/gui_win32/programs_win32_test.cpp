@@ -1,0 +1,232 @@
+// Orvane.exe and Tessik.exe as the user starts them, each from a program folder of its own: the
+// version resource they carry and show, the quit confirmation, and their size at another DPI.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/scoped_win32.h"
+#include "common/text_win32.h"
+#include "front_end/deliverable.h"
+#include "front_end/resources_win32.h"
+#include "front_end/version_resource_win32.h"
+#include "shell/opaque_runs.h"
+#include "support/temp_folder.h"
+#include "support/test_environment.h"
+#include "win32_support.h"
+
+namespace droplet::testing {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+// One program started from a copy in a fresh program folder, with the test converters on its
+// search path; ended when the object goes, if it still runs.
+class Program {
+ public:
+  explicit Program(const std::string& fileName) {
+    const std::string copy = folder_ / fileName;
+    ::CopyFileW(ToWide(BesideTests("programs\\" + fileName)).c_str(), ToWide(copy).c_str(), FALSE);
+    const SearchPathScope converters(SearchPathWith(TestConverterFolder()));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring commandLine = L"\"" + ToWide(copy) + L"\"";
+    if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         ToWide(folder_.str()).c_str(), &startup, &process_)) {
+      PumpUntil([this] { return (window_ = FindWindow()) != nullptr; }, seconds(20));
+      PumpFor(milliseconds(300));
+    }
+  }
+  ~Program() {
+    if (process_.hProcess != nullptr) {
+      if (::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process_.hProcess, 1);
+        ::WaitForSingleObject(process_.hProcess, 5000);
+      }
+      ::CloseHandle(process_.hProcess);
+      ::CloseHandle(process_.hThread);
+    }
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  HWND window() const { return window_; }
+  std::string path() const { return folder_.str(); }
+
+  // The next message box the program shows, waited for.
+  HWND WaitForBox() const {
+    HWND box = nullptr;
+    PumpUntil(
+        [&] {
+          const std::vector<HWND> boxes = MessageBoxesOf(process_.dwProcessId);
+          box = boxes.empty() ? nullptr : boxes.front();
+          return box != nullptr;
+        },
+        seconds(10));
+    return box;
+  }
+  // The program's exit status once it has ended within `time`, or nothing.
+  std::optional<DWORD> Ended(milliseconds time) const {
+    if (::WaitForSingleObject(process_.hProcess, static_cast<DWORD>(time.count())) !=
+        WAIT_OBJECT_0) {
+      return std::nullopt;
+    }
+    DWORD status = 0;
+    ::GetExitCodeProcess(process_.hProcess, &status);
+    return status;
+  }
+
+ private:
+  HWND FindWindow() const {
+    HWND found = nullptr;
+    for (HWND window = ::FindWindowExW(nullptr, nullptr, L"DropletForm1", nullptr);
+         window != nullptr; window = ::FindWindowExW(nullptr, window, L"DropletForm1", nullptr)) {
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(window, &process);
+      if (process == process_.dwProcessId && ::IsWindowVisible(window)) found = window;
+    }
+    return found;
+  }
+
+  TempFolder folder_;
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+std::string WindowText(HWND window) {
+  wchar_t text[256] = {};
+  ::GetWindowTextW(window, text, 256);
+  return FromWide(text);
+}
+
+std::string FileVersionText(const std::string& path) {
+  const std::wstring file = ToWide(path);
+  DWORD ignored = 0;
+  std::vector<unsigned char> block(::GetFileVersionInfoSizeW(file.c_str(), &ignored));
+  if (block.empty() ||
+      !::GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) {
+    return {};
+  }
+  wchar_t* text = nullptr;
+  UINT length = 0;
+  if (!::VerQueryValueW(block.data(), L"\\StringFileInfo\\041004B0\\FileVersion",
+                        reinterpret_cast<void**>(&text), &length)) {
+    return {};
+  }
+  return FromWide(text);
+}
+
+// A value of the current user's registry that the object sets and puts back when it goes.
+class RegistryValueScope {
+ public:
+  RegistryValueScope(const wchar_t* key, const wchar_t* name, DWORD value)
+      : key_(key), name_(name) {
+    DWORD size = sizeof previous_;
+    had_ = ::RegGetValueW(HKEY_CURRENT_USER, key_, name_, RRF_RT_REG_DWORD, nullptr, &previous_,
+                          &size) == ERROR_SUCCESS;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, key_, name_, REG_DWORD, &value, sizeof value);
+  }
+  ~RegistryValueScope() {
+    if (had_) {
+      ::RegSetKeyValueW(HKEY_CURRENT_USER, key_, name_, REG_DWORD, &previous_, sizeof previous_);
+    } else {
+      ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key_, name_);
+    }
+  }
+  RegistryValueScope(const RegistryValueScope&) = delete;
+  RegistryValueScope& operator=(const RegistryValueScope&) = delete;
+
+ private:
+  const wchar_t* key_;
+  const wchar_t* name_;
+  DWORD previous_ = 0;
+  bool had_ = false;
+};
+
+TEST(ProgramsWin32, CarryTheirVersionShowItAndAskBeforeQuitting) {
+  struct Case {
+    const char* file;
+    const Deliverable& deliverable;
+    const char* fileVersion;
+    const char* caption;
+    const char* quitTitle;
+  };
+  for (const Case& c : {Case{"Orvane.exe", OrvaneDeliverable(), "1.00.0007", "", ""},
+                        Case{"Tessik.exe", TessikDeliverable(), "0.00.0009", "Tessik - Ver: 0.0",
+                             "Tessik Version: (BETA) 0.0.9"}}) {
+    SCOPED_TRACE(c.file);
+    const std::optional<VersionResource> resource =
+        ReadVersionResource(BesideTests(std::string("programs\\") + c.file));
+    ASSERT_TRUE(resource.has_value());
+    EXPECT_EQ(resource->fileDescription, c.deliverable.fileDescription);
+    EXPECT_EQ(resource->version.major, c.deliverable.version.major);
+    EXPECT_EQ(resource->version.minor, c.deliverable.version.minor);
+    EXPECT_EQ(resource->version.revision, c.deliverable.version.revision);
+    EXPECT_EQ(FileVersionText(BesideTests(std::string("programs\\") + c.file)), c.fileVersion);
+    // The icon, both pictures and the manifest travel inside the program file (resource types
+    // 14, 2 and 24).
+    const HMODULE image =
+        ::LoadLibraryExW(ToWide(BesideTests(std::string("programs\\") + c.file)).c_str(), nullptr,
+                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr);
+    EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(DROPLET_ICON), MAKEINTRESOURCEW(14)),
+              nullptr);
+    EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(DROPLET_PICTURE), MAKEINTRESOURCEW(2)),
+              nullptr);
+    EXPECT_NE(
+        ::FindResourceW(image, MAKEINTRESOURCEW(DROPLET_OPTIONS_PICTURE), MAKEINTRESOURCEW(2)),
+        nullptr);
+    EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr);
+    ::FreeLibrary(image);
+
+    const Program program(c.file);
+    ASSERT_NE(program.window(), nullptr) << "no window";
+    EXPECT_EQ(WindowText(program.window()), c.caption);
+    EXPECT_TRUE(::GetWindowLongW(program.window(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    ::PostMessageW(program.window(), WM_CLOSE, 0, 0);
+    HWND box = program.WaitForBox();
+    ASSERT_NE(box, nullptr);
+    const SeenBox asked = ReadBox(box);
+    EXPECT_EQ(asked.title, c.quitTitle);
+    EXPECT_EQ(asked.text, QuitQuestion(c.deliverable));
+    PressBoxButton(box, IDNO);
+    EXPECT_FALSE(program.Ended(milliseconds(700)).has_value()) << "No keeps the program";
+    EXPECT_TRUE(::IsWindowVisible(program.window()));
+
+    ::PostMessageW(program.window(), WM_CLOSE, 0, 0);
+    box = program.WaitForBox();
+    ASSERT_NE(box, nullptr);
+    PressBoxButton(box, IDYES);
+    EXPECT_EQ(program.Ended(seconds(10)), std::optional<DWORD>(0)) << "Yes ends it at once";
+  }
+}
+
+TEST(ProgramsWin32, PictureAndShapeGrowWithTheScreensDpi) {
+  // Wine reads the screen's DPI from here when a program starts.
+  const RegistryValueScope dpi(L"Control Panel\\Desktop", L"LogPixels", 144);
+  // Window sizes in the other program's own pixels.
+  ::SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  const Program program("Orvane.exe");
+  ASSERT_NE(program.window(), nullptr);
+  RECT outer{};
+  ::GetWindowRect(program.window(), &outer);
+  EXPECT_EQ(outer.right - outer.left, 348);
+  EXPECT_EQ(outer.bottom - outer.top, 180);
+  ScopedRegion shape(::CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(::GetWindowRgn(program.window(), shape.get()), ERROR);
+  RECT box{};
+  ::GetRgnBox(shape.get(), &box);
+  EXPECT_GT(box.right - box.left, 232) << "the shape grew with the picture";
+  EXPECT_GT(box.bottom - box.top, 120);
+  // Every pixel of the grown picture's bottom-left corner is cut away, as at 96 DPI.
+  EXPECT_FALSE(::PtInRegion(shape.get(), 0, 179));
+}
+
+}  // namespace
+}  // namespace droplet::testing
