@@ -141,27 +141,32 @@ void MainWindowWorkflow::SetProgress(const RunProgress& progress) {
 }
 
 unsigned MainWindowWorkflow::FormOLEDragOver(const DragData& data, unsigned allowedEffects) {
-  // The fields belong to the drop being handled until its run has ended: meanwhile the drag is
-  // classified for a drop that will wait its turn.
-  std::string& kind = busy_ ? waitingDropKind_ : dropKind_;
-  if (!busy_) pdfPath_.clear();
+  // The fields belong to the drop being handled until its run has ended.
+  if (busy_) return kDropEffectNone;
+  pdfPath_.clear();
   if (!data.offersFileList) {
-    kind = kKindFolder;
+    dropKind_ = kKindFolder;
     return kDropEffectNone;
   }
   const unsigned effect = allowedEffects & kDropEffectCopy;
-  kind = kKindFile;
-  if (!data.paths.empty() && IsFolder(data.paths.front())) kind = kKindFolder;
+  dropKind_ = kKindFile;
+  if (!data.paths.empty() && IsFolder(data.paths.front())) dropKind_ = kKindFolder;
   return effect;
 }
 
 void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
-  waitingDrops_.emplace_back(data, busy_ ? waitingDropKind_ : dropKind_);
+  if (busy_) return;
+  waitingDrops_.emplace_back(data, dropKind_);
   HandleNextDrop();
 }
 
 void MainWindowWorkflow::HandleFile(const std::string& path) {
   const DragData data{true, {path}};
+  if (busy_) {
+    // Nobody is there to be refused: the file waits its turn, classified as its drag-over would.
+    waitingDrops_.emplace_back(data, IsFolder(path) ? kKindFolder : kKindFile);
+    return;
+  }
   FormOLEDragOver(data, kDropEffectCopy);
   FormOLEDragDrop(data);
 }

@@ -48,16 +48,15 @@ class MainWindowWorkflow {
   MainWindowWorkflow(const MainWindowWorkflow&) = delete;
   MainWindowWorkflow& operator=(const MainWindowWorkflow&) = delete;
 
-  // Form_OLEDragOver: classifies the drag and returns the effect the window accepts. While an
-  // earlier drop is being handled, the drag is classified for a drop that waits its turn and the
-  // fields stay with the drop being handled.
+  // Form_OLEDragOver: classifies the drag and returns the effect the window accepts: none while
+  // an earlier drop is being handled, whose fields stay as they are.
   unsigned FormOLEDragOver(const DragData& data, unsigned allowedEffects);
-  // Form_OLEDragDrop: records the drop and returns; its handling follows from the event loop,
-  // after the drops before it.
+  // Form_OLEDragDrop: records the drop and returns; its handling follows from the event loop.
+  // Refused while an earlier drop is being handled.
   void FormOLEDragDrop(const DragData& data);
   // A file handed to the window otherwise than by a drag (named on the command line, passed on
-  // by a second start, chosen in the file dialog): handled exactly as if it had been dropped,
-  // after the drops before it.
+  // by a second start, chosen in the file dialog): handled exactly as if it had been dropped;
+  // while a drop is being handled it waits its turn instead of being refused.
   void HandleFile(const std::string& path);
   // cmdExecute_Click: starts the conversion run of the command line field. The converter runs
   // on after this returns; the run ends on the window's thread.
@@ -165,9 +164,8 @@ class MainWindowWorkflow {
   bool copyMade_ = false;
 
   bool busy_ = false;
-  // Drops that came while another was being handled, each with its kind, in their order.
+  // Files handed over while a drop was being handled, each with its kind, in their order.
   std::deque<std::pair<DragData, std::string>> waitingDrops_;
-  std::string waitingDropKind_ = "-";  // the drag-over's kind for a drop that will wait
   bool pointerBusy_ = false;
   RunProgress progress_;
   PageLineCounter pageLines_;

@@ -14,7 +14,7 @@ constexpr MenuEntry kPopupMenu[] = {
     {"mnusep", "-", WindowCommand::kNone},
     {"mnuOpenPath", "Apri Cartella di output", WindowCommand::kOpenOutputFolder},
     {"mnuSvuota", "Svuota cache", WindowCommand::kEmptyCache},
-    {"mnuConverti", "Converti un PDF...", WindowCommand::kConvertPdf},
+    {"mnuConverti", "Converti un PDF...", WindowCommand::kConvertPdf, MenuAvailability::kWhenIdle},
     {"mnuInterrompi", "Interrompi conversione", WindowCommand::kStopRun,
      MenuAvailability::kWhileRunning},
     {"mnuExit", "Esci", WindowCommand::kExit},
@@ -36,6 +36,8 @@ bool IsAvailable(const MenuEntry& entry, bool runInProgress) {
       return true;
     case MenuAvailability::kWhileRunning:
       return runInProgress;
+    case MenuAvailability::kWhenIdle:
+      return !runInProgress;
   }
   return true;
 }

@@ -30,6 +30,7 @@ enum class WindowCommand {
 enum class MenuAvailability {
   kAlways,
   kWhileRunning,  // only while a conversion runs
+  kWhenIdle,      // only while none runs, as a drop is refused then
 };
 
 struct MenuEntry {

@@ -47,10 +47,12 @@ TEST(UiModel, MenuEntriesInOrderWithTheirCaptions) {
     names.push_back(entry.name);
     captions.push_back(entry.caption);
     EXPECT_EQ(IsSeparator(entry), entry.name == std::string("mnusep")) << entry.name;
-    // Stopping applies only while a conversion runs; everything else always.
+    // Stopping applies only while a conversion runs, choosing another PDF only while none does;
+    // everything else always.
     const bool stops = entry.command == WindowCommand::kStopRun;
+    const bool converts = entry.command == WindowCommand::kConvertPdf;
     EXPECT_EQ(IsAvailable(entry, false), !stops) << entry.name;
-    EXPECT_TRUE(IsAvailable(entry, true)) << entry.name;
+    EXPECT_EQ(IsAvailable(entry, true), !converts) << entry.name;
   }
   EXPECT_EQ(names,
             (std::vector<std::string>{"mnuOpzioni", "mnuInfo", "mnusep", "mnuOpenPath", "mnuSvuota",

@@ -119,7 +119,7 @@ TEST_F(DropTest, FileNamesCannotInjectCommands) {
   EXPECT_EQ(NamesIn(documents.path()).size(), names.size());
 }
 
-TEST_F(DropTest, TheDropReturnsAtOnceAndAnotherWaitsUntilItsRunHasEnded) {
+TEST_F(DropTest, TheDropReturnsAtOnceAndRefusesAnotherWhileFilesHandedOverWaitTheirTurn) {
   auto& window = Window(TessikDeliverable());
   const DragData data{true, {Document("doc.pdf")}};
   window.FormOLEDragOver(data, kDropEffectCopy);
@@ -128,14 +128,13 @@ TEST_F(DropTest, TheDropReturnsAtOnceAndAnotherWaitsUntilItsRunHasEnded) {
   EXPECT_TRUE(desktop.boxes().empty());
   EXPECT_TRUE(NamesIn(program.path()).empty());
   EXPECT_TRUE(window.Busy());
-  // Another drag is welcome meanwhile and leaves the fields to the drop being handled; so is a
-  // file handed over otherwise. Each waits its turn.
+  // Another drag is refused and leaves the fields to the drop being handled; a file handed over
+  // otherwise has nobody to be refused to and waits its turn.
   const DragData folder{true, {documents.str()}};
-  EXPECT_EQ(window.FormOLEDragOver(folder, kDropEffectCopy), kDropEffectCopy);
+  EXPECT_EQ(window.FormOLEDragOver(folder, kDropEffectCopy), kDropEffectNone);
   EXPECT_EQ(window.DropKind(), "file");
-  EXPECT_EQ(window.FormOLEDragOver({true, {Document("due.pdf")}}, kDropEffectCopy),
-            kDropEffectCopy);
-  window.FormOLEDragDrop({true, {documents / "due.pdf"}});
+  window.FormOLEDragDrop(folder);
+  window.HandleFile(Document("due.pdf"));
   window.HandleFile(documents.str());
   window.HandleFile(documents / "nessuno.pdf");
 
