@@ -19,10 +19,18 @@ std::string ConverterName(const Deliverable& deliverable) {
 }
 
 std::string BuildCommandLine(const Deliverable& deliverable, const std::string& pdfPath,
-                             const std::string& programFolder) {
+                             const std::string& programFolder, const RunSettings& settings) {
   const std::string name = ConverterName(deliverable);
+  std::string chosen;
+  if (settings.pages) {
+    chosen += "-f " + std::to_string(settings.pages->first) + " -l " +
+              std::to_string(settings.pages->last) + " ";
+  }
+  if (settings.ignoreImages && !deliverable.ignoreImagesOption.empty()) {
+    chosen += deliverable.ignoreImagesOption + " ";
+  }
   return InterpreterPrefix() + ProgramInvocation(name, programFolder) +
-         deliverable.converterCommand.substr(name.size()) + QuoteForInterpreter(pdfPath);
+         deliverable.converterCommand.substr(name.size()) + chosen + QuoteForInterpreter(pdfPath);
 }
 
 std::string PageCountCommandLine(const std::string& pdfPath, const std::string& programFolder) {

@@ -29,6 +29,9 @@ struct Deliverable {
   // The converter prints a "Page-N" line as it finishes each page; otherwise it ends each page
   // of its text result with a form feed. The droplet's progress counts one or the other.
   bool printsPageLines = false;
+  // The converter's option that leaves out the pages' images ("Ignora immagini"); empty when
+  // it has none.
+  std::string ignoreImagesOption;
 
   std::string confirmationQuestion;
   std::string cancellationMessage;
@@ -62,9 +65,10 @@ std::string ConverterName(const Deliverable& deliverable);
 
 // The full converter command line for the PDF at `pdfPath`: interpreter prefix, converter (by
 // its path where it lies in the program folder and the interpreter would not look there) and
-// the path quoted for the interpreter.
+// its options, then what `settings` ask of it (a page range, no images), then the path quoted
+// for the interpreter.
 std::string BuildCommandLine(const Deliverable& deliverable, const std::string& pdfPath,
-                             const std::string& programFolder);
+                             const std::string& programFolder, const RunSettings& settings = {});
 
 // The command line that asks pdfinfo, found as the converter is, about the PDF at `pdfPath`.
 std::string PageCountCommandLine(const std::string& pdfPath, const std::string& programFolder);

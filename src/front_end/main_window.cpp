@@ -1,9 +1,12 @@
 #include "front_end/main_window.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <iterator>
+#include <optional>
+#include <string_view>
 #include <utility>
 
 #include "common/failure.h"
@@ -65,6 +68,26 @@ std::string PageNumber(int page) {
   return digits;
 }
 
+// The stem and the page of a page the HTML converter writes, NAME-N.html, N from 1 written
+// without leading zeros; nothing for any other name.
+std::optional<std::pair<std::string, int>> PageFileName(const std::string& name) {
+  const std::string extension = ".html";
+  if (name.size() <= extension.size() ||
+      name.compare(name.size() - extension.size(), extension.size(), extension) != 0) {
+    return std::nullopt;
+  }
+  const std::string_view rest(name.data(), name.size() - extension.size());
+  const size_t dash = rest.rfind('-');
+  if (dash == std::string_view::npos || dash + 1 == rest.size() || rest[dash + 1] == '0') {
+    return std::nullopt;
+  }
+  int page = 0;
+  const char* digits = rest.data() + dash + 1;
+  const auto [end, error] = std::from_chars(digits, rest.data() + rest.size(), page);
+  if (error != std::errc() || end != rest.data() + rest.size() || page < 1) return std::nullopt;
+  return std::pair{std::string(rest.substr(0, dash)), page};
+}
+
 bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
 }
@@ -87,6 +110,16 @@ std::vector<std::string> LastLines(const std::string& output, size_t count) {
   return lines;
 }
 
+// The progress counts the pages the run converts: with a range, the converter's "Page-N" lines
+// name pages of the whole document and pdfinfo counts all of them.
+int PagesDoneOfRange(const std::optional<PageRange>& range, int highestPage) {
+  return range ? std::max(0, highestPage - range->first + 1) : highestPage;
+}
+int PageCountOfRange(const std::optional<PageRange>& range, int documentPages) {
+  return range ? std::max(0, std::min(range->last, documentPages) - range->first + 1)
+               : documentPages;
+}
+
 }  // namespace
 
 MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
@@ -102,7 +135,7 @@ MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopSe
     outputText_ += chunk;
     if (deliverable_.printsPageLines && Running()) {
       RunProgress next = progress_;
-      next.pagesDone = pageLines_.Feed(chunk);
+      next.pagesDone = PagesDoneOfRange(settings_.pages, pageLines_.Feed(chunk));
       SetProgress(next);
     }
   });
@@ -255,9 +288,15 @@ void MainWindowWorkflow::HandleDroppedFile(const std::string& path) {
   }
   pdfPath_ = GetShortFileName(copyPath);
 
+  // The options dialog's choices as the settings file holds them now, edited by hand or not.
+  // A range the run cannot follow is said before the user confirms.
+  IniSettingsStore settingsFile(SettingsFileIn(programFolder_, deliverable_), desktop_);
+  settings_ = RunSettingsFrom(deliverable_.optionsForm, LoadOptionsForm(settingsFile));
+  std::string question = deliverable_.confirmationQuestion + "\r\n\r\n(file : " + path + " )";
+  if (!settings_.unusableRange.empty()) question += "\r\n\r\n" + settings_.unusableRange;
+
   const int answer =
-      desktop_.ShowMessageBox(deliverable_.confirmationQuestion + "\r\n\r\n(file : " + path + " )",
-                              kMbYesNo | kMbIconInformation | kMbSystemModal, ";-)");
+      desktop_.ShowMessageBox(question, kMbYesNo | kMbIconInformation | kMbSystemModal, ";-)");
   if (answer != kIdYes) {
     desktop_.ShowMessageBox(deliverable_.cancellationMessage, kMbSystemModal, "",
                             BoxPlacement::kCenterOnOwner);
@@ -265,7 +304,7 @@ void MainWindowWorkflow::HandleDroppedFile(const std::string& path) {
   }
 
   outputText_.clear();
-  commandLine_ = BuildCommandLine(deliverable_, pdfPath_, programFolder_);
+  commandLine_ = BuildCommandLine(deliverable_, pdfPath_, programFolder_, settings_);
   CmdExecuteClick();
 }
 
@@ -295,7 +334,11 @@ void MainWindowWorkflow::StartProgress() {
     plan.resultFile = ScratchPath(GetFileName(pdfPath_, false) + deliverable_.resultExtension);
   }
   watcher_ = std::make_unique<ProgressWatcher>(
-      std::move(plan), [this](int pageCount) { PostProgress(&RunProgress::pageCount, pageCount); },
+      std::move(plan),
+      [this, range = settings_.pages](int pageCount) {
+        const int count = PageCountOfRange(range, pageCount);
+        if (count > 0) PostProgress(&RunProgress::pageCount, count);
+      },
       [this](int pagesDone) { PostProgress(&RunProgress::pagesDone, pagesDone); });
 }
 
@@ -347,12 +390,36 @@ void MainWindowWorkflow::CompleteRun() {
   }
   EliminaFileConAsterisco(scratch, "*.pdf", keepPdfName_);
 
-  desktop_.ShowMessageBox("Conversione completa", kMbOk, kApplicationTitle);
-  OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
-  if (desktop_.ShowMessageBox(deliverable_.openResultQuestion, kMbYesNo | kMbIconInformation,
+  desktop_.ShowMessageBox(CompletionText(), kMbOk, kApplicationTitle);
+  if (settings_.openOutputFolder) {
+    OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
+  }
+  if (settings_.openResultWithoutAsking ||
+      desktop_.ShowMessageBox(deliverable_.openResultQuestion, kMbYesNo | kMbIconInformation,
                               kApplicationTitle) == kIdYes) {
     OpenDocument(ResultPath(), "", programFolder_, opener_, desktop_);
   }
+}
+
+std::string MainWindowWorkflow::CompletionText() const {
+  const std::string done = "Conversione completa";
+  if (!settings_.pages) return done;
+  const PageRange& asked = *settings_.pages;
+  // The converter stops at the document's last page; its "Page-N" lines tell where it stopped.
+  int last = asked.last;
+  if (deliverable_.printsPageLines && pageLines_.pages() >= asked.first) {
+    last = std::min(last, pageLines_.pages());
+  }
+  const std::string first = std::to_string(asked.first);
+  std::string pages = last == asked.first
+                          ? "Convertita la pagina " + first
+                          : "Convertite le pagine da " + first + " a " + std::to_string(last);
+  if (last < asked.last) {
+    pages += ": il documento finisce a pagina " + std::to_string(last) + ".";
+  } else {
+    pages += ".";
+  }
+  return done + "\r\n\r\n" + pages;
 }
 
 void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageImages) {
@@ -367,9 +434,14 @@ void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageIma
 
 std::string MainWindowWorkflow::ConverterDiagnosis() const {
   std::string diagnosis;
+  if (settings_.pages) {
+    diagnosis = "Le Opzioni chiedono le pagine da " + std::to_string(settings_.pages->first) +
+                " a " + std::to_string(settings_.pages->last) + ".";
+  }
   const ChildExit& exit = objDOS_.LastExit();
   if (exit.known) {
-    diagnosis =
+    if (!diagnosis.empty()) diagnosis += "\r\n";
+    diagnosis +=
         exit.signalled
             ? "Il convertitore è stato terminato dal segnale " + std::to_string(exit.code) + "."
             : "Il convertitore è terminato con il codice " + std::to_string(exit.code) + ".";
@@ -400,8 +472,8 @@ void MainWindowWorkflow::RemoveOwnScratchFiles() const {
     names.insert(stem + deliverable_.resultExtension);
     if (!deliverable_.writesPageImages) continue;
     names.insert(stem + "_ind.html");
-    for (int page = 1; EntryExists(ScratchPath(stem + "-" + std::to_string(page) + ".html"));
-         ++page) {
+    for (int page = settings_.pages ? settings_.pages->first : 1;
+         EntryExists(ScratchPath(stem + "-" + std::to_string(page) + ".html")); ++page) {
       names.insert(stem + "-" + std::to_string(page) + ".html");
     }
   }
@@ -460,22 +532,16 @@ std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
   for (const DirEntry& entry : FindEntries(ScratchPath("*")).entries) {
     if (!entry.isDirectory) files.insert(entry.name);
   }
-  // The converter names each document's pages NAME-1.html, NAME-2.html, ... and their
-  // backgrounds NAME001.png, ...; pages of an earlier run whose results could not be moved are
-  // still here and move with theirs.
-  const std::string firstPage = "-1.html";
+  // The converter names each document's pages NAME-1.html, NAME-2.html, ... (from the first
+  // page of a range on) and their backgrounds NAME001.png, ...; pages of an earlier run whose
+  // results could not be moved are still here and move with theirs.
   std::set<std::string> images;  // a set: two stems can name one image (a + 1001, a1 + 001)
   for (const std::string& file : files) {
-    if (file.size() < firstPage.size() ||
-        file.compare(file.size() - firstPage.size(), firstPage.size(), firstPage) != 0) {
-      continue;
-    }
-    const std::string stem = file.substr(0, file.size() - firstPage.size());
-    for (int page = 1; files.count(stem + "-" + std::to_string(page) + ".html") != 0; ++page) {
-      for (const char* extension : {".png", ".jpg"}) {
-        const std::string image = stem + PageNumber(page) + extension;
-        if (files.count(image) != 0) images.insert(image);
-      }
+    const std::optional<std::pair<std::string, int>> page = PageFileName(file);
+    if (!page) continue;
+    for (const char* extension : {".png", ".jpg"}) {
+      const std::string image = page->first + PageNumber(page->second) + extension;
+      if (files.count(image) != 0) images.insert(image);
     }
   }
   return {images.begin(), images.end()};

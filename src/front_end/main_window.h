@@ -96,6 +96,8 @@ class MainWindowWorkflow {
   const std::string& PdfPath() const { return pdfPath_; }               // txtFile
   const std::string& CommandLineField() const { return commandLine_; }  // txtCommand
   const std::string& OutputText() const { return outputText_; }         // txtOutputs
+  // What the options dialog's settings asked of the latest drop's run.
+  const RunSettings& Settings() const { return settings_; }
   DOSOutputs& Runner() { return objDOS_; }
 
  private:
@@ -130,8 +132,11 @@ class MainWindowWorkflow {
   // A count the progress watcher found, for `field` of the progress, from its own thread.
   void PostProgress(int RunProgress::*field, int value);
   void SetProgress(const RunProgress& progress);
-  // What the missing-results box adds: the converter's exit status and its last lines.
+  // What the missing-results box adds: the page range asked for, the converter's exit status
+  // and its last lines.
   std::string ConverterDiagnosis() const;
+  // "Conversione completa", and which pages were converted when a range applied.
+  std::string CompletionText() const;
   // The run's error report: "description - source - number".
   void ReportFailure(const Failure& failure);
   // Runs a step of the drop's handling; a failure that escapes it is reported.
@@ -162,6 +167,8 @@ class MainWindowWorkflow {
   std::string restorePdfPath_;
   // Whether the drop copied the PDF into the program folder: only then is the copy the run's own.
   bool copyMade_ = false;
+  // Read from the settings file for each drop, before its confirmation.
+  RunSettings settings_;
 
   bool busy_ = false;
   // Files handed over while a drop was being handled, each with its kind, in their order.

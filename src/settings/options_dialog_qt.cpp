@@ -10,11 +10,13 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <string_view>
@@ -107,6 +109,8 @@ class FrmOption : public QDialog {
     setFixedSize(TwipsToPixels(form_.clientWidth), TwipsToPixels(form_.clientHeight));
     BuildControls();
     FormLoad();
+    FollowChanges();
+    ShowNotices();
   }
 
   ~FrmOption() override {
@@ -159,6 +163,7 @@ class FrmOption : public QDialog {
         widget->setFont(font);
       }
       controls_[control.name] = widget;
+      designPalettes_[control.name] = widget->palette();
     }
     FitGapUnderFirstPageBox();
     // Text boxes may lie on a check box's caption line and must stay above it.
@@ -271,6 +276,39 @@ class FrmOption : public QDialog {
     return state;
   }
 
+  // Every change of a shown value brings the notes up to date.
+  void FollowChanges() {
+    for (const FormSetting& setting : FormSettings()) {
+      if (setting.check != nullptr) {
+        connect(&Check(setting.control), &QCheckBox::stateChanged, this, [this] { ShowNotices(); });
+      } else {
+        connect(&Text(setting.control), &QLineEdit::textChanged, this, [this] { ShowNotices(); });
+      }
+    }
+  }
+
+  // What the values shown now mean for the next run, on the controls that show them: a tool
+  // tip, and a tinted background where the run will not follow the value as shown.
+  void ShowNotices() {
+    const std::vector<ControlNotice> notices = FormNotices(form_, Shown());
+    for (const FormSetting& setting : FormSettings()) {
+      QWidget& widget = *controls_.at(std::string(setting.control));
+      const auto notice = std::find_if(
+          notices.begin(), notices.end(),
+          [&](const ControlNotice& candidate) { return candidate.control == setting.control; });
+      const QString text = notice == notices.end() ? QString() : FromUtf8(notice->text);
+      // As rich text, the tool tip wraps its sentence instead of running off the screen.
+      widget.setToolTip(text.isEmpty() ? text : "<p>" + text.toHtmlEscaped() + "</p>");
+      widget.setAccessibleDescription(text);
+      QPalette palette = designPalettes_.at(std::string(setting.control));
+      if (notice != notices.end() && notice->kind == NoticeKind::kFault) {
+        const Rgb& c = kFaultBackground;
+        palette.setColor(QPalette::Base, QColor(c.red, c.green, c.blue));
+      }
+      widget.setPalette(palette);
+    }
+  }
+
   // Command1_Click ("Salva") writes the shown values, then the dialog goes; Command2_Click
   // ("Annulla") only closes it.
   void ButtonClick(FormButtonAction action) {
@@ -294,6 +332,7 @@ class FrmOption : public QDialog {
   const OptionsForm form_;
   IniSettingsStore store_;
   std::map<std::string, QWidget*> controls_;
+  std::map<std::string, QPalette> designPalettes_;  // each control's palette without a note
 };
 
 }  // namespace

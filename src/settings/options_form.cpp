@@ -16,6 +16,8 @@ constexpr FormSetting kFormSettings[] = {
     {"ckRangePag", {"Range", "Active"}, &OptionsFormState::ckRangePag, nullptr},
     {"txtPagStart", {"Range", "Start"}, nullptr, &OptionsFormState::txtPagStart},
     {"txtPagEnd", {"Range", "End"}, nullptr, &OptionsFormState::txtPagEnd},
+    // Last: a file saved before it existed keeps its lines, and this one follows them.
+    {"Check1", {"Images", "Ignore"}, &OptionsFormState::Check1, nullptr},
 };
 
 const char kAuthorCredit[] = "a cura del gruppo Droplet";
@@ -78,6 +80,49 @@ FormControl Label(std::string name, std::string caption, TwipsRect place, int ta
   control.font = kLabelFont;
   control.textColour = colour;
   return control;
+}
+
+// A page box's text as a page number: a whole number from 1 up, blanks around it allowed.
+// `which` is "iniziale" or "finale"; a text that is no page number gives the reason instead.
+std::optional<int> ReadPage(std::string_view text, const char* which, std::string& reason) {
+  const size_t first = text.find_first_not_of(" \t");
+  const size_t last = text.find_last_not_of(" \t");
+  const std::string_view digits =
+      first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
+  const std::string name = std::string("la pagina ") + which;
+  if (digits.empty()) {
+    reason = "manca " + name;
+    return std::nullopt;
+  }
+  int page = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), page);
+  const bool allDigits = digits.find_first_not_of("0123456789") == std::string_view::npos;
+  if (allDigits && error == std::errc::result_out_of_range) {
+    reason = name + " (" + std::string(digits) + ") supera ogni numero di pagina possibile";
+    return std::nullopt;
+  }
+  if (!allDigits || error != std::errc() || end != digits.data() + digits.size() || page < 1) {
+    reason = name + " (\"" + std::string(text) + "\") non è un numero intero da 1 in su";
+    return std::nullopt;
+  }
+  return page;
+}
+
+bool Enabled(const OptionsForm& form, std::string_view control) {
+  const FormControl* shown = FindControl(form, control);
+  return shown != nullptr && shown->enabled;
+}
+
+// What the run takes a check box's state for: a greyed box, and any box of an inactive control,
+// counts as the box's initial state.
+int EffectiveCheck(const OptionsForm& form, const OptionsFormState& state,
+                   int OptionsFormState::*check, std::string_view control) {
+  if (!Enabled(form, control) || state.*check == kCheckGreyed) return OptionsFormState{}.*check;
+  return state.*check;
+}
+
+std::string UnusableRangeSentence(const std::string& reason) {
+  return "Intervallo di pagine non valido: " + reason + ". Si convertono tutte le pagine.";
 }
 
 FormControl& Control(OptionsForm& form, std::string_view name) {
@@ -211,6 +256,67 @@ OptionsForm TessikOptionsForm(const Version& version) {
   form.controls.push_back(Label("Label4", "tessik@example.org", {135, 465, 2655, 255}, 9, kBlue));
   form.controls.push_back(Label("Label2", kAuthorCredit, {300, 3405, 3285, 195}, 10, kGrey));
   return form;
+}
+
+PageRangeReading ReadPageRange(std::string_view start, std::string_view end) {
+  PageRangeReading reading;
+  std::string startReason;
+  std::string endReason;
+  const std::optional<int> first = ReadPage(start, "iniziale", startReason);
+  const std::optional<int> last = ReadPage(end, "finale", endReason);
+  reading.startAtFault = !first;
+  reading.endAtFault = !last;
+  if (first && last && *first > *last) {
+    reading.startAtFault = reading.endAtFault = true;
+    reading.reason = "la pagina iniziale (" + std::to_string(*first) +
+                     ") viene dopo la pagina finale (" + std::to_string(*last) + ")";
+  } else if (first && last) {
+    reading.range = PageRange{*first, *last};
+  } else {
+    reading.reason = startReason;
+    if (!startReason.empty() && !endReason.empty()) reading.reason += " e ";
+    reading.reason += endReason;
+  }
+  return reading;
+}
+
+RunSettings RunSettingsFrom(const OptionsForm& form, const OptionsFormState& state) {
+  const auto ticked = [&](int OptionsFormState::*check, std::string_view control) {
+    return EffectiveCheck(form, state, check, control) == kCheckTicked;
+  };
+  RunSettings settings;
+  settings.openOutputFolder = ticked(&OptionsFormState::ckFolder, "ckFolder");
+  settings.openResultWithoutAsking = ticked(&OptionsFormState::ckRun, "ckRun");
+  settings.ignoreImages = ticked(&OptionsFormState::Check1, "Check1");
+  if (ticked(&OptionsFormState::ckRangePag, "ckRangePag")) {
+    PageRangeReading reading = ReadPageRange(state.txtPagStart, state.txtPagEnd);
+    settings.pages = reading.range;
+    if (!reading.range) settings.unusableRange = UnusableRangeSentence(reading.reason);
+  }
+  return settings;
+}
+
+std::vector<ControlNotice> FormNotices(const OptionsForm& form, const OptionsFormState& state) {
+  std::vector<ControlNotice> notices;
+  for (const FormSetting& setting : FormSettings()) {
+    if (setting.check == nullptr || state.*setting.check != kCheckGreyed ||
+        !Enabled(form, setting.control)) {
+      continue;
+    }
+    const bool initiallyTicked = OptionsFormState{}.*setting.check == kCheckTicked;
+    notices.push_back({std::string(setting.control), NoticeKind::kInformation,
+                       std::string("Casella indeterminata: la conversione la considera ") +
+                           (initiallyTicked ? "selezionata" : "non selezionata") +
+                           ", come la scelta predefinita. Un clic la seleziona o la "
+                           "deseleziona."});
+  }
+  if (state.ckRangePag == kCheckTicked && Enabled(form, "ckRangePag")) {
+    const PageRangeReading reading = ReadPageRange(state.txtPagStart, state.txtPagEnd);
+    const std::string text = UnusableRangeSentence(reading.reason);
+    if (reading.startAtFault) notices.push_back({"txtPagStart", NoticeKind::kFault, text});
+    if (reading.endAtFault) notices.push_back({"txtPagEnd", NoticeKind::kFault, text});
+  }
+  return notices;
 }
 
 }  // namespace droplet

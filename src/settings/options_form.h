@@ -40,6 +40,7 @@ struct OptionsFormState {
   int ckRangePag = kCheckClear;
   std::string txtPagStart = "1";
   std::string txtPagEnd = "1";
+  int Check1 = kCheckClear;  // "Ignora immagini"
 
   bool operator==(const OptionsFormState&) const = default;
 };
@@ -146,5 +147,63 @@ OptionsForm OrvaneOptionsForm();
 // Tessik's form: other places and texts, two inactive boxes, three labels, and its version in
 // the title.
 OptionsForm TessikOptionsForm(const Version& version);
+
+// --- What the settings ask of a conversion run ---
+
+// Pages `first` to `last` of a document, counted from 1.
+struct PageRange {
+  int first = 1;
+  int last = 1;
+  bool operator==(const PageRange&) const = default;
+};
+
+// The page boxes' texts read as a range: two whole numbers from 1 up, blanks around them
+// allowed, the first not after the last. Otherwise no range, the reason in plain Italian and
+// the boxes at fault (both when the first page comes after the last).
+struct PageRangeReading {
+  std::optional<PageRange> range;
+  std::string reason;
+  bool startAtFault = false;
+  bool endAtFault = false;
+};
+PageRangeReading ReadPageRange(std::string_view start, std::string_view end);
+
+// What a run does with the settings. A greyed box counts as its initial state, and so does
+// every box the form shows inactive: such a box changes nothing. Default constructed it is the
+// run with the initial states.
+struct RunSettings {
+  bool openOutputFolder = true;          // ckFolder, "open"
+  bool openResultWithoutAsking = false;  // ckRun, "run": otherwise the run asks
+  bool ignoreImages = false;             // Check1: pages without their background images
+  std::optional<PageRange> pages;        // ckRangePag with usable page boxes: only these pages
+  // A ticked range that the page boxes do not give: the sentence that tells the user so and
+  // that every page is converted instead. Empty otherwise.
+  std::string unusableRange;
+
+  bool operator==(const RunSettings&) const = default;
+};
+RunSettings RunSettingsFrom(const OptionsForm& form, const OptionsFormState& state);
+
+// --- What the dialog points out before the next run ---
+
+enum class NoticeKind {
+  kInformation,  // the control's value is followed, in a way worth saying: a tool tip
+  kFault,        // the run will not follow the value as shown: a tool tip and kFaultBackground
+};
+
+// A note on one control, for its tool tip (and for assistive technologies).
+struct ControlNotice {
+  std::string control;  // "txtPagStart", ...
+  NoticeKind kind = NoticeKind::kInformation;
+  std::string text;  // plain Italian
+  bool operator==(const ControlNotice&) const = default;
+};
+
+// The background of a control whose value the run will not follow.
+inline constexpr Rgb kFaultBackground{255, 214, 214};
+
+// The notes the dialog shows for the values it shows now; the dialog asks again whenever the
+// user changes one. Controls not listed carry no note. Inactive controls never get one.
+std::vector<ControlNotice> FormNotices(const OptionsForm& form, const OptionsFormState& state);
 
 }  // namespace droplet

@@ -2,10 +2,13 @@
 // Wine). It reads the text of the simple PDFs the tests write, one content stream per page, and
 // writes beside the PDF the files the real converter writes: NAME.txt, or in HTML mode NAME.html,
 // NAME_ind.html, NAME-1.html... with their background images NAME001.png...
-// Usage as the real ones: pdftotext FILE.pdf; pdftohtml -c -stdout FILE.pdf.
+// Usage as the real ones: pdftotext [-f N] [-l N] FILE.pdf; pdftohtml -c -stdout [-f N] [-l N]
+// [-i] FILE.pdf, where -f and -l choose the first and last page (the last cut to the document's
+// end, a first page past it refused) and -i leaves the background images out.
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -112,35 +115,48 @@ std::string PageImage(const std::string& base, size_t page) {
   return base + digits + ".png";
 }
 
-int WriteText(const std::string& stem, const std::vector<Page>& pages) {
+// What the command line asks for besides the PDF.
+struct Choices {
+  size_t first = 1;
+  size_t last = 0;  // 0: up to the document's end
+  bool ignoreImages = false;
+};
+
+int WriteText(const std::string& stem, const std::vector<Page>& pages, const Choices& choices) {
   std::string text;
-  for (const Page& page : pages) {
-    for (const std::string& line : page) text += line + "\n";
+  for (size_t page = choices.first; page <= choices.last; ++page) {
+    for (const std::string& line : pages[page - 1]) text += line + "\n";
     text += "\f";
   }
   return Write(stem + ".txt", text) ? 0 : 2;
 }
 
-int WriteHtml(const std::string& stem, const std::vector<Page>& pages) {
+int WriteHtml(const std::string& stem, const std::vector<Page>& pages, const Choices& choices) {
   const std::string base = BaseName(stem);
   const std::string head = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"UTF-8\"/>\n";
   bool written = Write(stem + ".html", head + "<title>" + base +
                                            "</title>\n</head>\n<frameset cols=\"100,*\">\n"
                                            "<frame name=\"links\" src=\"" +
                                            base + "_ind.html\"/>\n<frame name=\"contents\" src=\"" +
-                                           base + "-1.html\"/>\n</frameset>\n</html>\n");
+                                           base + "-" + std::to_string(choices.first) +
+                                           ".html\"/>\n</frameset>\n</html>\n");
   std::string index = head + "</head>\n<body>\n";
-  for (size_t page = 1; page <= pages.size(); ++page) {
+  for (size_t page = choices.first; page <= choices.last; ++page) {
     const std::string name = base + "-" + std::to_string(page) + ".html";
     index +=
         "<a href=\"" + name + "\" target=\"contents\">Page " + std::to_string(page) + "</a><br/>\n";
-    std::string html = head + "</head>\n<body>\n<div id=\"page" + std::to_string(page) +
-                       "-div\">\n<img width=\"918\" height=\"1188\" src=\"" +
-                       PageImage(base, page) + "\" alt=\"background image\"/>\n";
+    std::string html =
+        head + "</head>\n<body>\n<div id=\"page" + std::to_string(page) + "-div\">\n";
+    if (!choices.ignoreImages) {
+      html += "<img width=\"918\" height=\"1188\" src=\"" + PageImage(base, page) +
+              "\" alt=\"background image\"/>\n";
+      written =
+          Write(PageImage(stem, page), std::string(std::begin(kPng), std::end(kPng))) && written;
+    }
     for (const std::string& line : pages[page - 1]) html += "<p>" + line + "</p>\n";
     written =
         Write(stem + "-" + std::to_string(page) + ".html", html + "</div>\n</body>\n</html>\n") &&
-        Write(PageImage(stem, page), std::string(std::begin(kPng), std::end(kPng))) && written;
+        written;
     std::cout << "Page-" << page << "\n";
     if (kPageMilliseconds > 0) {
       std::cout.flush();
@@ -158,6 +174,16 @@ int main(int argc, char** argv) {
     std::cerr << "usage: " << argv[0] << " [options] FILE.pdf\n";
     return 99;
   }
+  Choices choices;
+  for (int i = 1; i + 1 < argc; ++i) {
+    const std::string option = argv[i];
+    if ((option == "-f" || option == "-l") && i + 2 < argc) {
+      const size_t page = std::strtoul(argv[++i], nullptr, 10);
+      (option == "-f" ? choices.first : choices.last) = page;
+    } else if (option == "-i") {
+      choices.ignoreImages = true;
+    }
+  }
   const std::string path = argv[argc - 1];
   std::ifstream in(path, std::ios::binary);
   if (!in) {
@@ -167,6 +193,13 @@ int main(int argc, char** argv) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   const std::vector<Page> pages = ReadPages(bytes.str());
+  if (choices.first < 1) choices.first = 1;
+  if (choices.last < 1 || choices.last > pages.size()) choices.last = pages.size();
+  if (choices.first > choices.last) {
+    std::cerr << "Command Line Error: Wrong page range given: the first page (" << choices.first
+              << ") can not be after the last page (" << choices.last << ").\n";
+    return 1;
+  }
 
   // The results are named after the PDF without ".pdf" or ".PDF", or after its whole name.
   std::string stem = path;
@@ -174,5 +207,5 @@ int main(int argc, char** argv) {
     const std::string extension = stem.substr(stem.size() - 4);
     if (extension == ".pdf" || extension == ".PDF") stem.resize(stem.size() - 4);
   }
-  return kHtmlConverter ? WriteHtml(stem, pages) : WriteText(stem, pages);
+  return kHtmlConverter ? WriteHtml(stem, pages, choices) : WriteText(stem, pages, choices);
 }

@@ -329,24 +329,35 @@ TEST_F(FakeConverterTest, QuittingDuringARunStopsTheConverterAndRemovesWhatItWro
 
 // The droplet follows the pages as each converter tells them: the HTML converter's "Page-N"
 // lines, the form feed that ends each page of the text converter's result; pdfinfo gives the
-// page count once the run lasts.
+// page count once the run lasts. With a page range the bar counts the pages of the range.
 TEST_F(FakeConverterTest, ProgressFollowsThePagesAndEndsWithTheRun) {
   const std::string pages =
       "for f; do :; done\nstem=\"${f%.pdf}\"\n"
-      "for p in 1 2 3; do\n"
+      "case \"$*\" in *'-f 2 -l 9 '*) list='2 3 4 5' ;; *) list='1 2 3' ;; esac\n"
+      "for p in $list; do\n"
       "  case \"$0\" in *pdftohtml) printf 'Page-%s\\n' $p ;; *) printf 'p%s\\f' $p >> "
       "\"$stem.txt\" ;; esac\n"
       "  sleep 0.4\n"
       "done\n"
       "case \"$0\" in *pdftohtml) printf fatto > \"$stem.html\" ;; esac\n";
   Install(pages);
-  for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
-    SCOPED_TRACE(deliverable->shortName);
+  const struct {
+    const Deliverable* deliverable;
+    int documentPages;
+    const char* settings;
+    int runPages;
+  } cases[] = {{&OrvaneDeliverable(), 3, "", 3},
+               {&TessikDeliverable(), 3, "", 3},
+               {&OrvaneDeliverable(), 5, "[Range]\nActive=1\nStart=2\nEnd=9\n", 4}};
+  for (const auto& c : cases) {
+    const Deliverable* deliverable = c.deliverable;
+    SCOPED_TRACE(deliverable->shortName + " " + c.settings);
     WorkflowRig rig(*deliverable);
+    WriteFile(PathFromUtf8(SettingsFileIn(rig.program.str(), *deliverable).path), c.settings);
     std::vector<RunProgress> seen;
     rig.window.SetProgressListener([&](const RunProgress& progress) { seen.push_back(progress); });
     const fs::path pdf = rig.documents.path() / "documento.pdf";
-    WritePdf(pdf, NumberedPages(3));
+    WritePdf(pdf, NumberedPages(c.documentPages));
     {
       SearchPathScope first(SearchPathWith(bin.str()));
       EXPECT_FALSE(rig.Drop(Utf8(pdf)));
@@ -360,9 +371,9 @@ TEST_F(FakeConverterTest, ProgressFollowsThePagesAndEndsWithTheRun) {
       EXPECT_TRUE(seen[i].running);
       EXPECT_GE(seen[i].pagesDone, mostPages) << "pages never go back";
       mostPages = std::max(mostPages, seen[i].pagesDone);
-      counted = counted || seen[i].pageCount == 3;
+      counted = counted || seen[i].pageCount == c.runPages;
     }
-    EXPECT_EQ(mostPages, 3);
+    EXPECT_EQ(mostPages, c.runPages);
     EXPECT_TRUE(counted) << "pdfinfo's page count never arrived";
   }
 }

@@ -129,6 +129,28 @@ TEST_P(HostileNamesTest, ConvertsWithoutRunningAnythingElseOrTouchingTheSource) 
   EXPECT_EQ(rig.opener.Targets(), expectedOpened);
 }
 
+// Page texts of a settings file edited by hand reach the command line only as page numbers:
+// anything else is refused and said before the run, which then converts every page.
+TEST(HostileSettings, PageTextsNeverReachTheCommandLine) {
+  for (const char* payload :
+       {"1;touch pwned-semicolon", "1 & touch pwned-ampersand", "$(touch pwned-dollar)",
+        "`touch pwned-backtick`", "1 -o x.html", "%PATH%", "2\"&touch pwned-quote&\""}) {
+    SCOPED_TRACE(payload);
+    WorkflowRig rig(OrvaneDeliverable());
+    WriteFile(PathFromUtf8(SettingsFileIn(rig.program.str(), OrvaneDeliverable()).path),
+              std::string("[Range]\r\nActive=1\r\nStart=1\r\nEnd=") + payload + "\r\n");
+    const std::string pdf = Utf8(rig.documents.path() / "doc.pdf");
+    WritePdf(PathFromUtf8(pdf), NumberedPages(2));
+    EXPECT_FALSE(rig.Drop(pdf));
+    EXPECT_EQ(rig.window.CommandLineField(),
+              BuildCommandLine(OrvaneDeliverable(), rig.window.PdfPath(), rig.program.str()));
+    EXPECT_NE(rig.desktop.texts().at(0).find("la pagina finale"), std::string::npos);
+    EXPECT_TRUE(fs::exists(rig.OutputFolder() / "doc-2.html"));
+    EXPECT_EQ(NamesIn(rig.current.path()), std::vector<std::string>{});
+    EXPECT_EQ(NamesIn(rig.program.path()), (std::vector<std::string>{"Orvane.INI", "output"}));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothPrograms, HostileNamesTest,
                          ::testing::Combine(::testing::Range<size_t>(0, HostileNames().size()),
                                             ::testing::Bool()),

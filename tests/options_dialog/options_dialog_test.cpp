@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -103,7 +104,7 @@ TEST_F(OptionsDialog, FirstOpeningShowsInitialStatesAndCancelWritesNothing) {
   EXPECT_TRUE(desktop_.boxes().empty());
 }
 
-TEST_F(OptionsDialog, SaveWritesAllFiveValuesAndTheyComeBack) {
+TEST_F(OptionsDialog, SaveWritesEveryValueAndTheyComeBack) {
   QPointer<QDialog> dialog = Open();
   Box("ckRun")->click();
   Box("Check1")->click();
@@ -116,11 +117,13 @@ TEST_F(OptionsDialog, SaveWritesAllFiveValuesAndTheyComeBack) {
   EXPECT_EQ(Stored("Range", "Active"), "0");
   EXPECT_EQ(Stored("Range", "Start"), "abc");
   EXPECT_EQ(Stored("Range", "End"), "");
+  // Tessik's Check1 is inactive: a click leaves it clear.
+  EXPECT_EQ(Stored("Images", "Ignore"), kTessik ? "0" : "1");
 
   Open();
   EXPECT_EQ(State("ckFolder"), 1);
   EXPECT_EQ(State("ckRun"), 1);
-  EXPECT_EQ(State("Check1"), 0);  // tied to no setting
+  EXPECT_EQ(State("Check1"), kTessik ? 0 : 1);
   EXPECT_EQ(Page("txtPagStart")->text(), QStringLiteral("abc"));
   EXPECT_EQ(Page("txtPagEnd")->text(), QString());
 }
@@ -143,6 +146,38 @@ TEST_F(OptionsDialog, GreyedValuesSurviveASaveAndAClickOnlyTicksOrClears) {
   EXPECT_EQ(Stored("Folders", "open"), "2");
   EXPECT_EQ(Stored("Folders", "run"), "1");
   EXPECT_EQ(Stored("Range", "Active"), "2");
+}
+
+// What the run will make of the shown values is on the controls before the next run, and
+// follows every change; "Salva" still writes the texts as typed.
+TEST_F(OptionsDialog, GreyedBoxesAndPageBoxesTheRunWillNotFollowAreMarked) {
+  Store("Folders", "run", "2");
+  Store("Range", "Active", "1");
+  Store("Range", "Start", "tre");
+  Store("Range", "End", "5");
+  Open();
+  const auto marked = [this](const char* name) {
+    return Page(name)->palette().color(QPalette::Base) == QColor(255, 214, 214);
+  };
+  EXPECT_TRUE(Box("ckRun")->toolTip().contains(QStringLiteral("Casella indeterminata")));
+  EXPECT_TRUE(Box("ckFolder")->toolTip().isEmpty());
+  EXPECT_EQ(marked("txtPagStart"), !kTessik);  // Tessik's range is inactive: it changes nothing
+  EXPECT_FALSE(marked("txtPagEnd"));
+  if (kTessik) return;
+  EXPECT_EQ(Page("txtPagStart")->accessibleDescription(),
+            QStringLiteral("Intervallo di pagine non valido: la pagina iniziale (\"tre\") non è "
+                           "un numero intero da 1 in su. Si convertono tutte le pagine."));
+  Page("txtPagStart")->setText(QStringLiteral("3"));
+  EXPECT_FALSE(marked("txtPagStart"));
+  EXPECT_TRUE(Page("txtPagStart")->toolTip().isEmpty());
+  EXPECT_TRUE(Page("txtPagStart")->accessibleDescription().isEmpty());
+  Page("txtPagStart")->setText(QStringLiteral("x"));
+  Box("ckRangePag")->click();  // the range no longer applies
+  EXPECT_FALSE(marked("txtPagStart"));
+  Box("ckRun")->click();
+  EXPECT_TRUE(Box("ckRun")->toolTip().isEmpty());
+  Click("Command1");
+  EXPECT_EQ(Stored("Range", "Start"), "x");
 }
 
 TEST_F(OptionsDialog, StoredValuesOtherThanZeroOneTwoLeaveTheInitialState) {

@@ -64,9 +64,9 @@ TEST(OptionsForm, LoadReadsInOrderAndKeepsTheInitialStateForABadCheckValue) {
   RecordingStore store;
   store.values = {{"Folders/open", "x"}, {"Folders/run", "2"}, {"Range/Start", "abc"}};
   const OptionsFormState state = LoadOptionsForm(store);
-  EXPECT_EQ(store.calls,
-            (std::vector<std::string>{"exists", "read Folders/open", "read Folders/run",
-                                      "read Range/Active", "read Range/Start", "read Range/End"}));
+  EXPECT_EQ(store.calls, (std::vector<std::string>{
+                             "exists", "read Folders/open", "read Folders/run", "read Range/Active",
+                             "read Range/Start", "read Range/End", "read Images/Ignore"}));
   EXPECT_EQ(state.ckFolder, kCheckTicked);  // "x"
   EXPECT_EQ(state.ckRun, kCheckGreyed);
   EXPECT_EQ(state.ckRangePag, kCheckClear);  // absent
@@ -76,10 +76,11 @@ TEST(OptionsForm, LoadReadsInOrderAndKeepsTheInitialStateForABadCheckValue) {
 
 TEST(OptionsForm, SaveWritesEverySettingInOrder) {
   RecordingStore store;
-  SaveOptionsForm({0, 2, 1, "", "dieci"}, store);
-  EXPECT_EQ(store.calls, (std::vector<std::string>{"write Folders/open=0", "write Folders/run=2",
-                                                   "write Range/Active=1",
-                                                   "write Range/Start=", "write Range/End=dieci"}));
+  SaveOptionsForm({0, 2, 1, "", "dieci", 1}, store);
+  EXPECT_EQ(store.calls,
+            (std::vector<std::string>{
+                "write Folders/open=0", "write Folders/run=2", "write Range/Active=1",
+                "write Range/Start=", "write Range/End=dieci", "write Images/Ignore=1"}));
 }
 
 // Through the settings file: loading looks for the existence spelling, saving writes the other.
@@ -89,10 +90,79 @@ TEST(OptionsForm, IniStoreSavesAndLoadsTheSettingsFile) {
   IniSettingsStore store(
       {IniFilePath(folder.str(), "Orvane.INI"), IniFilePath(folder.str(), "Orvane.ini")}, desktop);
   EXPECT_FALSE(store.Exists());
-  const OptionsFormState saved{2, 1, 0, "3", ""};
+  SaveOptionsForm({}, store);
+  // The five settings as ever, "Ignora immagini" after them.
+  std::string lines = testing::ReadFile(testing::PathFromUtf8(folder.str() + Sep() + "Orvane.INI"));
+  std::erase(lines, '\r');
+  EXPECT_EQ(lines,
+            "[Folders]\nopen=1\nrun=0\n[Range]\nActive=0\nStart=1\nEnd=1\n[Images]\nIgnore=0\n");
+  const OptionsFormState saved{2, 1, 0, "3", "", 1};
   SaveOptionsForm(saved, store);
   EXPECT_EQ(LoadOptionsForm(store), saved);
   EXPECT_TRUE(desktop.boxes().empty());
+}
+
+TEST(OptionsForm, PageRangesAreTwoWholeNumbersFromOneUpInOrder) {
+  EXPECT_EQ(ReadPageRange("3", " 5 ").range, (PageRange{3, 5}));
+  EXPECT_EQ(ReadPageRange("07", "7").range, (PageRange{7, 7}));
+  const struct {
+    const char* start;
+    const char* end;
+    bool startAtFault, endAtFault;
+    const char* reason;
+  } bad[] = {
+      {"abc", "2", true, false, "la pagina iniziale (\"abc\") non è un numero intero da 1 in su"},
+      {"1", "-2", false, true, "la pagina finale (\"-2\") non è un numero intero da 1 in su"},
+      {"2.5", "+3", true, true,
+       "la pagina iniziale (\"2.5\") non è un numero intero da 1 in su e "
+       "la pagina finale (\"+3\") non è un numero intero da 1 in su"},
+      {"9", "4", true, true, "la pagina iniziale (9) viene dopo la pagina finale (4)"},
+      {" ", "99999999999", true, true,
+       "manca la pagina iniziale e la pagina finale (99999999999) supera ogni numero di pagina "
+       "possibile"}};
+  for (const auto& c : bad) {
+    const PageRangeReading reading = ReadPageRange(c.start, c.end);
+    EXPECT_EQ(reading.range, std::nullopt) << c.start;
+    EXPECT_EQ(reading.reason, c.reason);
+    EXPECT_EQ(reading.startAtFault, c.startAtFault) << c.start;
+    EXPECT_EQ(reading.endAtFault, c.endAtFault) << c.start;
+  }
+}
+
+// The run takes greyed and inactive boxes for their initial state; the dialog marks greyed
+// boxes and, with the range ticked, the page boxes the run will not follow.
+TEST(OptionsForm, RunSettingsAndNoticesFollowTheShownValues) {
+  const OptionsForm orvane = OrvaneOptionsForm();
+  const OptionsForm tessik = TessikOptionsForm({0, 0, 9});
+  EXPECT_EQ(RunSettingsFrom(orvane, {}), RunSettings{});
+  EXPECT_EQ(RunSettingsFrom(orvane, {2, 2, 2, "x", "y", 2}), RunSettings{});
+  EXPECT_TRUE(FormNotices(orvane, {}).empty());
+
+  RunSettings chosen;
+  chosen.openOutputFolder = false;
+  chosen.openResultWithoutAsking = true;
+  chosen.ignoreImages = true;
+  chosen.pages = PageRange{2, 4};
+  EXPECT_EQ(RunSettingsFrom(orvane, {0, 1, 1, "2", "4", 1}), chosen);
+  chosen.ignoreImages = false;
+  chosen.pages.reset();
+  EXPECT_EQ(RunSettingsFrom(tessik, {0, 1, 1, "2", "4", 1}), chosen);
+
+  const OptionsFormState unusable{2, 0, 1, "4", "2", 0};
+  EXPECT_EQ(RunSettingsFrom(orvane, unusable).unusableRange,
+            "Intervallo di pagine non valido: la pagina iniziale (4) viene dopo la pagina finale "
+            "(2). Si convertono tutte le pagine.");
+  const std::vector<ControlNotice> notices = FormNotices(orvane, unusable);
+  ASSERT_EQ(notices.size(), 3u);
+  EXPECT_EQ(notices[0].control, "ckFolder");
+  EXPECT_EQ(notices[0].kind, NoticeKind::kInformation);
+  EXPECT_NE(notices[0].text.find("considera selezionata"), std::string::npos);
+  EXPECT_EQ(notices[1], (ControlNotice{"txtPagStart", NoticeKind::kFault,
+                                       RunSettingsFrom(orvane, unusable).unusableRange}));
+  EXPECT_EQ(notices[2].control, "txtPagEnd");
+  // Tessik's inactive boxes never get a note: they change nothing.
+  EXPECT_EQ(FormNotices(tessik, {1, 0, 2, "x", "", 2}), std::vector<ControlNotice>{});
+  EXPECT_EQ(FormNotices(tessik, {1, 0, 1, "x", "", 0}), std::vector<ControlNotice>{});
 }
 
 TEST(OptionsForm, BothDesignsPlaceEveryControlAndTessikDiffers) {

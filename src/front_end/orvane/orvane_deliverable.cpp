@@ -15,6 +15,7 @@ const Deliverable& OrvaneDeliverable() {
     d.emptiesOutputBeforeRun = true;
     d.writesPageImages = true;
     d.printsPageLines = true;
+    d.ignoreImagesOption = "-i";
     d.confirmationQuestion = "Eseguire la conversione in formato HTML ?";
     d.cancellationMessage = "conversione in HTML annullata dall'utente";
     d.openResultQuestion = "Aprire il file indice per visualizzare l'output?";
