@@ -71,6 +71,7 @@ class Form1 : private WindowRequests {
  private:
   void OpenOptionsDialog() override;
   void RequestClose() override;
+  std::string ChoosePdf() override;
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void FormLoad();
