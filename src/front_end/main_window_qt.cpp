@@ -112,8 +112,7 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders,
              std::unique_ptr<DocumentOpener> opener, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       opener_(std::move(opener)),
-      workflow_(deliverable, desktop_, *opener_, folders.work, folders.program),
-      settingsFile_(SettingsFileIn(folders.settings, deliverable)) {
+      workflow_(deliverable, desktop_, *opener_, folders) {
   setObjectName(QStringLiteral("Form1"));
   desktop_.SetBusyWindow(this);
   FormLoad();
@@ -260,7 +259,7 @@ void Form1::RunCommand(WindowCommand command) {
   struct Requests : WindowRequests {
     explicit Requests(Form1& form) : form(form) {}
     void OpenOptionsDialog() override {
-      ShowOptionsDialog(form.workflow_.deliverable().optionsForm, form.settingsFile_,
+      ShowOptionsDialog(form.workflow_.deliverable().optionsForm, form.workflow_.settingsFile(),
                         form.desktop_);
     }
     void RequestClose() override { form.close(); }

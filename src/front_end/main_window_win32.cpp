@@ -49,8 +49,7 @@ Form1::Form1(const Deliverable& deliverable, std::string programFolder, Win32Pic
     : desktop_(deliverable.shortName),
       opener_(std::move(opener)),
       workflow_(deliverable, desktop_, *opener_, std::move(programFolder)),
-      pictures_(pictures),
-      settingsFile_(SettingsFileIn(workflow_.programFolder(), deliverable)) {
+      pictures_(pictures) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -245,7 +244,7 @@ void Form1::RunCommand(WindowCommand command) {
 }
 
 void Form1::OpenOptionsDialog() {
-  ShowOptionsDialog(workflow_.deliverable().optionsForm, settingsFile_, desktop_,
+  ShowOptionsDialog(workflow_.deliverable().optionsForm, workflow_.settingsFile(), desktop_,
                     ModuleOf(pictures_), pictures_.optionsPicture);
 }
 
