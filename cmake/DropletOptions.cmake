@@ -20,6 +20,8 @@ else()
 endif()
 option(DROPLET_BUILD_TESTS "Build the tests" ON)
 option(DROPLET_BUILD_BENCH "Build the benchmarks" OFF)
+# Where the Debian packages install (their programs in <prefix>/bin).
+set(DROPLET_PACKAGE_PREFIX "/usr")
 option(DROPLET_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 
 if(DROPLET_SANITIZE)

@@ -29,6 +29,9 @@ set(DROPLET_APP_ID_PREFIX "example.c_seed_c24039e6"
 # What the programs start or load at run time, which dpkg-shlibdeps cannot see in the binary:
 # the converters, the opener of folders and results, and Qt's X11 platform plugin.
 set(DROPLET_PACKAGE_RUNTIME_DEPENDS "poppler-utils, xdg-utils, qt6-qpa-plugins")
+# Qt's Wayland platform, for a Wayland session without XWayland (with XWayland the programs go
+# through it and need nothing more).
+set(DROPLET_PACKAGE_RUNTIME_SUGGESTS "qt6-wayland")
 set(DROPLET_ICON_SIZES 16 24 32 48 64 128 256)
 
 # Folders the install creates are world-readable whatever the umask of whoever packages.
@@ -145,7 +148,7 @@ function(droplet_package target)
   _droplet_cpack(CPACK_PACKAGE_VERSION "${version}")
   _droplet_cpack(CPACK_PACKAGE_FILE_NAME "${name}-${version}")
   _droplet_cpack(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/packages")
-  _droplet_cpack(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+  _droplet_cpack(CPACK_PACKAGING_INSTALL_PREFIX "${DROPLET_PACKAGE_PREFIX}")
   _droplet_cpack(CPACK_STRIP_FILES "TRUE")
   _droplet_cpack(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${summary}")
   _droplet_cpack(CPACK_PACKAGE_DESCRIPTION "${description}")
@@ -157,6 +160,7 @@ function(droplet_package target)
   _droplet_cpack(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
   _droplet_cpack(CPACK_DEBIAN_PACKAGE_SHLIBDEPS "ON")
   _droplet_cpack(CPACK_DEBIAN_PACKAGE_DEPENDS "${DROPLET_PACKAGE_RUNTIME_DEPENDS}")
+  _droplet_cpack(CPACK_DEBIAN_PACKAGE_SUGGESTS "${DROPLET_PACKAGE_RUNTIME_SUGGESTS}")
   _droplet_cpack(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION "TRUE")
   _droplet_cpack(CPACK_DEBIAN_COMPRESSION_TYPE "xz")
   file(WRITE ${CMAKE_BINARY_DIR}/CPackConfig-${name}.cmake "${content}")

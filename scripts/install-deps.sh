@@ -9,7 +9,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   poppler-utils
   g++-mingw-w64-x86-64 wine64 wine
-  xvfb xauth xdotool x11-apps x11-xserver-utils imagemagick openbox xdg-utils
+  xvfb xauth xdotool x11-apps x11-utils x11-xserver-utils imagemagick openbox xdg-utils
+  weston xwayland qt6-wayland
   clang-14 libclang-rt-14-dev
   dpkg-dev fakeroot file lintian desktop-file-utils appstream
 )

@@ -38,6 +38,18 @@ std::string PageCountCommandLine(const std::string& pdfPath, const std::string& 
          QuoteForInterpreter(pdfPath);
 }
 
+OptionsForm WithAccessibleTexts(OptionsForm form, const std::string& programName) {
+  form.accessibleName = "Opzioni di " + programName;
+  form.accessibleDescription =
+      "Le scelte valgono per le prossime conversioni: Salva le conserva, Annulla le lascia come "
+      "erano.";
+  for (FormControl& control : form.controls) {
+    if (control.name == "txtPagStart") control.accessibleName = "Converti dalla pagina";
+    if (control.name == "txtPagEnd") control.accessibleName = "Converti fino alla pagina";
+  }
+  return form;
+}
+
 SettingsFile SettingsFileIn(const std::string& folder, const Deliverable& deliverable) {
   return {IniFilePath(folder, deliverable.iniFileName),
           IniFilePath(folder, deliverable.iniExistenceName)};

@@ -15,6 +15,8 @@ namespace droplet {
 struct Deliverable {
   std::string shortName;        // the application's title
   std::string fileDescription;  // as the version resource gives it
+  std::string summary;          // what the program does, one line of --help (English, as the
+                                // manual pages)
   Version version;
 
   std::string converterCommand;  // the converter and its options, ending in a blank
@@ -70,6 +72,9 @@ std::string BuildCommandLine(const Deliverable& deliverable, const std::string& 
 
 // The command line that asks pdfinfo, found as the converter is, about the PDF at `pdfPath`.
 std::string PageCountCommandLine(const std::string& pdfPath, const std::string& programFolder);
+
+// `form` with what assistive technologies say of it and of its page boxes, for `programName`.
+OptionsForm WithAccessibleTexts(OptionsForm form, const std::string& programName);
 
 // The settings file of `deliverable` in `folder`.
 SettingsFile SettingsFileIn(const std::string& folder, const Deliverable& deliverable);

@@ -123,11 +123,13 @@ int PageCountOfRange(const std::optional<PageRange>& range, int documentPages) {
 }  // namespace
 
 MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
-                                       DocumentOpener& opener, std::string programFolder)
+                                       DocumentOpener& opener, WorkingFolders folders)
     : deliverable_(deliverable),
       desktop_(desktop),
       opener_(opener),
-      programFolder_(std::move(programFolder)),
+      workFolder_(std::move(folders.work)),
+      programFolder_(std::move(folders.program)),
+      settingsFile_(SettingsFileIn(folders.settings, deliverable)),
       objDOS_(desktop, deliverable.runnerTexts) {
   objDOS_.AddReceiveOutputsListener([this](std::string& chunk) {
     outputText_ += chunk;
@@ -149,11 +151,11 @@ std::string MainWindowWorkflow::Caption() const {
 }
 
 std::string MainWindowWorkflow::OutputFolder() const {
-  return programFolder_ + Sep() + "output";
+  return workFolder_ + Sep() + "output";
 }
 
 std::string MainWindowWorkflow::ScratchPath(const std::string& name) const {
-  return programFolder_ + Sep() + name;
+  return workFolder_ + Sep() + name;
 }
 
 bool MainWindowWorkflow::EntryExists(const std::string& path) const {
@@ -181,20 +183,41 @@ unsigned MainWindowWorkflow::FormOLEDragOver(const DragData& data, unsigned allo
   }
   const unsigned effect = allowedEffects & kDropEffectCopy;
   dropKind_ = kKindFile;
-  if (!data.paths.empty() && IsFolder(data.paths.front())) {
-    dropKind_ = kKindFolder;
-    pdfPath_.clear();
-  }
+  if (!data.paths.empty() && IsFolder(data.paths.front())) dropKind_ = kKindFolder;
   return effect;
 }
 
 void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
   if (busy_) return;
+  waitingDrops_.emplace_back(data, dropKind_);
+  HandleNextDrop();
+}
+
+void MainWindowWorkflow::HandleFile(const std::string& path) {
+  const DragData data{true, {path}};
+  if (busy_) {
+    // Nobody is there to be refused: the file waits its turn, classified as its drag-over would.
+    waitingDrops_.emplace_back(data, IsFolder(path) ? kKindFolder : kKindFile);
+    return;
+  }
+  FormOLEDragOver(data, kDropEffectCopy);
+  FormOLEDragDrop(data);
+}
+
+void MainWindowWorkflow::HandleNextDrop() {
+  if (busy_ || waitingDrops_.empty()) return;
   busy_ = true;
-  // The drag source waits until this returns: everything that can take time or show a box
-  // comes after, from the event loop.
-  desktop_.PostToWindowThread(
-      posted_.Wrap([this, data, kind = dropKind_] { Trapped([&] { HandleDrop(data, kind); }); }));
+  auto [data, kind] = std::move(waitingDrops_.front());
+  waitingDrops_.pop_front();
+  // The drag source waits until the drop handler returns: everything that can take time or show
+  // a box comes after, from the event loop.
+  desktop_.PostToWindowThread(posted_.Wrap([this, data = std::move(data), kind = std::move(kind)] {
+    // A drop that waited finds the fields as the drop before it left them: they start afresh, as
+    // its drag-over would have left them.
+    dropKind_ = kind;
+    pdfPath_.clear();
+    Trapped([&] { HandleDrop(data, kind); });
+  }));
 }
 
 template <typename Step>
@@ -216,6 +239,9 @@ void MainWindowWorkflow::EndDrop() {
     pointerBusy_ = false;
   }
   busy_ = false;
+  // From the event loop, once the handler that ended this drop has returned.
+  if (!waitingDrops_.empty())
+    desktop_.PostToWindowThread(posted_.Wrap([this] { HandleNextDrop(); }));
 }
 
 void MainWindowWorkflow::HandleDrop(const DragData& data, const std::string& dropKind) {
@@ -264,7 +290,7 @@ void MainWindowWorkflow::HandleDroppedFile(const std::string& path) {
 
   // The options dialog's choices as the settings file holds them now, edited by hand or not.
   // A range the run cannot follow is said before the user confirms.
-  IniSettingsStore settingsFile(SettingsFileIn(programFolder_, deliverable_), desktop_);
+  IniSettingsStore settingsFile(settingsFile_, desktop_);
   settings_ = RunSettingsFrom(deliverable_.optionsForm, LoadOptionsForm(settingsFile));
   std::string question = deliverable_.confirmationQuestion + "\r\n\r\n(file : " + path + " )";
   if (!settings_.unusableRange.empty()) question += "\r\n\r\n" + settings_.unusableRange;
@@ -357,7 +383,7 @@ void MainWindowWorkflow::CompleteRun() {
   CopyOutputFiles(pageImages);
 
   RemoveOwnScratchFiles();
-  const std::string scratch = programFolder_ + Sep();
+  const std::string scratch = workFolder_ + Sep();
   EliminaFileConAsterisco(scratch, deliverable_.resultPattern);
   for (const std::string& image : pageImages) {
     Check(DeleteOneFile(scratch + image), "CopyOutputFiles");
@@ -397,7 +423,7 @@ std::string MainWindowWorkflow::CompletionText() const {
 }
 
 void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageImages) {
-  const std::string scratch = programFolder_ + Sep();
+  const std::string scratch = workFolder_ + Sep();
   const std::string output = OutputFolder() + Sep();
   CopiaFileCreaCartella(scratch, output, deliverable_.resultPattern, desktop_,
                         ConverterDiagnosis());

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/desktop_services.h"
 #include "common/failure.h"
 #include "common/posted_call_guard.h"
+#include "common/working_folders.h"
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
 #include "front_end/run_progress.h"
@@ -34,17 +37,31 @@ struct DragData {
 // its own, then the steps after it. Everything but that waiting runs on the window's thread.
 class MainWindowWorkflow {
  public:
+  // `folders.work` is the scratch area, whose "output" folder receives the results;
+  // `folders.program` holds the program file, beside which the converter is looked for first;
+  // `folders.settings` holds the settings file that every run reads.
   MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
-                     DocumentOpener& opener, std::string programFolder);
+                     DocumentOpener& opener, WorkingFolders folders);
+  // A portable program: it works in its own folder.
+  MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
+                     DocumentOpener& opener, const std::string& programFolder)
+      : MainWindowWorkflow(
+            deliverable, desktop, opener,
+            {.program = programFolder, .work = programFolder, .settings = programFolder}) {}
   ~MainWindowWorkflow();
   MainWindowWorkflow(const MainWindowWorkflow&) = delete;
   MainWindowWorkflow& operator=(const MainWindowWorkflow&) = delete;
 
-  // Form_OLEDragOver: classifies the drag and returns the effect the window accepts. While an
-  // earlier drop is being handled nothing is accepted.
+  // Form_OLEDragOver: classifies the drag and returns the effect the window accepts: none while
+  // an earlier drop is being handled, whose fields stay as they are.
   unsigned FormOLEDragOver(const DragData& data, unsigned allowedEffects);
   // Form_OLEDragDrop: records the drop and returns; its handling follows from the event loop.
+  // Refused while an earlier drop is being handled.
   void FormOLEDragDrop(const DragData& data);
+  // A file handed to the window otherwise than by a drag (named on the command line, passed on
+  // by a second start, chosen in the file dialog): handled exactly as if it had been dropped;
+  // while a drop is being handled it waits its turn instead of being refused.
+  void HandleFile(const std::string& path);
   // cmdExecute_Click: starts the conversion run of the command line field. The converter runs
   // on after this returns; the run ends on the window's thread.
   void CmdExecuteClick();
@@ -74,7 +91,10 @@ class MainWindowWorkflow {
 
   std::string Caption() const;  // the window caption set while loading
   const Deliverable& deliverable() const { return deliverable_; }
+  const std::string& workFolder() const { return workFolder_; }
   const std::string& programFolder() const { return programFolder_; }
+  // The settings file of the options dialog, as the runs read it.
+  const SettingsFile& settingsFile() const { return settingsFile_; }
   std::string OutputFolder() const;
 
   // The window's state fields.
@@ -128,8 +148,10 @@ class MainWindowWorkflow {
   // Runs a step of the drop's handling; a failure that escapes it is reported.
   template <typename Step>
   void Trapped(Step&& step);
-  // The drop's handling is over: the next drop is welcome.
+  // The drop's handling is over: the next drop is welcome, and the next one waiting is handled.
   void EndDrop();
+  // Starts handling the first drop that waits, unless one is being handled.
+  void HandleNextDrop();
 
   std::string ScratchPath(const std::string& name) const;
   bool EntryExists(const std::string& path) const;
@@ -137,7 +159,9 @@ class MainWindowWorkflow {
   const Deliverable& deliverable_;
   DesktopServices& desktop_;
   DocumentOpener& opener_;
+  std::string workFolder_;
   std::string programFolder_;
+  SettingsFile settingsFile_;
 
   std::string dropKind_ = "-";
   std::string pdfPath_;
@@ -154,6 +178,8 @@ class MainWindowWorkflow {
   RunSettings settings_;
 
   bool busy_ = false;
+  // Files handed over while a drop was being handled, each with its kind, in their order.
+  std::deque<std::pair<DragData, std::string>> waitingDrops_;
   bool pointerBusy_ = false;
   RunProgress progress_;
   PageLineCounter pageLines_;

@@ -2,11 +2,16 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -15,6 +20,7 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -94,15 +100,19 @@ unsigned DropEffectsFromActions(Qt::DropActions actions) {
   return effects;
 }
 
-Form1::Form1(const Deliverable& deliverable, std::string programFolder, QWidget* parent)
-    : Form1(deliverable, std::move(programFolder), MakeSystemDocumentOpener(), parent) {}
+Form1::Form1(const Deliverable& deliverable, const std::string& programFolder, QWidget* parent)
+    : Form1(deliverable, programFolder, MakeSystemDocumentOpener(), parent) {}
 
-Form1::Form1(const Deliverable& deliverable, std::string programFolder,
+Form1::Form1(const Deliverable& deliverable, const std::string& programFolder,
+             std::unique_ptr<DocumentOpener> opener, QWidget* parent)
+    : Form1(deliverable, WorkingFolders{programFolder, programFolder, programFolder, false},
+            std::move(opener), parent) {}
+
+Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders,
              std::unique_ptr<DocumentOpener> opener, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       opener_(std::move(opener)),
-      workflow_(deliverable, desktop_, *opener_, std::move(programFolder)),
-      settingsFile_(SettingsFileIn(workflow_.programFolder(), deliverable)) {
+      workflow_(deliverable, desktop_, *opener_, folders) {
   setObjectName(QStringLiteral("Form1"));
   desktop_.SetBusyWindow(this);
   FormLoad();
@@ -138,6 +148,11 @@ void Form1::FormLoad() {
   }
   SetAlwaysOnTop(*this);
   setAcceptDrops(true);
+  // The keyboard reaches the window once it is active: its menu opens from the keyboard too.
+  setFocusPolicy(Qt::StrongFocus);
+  const WindowExtras& extras = workflow_.deliverable().window;
+  setAccessibleName(FromUtf8(extras.accessibleName));
+  setAccessibleDescription(FromUtf8(extras.accessibleDescription));
   BuildMenu();
   AddWindowLabels();
   PlaceProgressBar(opaqueRuns);
@@ -145,6 +160,14 @@ void Form1::FormLoad() {
 
 void Form1::CheckConverterSoon() {
   QTimer::singleShot(0, this, [this] { Guarded([this] { workflow_.CheckConverter(); }); });
+}
+
+void Form1::OpenFiles(const std::vector<std::string>& paths) {
+  raise();
+  activateWindow();
+  for (const std::string& path : paths) {
+    Guarded([&] { workflow_.HandleFile(path); });
+  }
 }
 
 void Form1::PlaceProgressBar(const std::vector<RunRect>& opaqueRuns) {
@@ -171,7 +194,10 @@ void Form1::ShowProgress(const RunProgress& progress) {
   const QString description =
       progress.running ? QString::fromStdString(ProgressDescription(progress)) : QString();
   setToolTip(description);
-  setAccessibleDescription(description);
+  // During a run the progress is what there is to say; then the window's help again.
+  setAccessibleDescription(progress.running
+                               ? description
+                               : FromUtf8(workflow_.deliverable().window.accessibleDescription));
   update(progressBar_);
 }
 
@@ -233,13 +259,29 @@ void Form1::RunCommand(WindowCommand command) {
   struct Requests : WindowRequests {
     explicit Requests(Form1& form) : form(form) {}
     void OpenOptionsDialog() override {
-      ShowOptionsDialog(form.workflow_.deliverable().optionsForm, form.settingsFile_,
+      ShowOptionsDialog(form.workflow_.deliverable().optionsForm, form.workflow_.settingsFile(),
                         form.desktop_);
     }
     void RequestClose() override { form.close(); }
+    std::string ChoosePdf() override { return form.ChoosePdf(); }
     Form1& form;
   } requests(*this);
   Guarded([&] { RunWindowCommand(command, workflow_, requests); });
+}
+
+std::string Form1::ChoosePdf() {
+  if (choiceFolder_.isEmpty()) {
+    choiceFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(choiceFolder_).isDir()) choiceFolder_ = QDir::homePath();
+  }
+  const QString filter = FromUtf8(kChoosePdfFilter) + QStringLiteral(" (") +
+                         FromUtf8(kChoosePdfPattern) + QLatin1Char(')');
+  const QString chosen =
+      QFileDialog::getOpenFileName(this, FromUtf8(kChoosePdfTitle), choiceFolder_, filter);
+  if (chosen.isEmpty()) return {};
+  choiceFolder_ = QFileInfo(chosen).absolutePath();
+  const QByteArray path = chosen.toUtf8();
+  return std::string(path.constData(), static_cast<size_t>(path.size()));
 }
 
 void Form1::AddWindowLabels() {
@@ -274,6 +316,29 @@ void Form1::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
     // The chosen entry's handler runs before this handler returns.
     mnu1_->exec(event->globalPosition().toPoint());
+  }
+}
+
+void Form1::ShowMenuFromKeyboard() {
+  mnu1_->exec(mapToGlobal(rect().center()));
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+  const bool shiftF10 = event->key() == Qt::Key_F10 &&
+                        (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+  if (event->key() == Qt::Key_Menu || shiftF10) {
+    event->accept();
+    ShowMenuFromKeyboard();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent* event) {
+  // The right button's press has shown the menu already; a keyboard's request has not.
+  if (event->reason() == QContextMenuEvent::Keyboard) {
+    event->accept();
+    ShowMenuFromKeyboard();
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/working_folders.h"
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
 #include "front_end/desktop_services_qt.h"
@@ -16,9 +17,11 @@
 #include "shell/opaque_runs.h"
 
 class QCloseEvent;
+class QContextMenuEvent;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -43,9 +46,15 @@ class Form1 : public QWidget {
   Q_OBJECT
 
  public:
-  Form1(const Deliverable& deliverable, std::string programFolder, QWidget* parent = nullptr);
+  // The window of a program that works in `folders`.
+  Form1(const Deliverable& deliverable, const WorkingFolders& folders,
+        std::unique_ptr<DocumentOpener> opener = MakeSystemDocumentOpener(),
+        QWidget* parent = nullptr);
+  // A portable program's window: it works in its program folder.
+  Form1(const Deliverable& deliverable, const std::string& programFolder,
+        QWidget* parent = nullptr);
   // With an opener of the caller's (tests record what would have been opened).
-  Form1(const Deliverable& deliverable, std::string programFolder,
+  Form1(const Deliverable& deliverable, const std::string& programFolder,
         std::unique_ptr<DocumentOpener> opener, QWidget* parent = nullptr);
   ~Form1() override;
 
@@ -59,6 +68,11 @@ class Form1 : public QWidget {
 
   // Tells the user, once the event loop runs, when the converter cannot be found.
   void CheckConverterSoon();
+  // Files handed to the program (its command line, a later start): each is handled as if it had
+  // been dropped, in turn. The window comes to the front.
+  void OpenFiles(const std::vector<std::string>& paths);
+  // Opens the pop-up menu as the context-menu key does, over the middle of the picture.
+  void ShowMenuFromKeyboard();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -66,6 +80,8 @@ class Form1 : public QWidget {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
@@ -74,6 +90,8 @@ class Form1 : public QWidget {
   void AddWindowLabels();
   // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
   void RunCommand(WindowCommand command);
+  // "Converti un PDF...": the file dialog, in the folder of the PDF chosen last.
+  std::string ChoosePdf();
   void FormOLEDragOver(QDragMoveEvent& event);
   void PlaceProgressBar(const std::vector<RunRect>& opaqueRuns);
   void ShowProgress(const RunProgress& progress);
@@ -86,11 +104,11 @@ class Form1 : public QWidget {
   QtDesktopServices desktop_;
   std::unique_ptr<DocumentOpener> opener_;
   MainWindowWorkflow workflow_;
-  SettingsFile settingsFile_;
   QImage picture_;
   std::int32_t keyColour_ = 1;
   QMenu* mnu1_ = nullptr;
   QRect progressBar_;
+  QString choiceFolder_;             // where the file dialog opens
   QTimer* progressTimer_ = nullptr;  // sweeps the bar while the page count is unknown
   int progressTick_ = 0;
 };

@@ -1,8 +1,10 @@
 #include "front_end/main_window_win32.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <exception>
 #include <span>
 #include <utility>
@@ -47,8 +49,7 @@ Form1::Form1(const Deliverable& deliverable, std::string programFolder, Win32Pic
     : desktop_(deliverable.shortName),
       opener_(std::move(opener)),
       workflow_(deliverable, desktop_, *opener_, std::move(programFolder)),
-      pictures_(pictures),
-      settingsFile_(SettingsFileIn(workflow_.programFolder(), deliverable)) {
+      pictures_(pictures) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -243,13 +244,36 @@ void Form1::RunCommand(WindowCommand command) {
 }
 
 void Form1::OpenOptionsDialog() {
-  ShowOptionsDialog(workflow_.deliverable().optionsForm, settingsFile_, desktop_,
+  ShowOptionsDialog(workflow_.deliverable().optionsForm, workflow_.settingsFile(), desktop_,
                     ModuleOf(pictures_), pictures_.optionsPicture);
 }
 
 void Form1::RequestClose() {
   // Asks the system to unload the window, which asks whether to quit.
   ::SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+std::string Form1::ChoosePdf() {
+  // The filter is two texts in one buffer, each ended by a zero, the whole by another zero.
+  const std::wstring pattern = ToWide(kChoosePdfPattern);
+  std::wstring filter = ToWide(kChoosePdfFilter) + L" (" + pattern + L")";
+  filter += L'\0';
+  filter += pattern;
+  filter += L'\0';
+  const std::wstring title = ToWide(kChoosePdfTitle);
+  std::wstring chosen(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window_;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.lpstrFile = chosen.data();
+  dialog.nMaxFile = static_cast<DWORD>(chosen.size());
+  dialog.lpstrTitle = title.c_str();
+  // The system remembers the folder of the last choice for the next one.
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+  if (!::GetOpenFileNameW(&dialog)) return {};
+  chosen.resize(std::wcslen(chosen.c_str()));
+  return FromWide(chosen);
 }
 
 bool Form1::QueryUnload() {

@@ -71,6 +71,7 @@ class Form1 : private WindowRequests {
  private:
   void OpenOptionsDialog() override;
   void RequestClose() override;
+  std::string ChoosePdf() override;
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void FormLoad();
@@ -97,7 +98,6 @@ class Form1 : private WindowRequests {
   std::unique_ptr<DocumentOpener> opener_;
   MainWindowWorkflow workflow_;
   Win32Pictures pictures_;
-  SettingsFile settingsFile_;
   HWND window_ = nullptr;
   UINT dpi_ = 96;
   ScopedBitmap original_;  // the picture as the resource holds it

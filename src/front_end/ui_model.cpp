@@ -1,5 +1,7 @@
 #include "front_end/ui_model.h"
 
+#include <string>
+
 #include "front_end/main_window.h"
 
 namespace droplet {
@@ -12,6 +14,7 @@ constexpr MenuEntry kPopupMenu[] = {
     {"mnusep", "-", WindowCommand::kNone},
     {"mnuOpenPath", "Apri Cartella di output", WindowCommand::kOpenOutputFolder},
     {"mnuSvuota", "Svuota cache", WindowCommand::kEmptyCache},
+    {"mnuConverti", "Converti un PDF...", WindowCommand::kConvertPdf, MenuAvailability::kWhenIdle},
     {"mnuInterrompi", "Interrompi conversione", WindowCommand::kStopRun,
      MenuAvailability::kWhileRunning},
     {"mnuExit", "Esci", WindowCommand::kExit},
@@ -33,6 +36,8 @@ bool IsAvailable(const MenuEntry& entry, bool runInProgress) {
       return true;
     case MenuAvailability::kWhileRunning:
       return runInProgress;
+    case MenuAvailability::kWhenIdle:
+      return !runInProgress;
   }
   return true;
 }
@@ -53,6 +58,11 @@ void RunWindowCommand(WindowCommand command, MainWindowWorkflow& workflow, Windo
     case WindowCommand::kEmptyCache:
       workflow.MnuSvuotaClick();
       return;
+    case WindowCommand::kConvertPdf: {
+      const std::string path = window.ChoosePdf();
+      if (!path.empty()) workflow.HandleFile(path);
+      return;
+    }
     case WindowCommand::kStopRun:
       workflow.MnuInterrompiClick();
       return;

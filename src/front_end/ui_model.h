@@ -21,6 +21,7 @@ enum class WindowCommand {
   kInfo,
   kOpenOutputFolder,
   kEmptyCache,
+  kConvertPdf,  // choose a PDF in the platform's file dialog and convert it as if dropped
   kStopRun,
   kExit,
 };
@@ -29,6 +30,7 @@ enum class WindowCommand {
 enum class MenuAvailability {
   kAlways,
   kWhileRunning,  // only while a conversion runs
+  kWhenIdle,      // only while none runs, as a drop is refused then
 };
 
 struct MenuEntry {
@@ -57,6 +59,8 @@ class WindowRequests {
   virtual void OpenOptionsDialog() = 0;
   // Asks the window to unload: its close handler asks whether to quit.
   virtual void RequestClose() = 0;
+  // Lets the user choose a PDF in the platform's file dialog; empty text when none was chosen.
+  virtual std::string ChoosePdf() = 0;
 
  protected:
   ~WindowRequests() = default;
@@ -82,6 +86,20 @@ struct WindowLabel {
 struct WindowExtras {
   std::string caption;  // set while loading; empty for none
   std::vector<WindowLabel> labels;
+  // What assistive technologies (screen readers) say of the window: its name, and how to use
+  // it from the keyboard.
+  std::string accessibleName;
+  std::string accessibleDescription;
 };
+
+// How the main window is used from the keyboard, as assistive technologies tell it.
+inline constexpr const char* kWindowKeyboardHelp =
+    "Il menu si apre con il tasto Menu o con Maiusc+F10; la voce Converti un PDF... sceglie il "
+    "file da convertire senza trascinarlo.";
+
+// The file dialog of "Converti un PDF...": its title and the description of its filter.
+inline constexpr const char* kChoosePdfTitle = "Converti un PDF";
+inline constexpr const char* kChoosePdfFilter = "Documenti PDF";
+inline constexpr const char* kChoosePdfPattern = "*.pdf";
 
 }  // namespace droplet

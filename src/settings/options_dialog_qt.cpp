@@ -104,6 +104,8 @@ class FrmOption : public QDialog {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(FromUtf8(form_.title));
+    setAccessibleName(FromUtf8(form_.accessibleName));
+    setAccessibleDescription(FromUtf8(form_.accessibleDescription));
     setFixedSize(TwipsToPixels(form_.clientWidth), TwipsToPixels(form_.clientHeight));
     BuildControls();
     FormLoad();
@@ -152,6 +154,8 @@ class FrmOption : public QDialog {
       widget->setObjectName(FromUtf8(control.name));
       widget->setGeometry(PixelRect(control.place));
       widget->setEnabled(control.enabled);
+      if (!control.accessibleName.empty())
+        widget->setAccessibleName(FromUtf8(control.accessibleName));
       if (!control.font.face.empty()) {
         QFont font(FromUtf8(control.font.face));
         font.setPointSizeF(control.font.points);

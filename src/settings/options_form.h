@@ -118,6 +118,8 @@ struct FormControl {
   FormFont font;
   std::optional<Rgb> textColour;
   FormButtonAction action = FormButtonAction::kNone;
+  // What assistive technologies call a control whose caption does not say it (a text box).
+  std::string accessibleName;
 };
 
 struct OptionsForm {
@@ -129,6 +131,9 @@ struct OptionsForm {
   // When not empty, the title once the form has loaded: the running program file's name
   // without its extension, then this text.
   std::string titleAfterProgramName;
+  // What assistive technologies say of the dialog.
+  std::string accessibleName;
+  std::string accessibleDescription;
 };
 
 // The control named `name`, or nullptr.

@@ -7,6 +7,7 @@
 
 #include "common/platform.h"
 #include "common/version.h"
+#include "front_end/start_up.h"
 #include "front_end/ui_model.h"
 #include "support/temp_folder.h"
 
@@ -46,15 +47,19 @@ TEST(UiModel, MenuEntriesInOrderWithTheirCaptions) {
     names.push_back(entry.name);
     captions.push_back(entry.caption);
     EXPECT_EQ(IsSeparator(entry), entry.name == std::string("mnusep")) << entry.name;
-    // Stopping applies only while a conversion runs; everything else always.
+    // Stopping applies only while a conversion runs, choosing another PDF only while none does;
+    // everything else always.
     const bool stops = entry.command == WindowCommand::kStopRun;
+    const bool converts = entry.command == WindowCommand::kConvertPdf;
     EXPECT_EQ(IsAvailable(entry, false), !stops) << entry.name;
-    EXPECT_TRUE(IsAvailable(entry, true)) << entry.name;
+    EXPECT_EQ(IsAvailable(entry, true), !converts) << entry.name;
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"mnuOpzioni", "mnuInfo", "mnusep", "mnuOpenPath",
-                                             "mnuSvuota", "mnuInterrompi", "mnuExit"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"mnuOpzioni", "mnuInfo", "mnusep", "mnuOpenPath", "mnuSvuota",
+                                      "mnuConverti", "mnuInterrompi", "mnuExit"}));
   EXPECT_EQ(captions, (std::vector<std::string>{"Opzioni", "Info", "-", "Apri Cartella di output",
-                                                "Svuota cache", "Interrompi conversione", "Esci"}));
+                                                "Svuota cache", "Converti un PDF...",
+                                                "Interrompi conversione", "Esci"}));
 }
 
 TEST(UiModel, OnlyTessikHasWindowExtras) {
@@ -73,6 +78,43 @@ TEST(UiModel, OnlyTessikHasWindowExtras) {
   EXPECT_EQ(labels[1].place, (TwipsRect{1005, 1065, 165, 165}));
   EXPECT_EQ(labels[1].toolTip, "Chiudi il programma (doppio-click)");
   EXPECT_EQ(labels[1].doubleClick, WindowCommand::kExit);
+}
+
+// A screen reader names each window and its page boxes; the texts are the deliverables', so
+// both GUIs say the same.
+TEST(UiModel, AssistiveTechnologiesHearWhatEachWindowIsFor) {
+  EXPECT_EQ(OrvaneDeliverable().window.accessibleName,
+            "Orvane: trascina qui un PDF da convertire in HTML");
+  EXPECT_EQ(TessikDeliverable().window.accessibleName,
+            "Tessik: trascina qui un PDF da convertire in testo");
+  for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
+    EXPECT_NE(deliverable->window.accessibleDescription.find("Maiusc+F10"), std::string::npos);
+    const OptionsForm& form = deliverable->optionsForm;
+    EXPECT_EQ(form.accessibleName, "Opzioni di " + deliverable->shortName);
+    EXPECT_FALSE(form.accessibleDescription.empty());
+    EXPECT_EQ(FindControl(form, "txtPagStart")->accessibleName, "Converti dalla pagina");
+    EXPECT_EQ(FindControl(form, "txtPagEnd")->accessibleName, "Converti fino alla pagina");
+  }
+}
+
+TEST(StartUp, CommandLineNamesFilesAndAsksForHelpOrTheVersion) {
+  const CommandLine line = ParseCommandLine({"a.pdf", "-", "--version", "--", "--help", "-x"});
+  EXPECT_EQ(line.files, (std::vector<std::string>{"a.pdf", "-", "--help", "-x"}));
+  EXPECT_TRUE(line.version);
+  EXPECT_FALSE(line.help);
+  EXPECT_EQ(line.unknownOption, "");
+  EXPECT_TRUE(ParseCommandLine({"-h"}).help);
+  EXPECT_EQ(ParseCommandLine({"b.pdf", "--aiuto", "-z"}).unknownOption, "--aiuto");
+
+  EXPECT_EQ(VersionText(TessikDeliverable()), "Tessik 0.0.9\n");
+  const WorkingFolders folders{"/usr/bin", "/home/anna/.local/share/Orvane",
+                               "/home/anna/.config/Orvane", true};
+  const std::string help = HelpText(OrvaneDeliverable(), "orvane", folders);
+  EXPECT_TRUE(help.starts_with("Usage: orvane [FILE...]\nConverts a PDF file into HTML pages"));
+  EXPECT_NE(help.find("Results:  /home/anna/.local/share/Orvane" + Sep() + "output\n"),
+            std::string::npos);
+  EXPECT_NE(help.find("Settings: /home/anna/.config/Orvane" + Sep() + "Orvane.INI\n"),
+            std::string::npos);
 }
 
 // The texts the user reads, blanks included: a lost or doubled blank is a visible change.

@@ -132,7 +132,12 @@ TEST_F(CommandsTest, EachWindowCommandRunsItsOwnHandler) {
   struct Requests : WindowRequests {
     void OpenOptionsDialog() override { seen.push_back("options"); }
     void RequestClose() override { seen.push_back("close"); }
+    std::string ChoosePdf() override {
+      seen.push_back("choose");
+      return chosen;
+    }
     std::vector<std::string> seen;
+    std::string chosen;  // none: the file dialog was cancelled
   } requests;
   auto& window = Window(OrvaneDeliverable());
   std::vector<WindowCommand> commands;
@@ -142,14 +147,25 @@ TEST_F(CommandsTest, EachWindowCommandRunsItsOwnHandler) {
   }
   for (const WindowCommand command : commands) RunWindowCommand(command, window, requests);
 
-  // Opzioni, Info, the separator, Apri Cartella, Svuota, Interrompi (no run: nothing), Esci;
-  // Label4 nothing, Label1 close.
-  EXPECT_EQ(requests.seen, (std::vector<std::string>{"options", "close", "close"}));
+  // Opzioni, Info, the separator, Apri Cartella, Svuota, Converti (cancelled: nothing),
+  // Interrompi (no run: nothing), Esci; Label4 nothing, Label1 close.
+  EXPECT_EQ(requests.seen, (std::vector<std::string>{"options", "choose", "close", "close"}));
+  EXPECT_FALSE(Settle());
   ASSERT_EQ(desktop.boxes().size(), 3u);
   EXPECT_EQ(desktop.boxes()[0].text, OrvaneDeliverable().aboutText);
   EXPECT_EQ(desktop.boxes()[1].text, "Error jumping to:" + (program / "output"));
   EXPECT_EQ(desktop.boxes()[2].text, "Cache svuotata");
   EXPECT_EQ(opener.requests().size(), 1u);
+
+  // The PDF chosen in the file dialog is converted as if it had been dropped.
+  desktop.Clear();
+  requests.chosen = Document("scelto.pdf");
+  RunWindowCommand(WindowCommand::kConvertPdf, window, requests);
+  EXPECT_FALSE(Settle());
+  EXPECT_EQ(desktop.texts().at(0),
+            "Eseguire la conversione in formato HTML ?\r\n\r\n(file : " + requests.chosen + " )");
+  EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
+  EXPECT_TRUE(fs::exists(OutputFolder() / "scelto.html"));
 }
 
 }  // namespace

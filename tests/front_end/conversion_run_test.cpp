@@ -162,6 +162,39 @@ TEST_F(ConversionRunTest, MissingConverterShowsTheMissingResultsAndEndsTheProgra
   EXPECT_TRUE(opener.requests().empty());
 }
 
+// An installed program works in a folder of the user's: the run scratches there and its results
+// go to the output folder there, while the program folder, which holds files that are not the
+// run's to move or delete, stays exactly as it was.
+TEST_F(ConversionRunTest, AWorkFolderApartFromTheProgramFolderTakesEveryFileOfTheRun) {
+  TempFolder work;
+  TempFolder settings;
+  WriteFile(program.path() / "LEGGIMI.txt", "installato");
+  WriteFile(program.path() / "manuale.pdf", "%PDF");
+  const auto installed = Snapshot(program.path());
+  for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
+    SCOPED_TRACE(deliverable->shortName);
+    desktop.Clear();
+    opener.Clear();
+    // The settings are read where the settings folder is, not beside the program.
+    WriteFile(settings.path() / deliverable->iniFileName, "[Folders]\nopen=0\n");
+    WriteFile(program.path() / deliverable->iniFileName, "[Folders]\nopen=1\n");
+    MainWindowWorkflow window(
+        *deliverable, desktop, opener,
+        {.program = program.str(), .work = work.str(), .settings = settings.str()});
+    // An 8.3 name: on Windows the converter is given the copy's short name.
+    EXPECT_FALSE(DropOnto(window, desktop, {Document("tesi.pdf", kItalianPages)}));
+    EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
+    EXPECT_EQ(window.OutputFolder(), work / "output");
+    const std::string result =
+        window.OutputFolder() + Sep() + "tesi" + deliverable->resultExtension;
+    EXPECT_TRUE(fs::exists(PathFromUtf8(result)));
+    EXPECT_EQ(NamesIn(work.path()), std::vector<std::string>{"output"});
+    EXPECT_EQ(opener.Targets(), std::vector<std::string>{result});
+    fs::remove(program.path() / deliverable->iniFileName);
+  }
+  EXPECT_EQ(Snapshot(program.path()), installed);
+}
+
 TEST_F(ConversionRunTest, PdfDroppedFromTheProgramFolderIsKeptOtherPdfsAreScratch) {
   Window(TessikDeliverable());
   const std::string own = program / "mio.pdf";

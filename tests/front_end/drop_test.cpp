@@ -119,7 +119,7 @@ TEST_F(DropTest, FileNamesCannotInjectCommands) {
   EXPECT_EQ(NamesIn(documents.path()).size(), names.size());
 }
 
-TEST_F(DropTest, TheDropReturnsAtOnceAndRefusesAnotherUntilItsRunHasEnded) {
+TEST_F(DropTest, TheDropReturnsAtOnceAndRefusesAnotherWhileFilesHandedOverWaitTheirTurn) {
   auto& window = Window(TessikDeliverable());
   const DragData data{true, {Document("doc.pdf")}};
   window.FormOLEDragOver(data, kDropEffectCopy);
@@ -128,12 +128,28 @@ TEST_F(DropTest, TheDropReturnsAtOnceAndRefusesAnotherUntilItsRunHasEnded) {
   EXPECT_TRUE(desktop.boxes().empty());
   EXPECT_TRUE(NamesIn(program.path()).empty());
   EXPECT_TRUE(window.Busy());
-  EXPECT_EQ(window.FormOLEDragOver(data, kDropEffectCopy), kDropEffectNone);
-  window.FormOLEDragDrop(data);
+  // Another drag is refused and leaves the fields to the drop being handled; a file handed over
+  // otherwise has nobody to be refused to and waits its turn.
+  const DragData folder{true, {documents.str()}};
+  EXPECT_EQ(window.FormOLEDragOver(folder, kDropEffectCopy), kDropEffectNone);
+  EXPECT_EQ(window.DropKind(), "file");
+  window.FormOLEDragDrop(folder);
+  window.HandleFile(Document("due.pdf"));
+  window.HandleFile(documents.str());
+  window.HandleFile(documents / "nessuno.pdf");
 
   EXPECT_FALSE(Settle());
-  EXPECT_EQ(desktop.boxes().size(), 3u);  // one confirmation, one run: the second drop was refused
-  EXPECT_EQ(desktop.texts()[1], "Conversione completa");
+  EXPECT_EQ(
+      desktop.texts(),
+      (std::vector<std::string>{
+          "Eseguire la conversione in formato TESTO ?\r\n\r\n(file : " + (documents / "doc.pdf") +
+              " )",
+          "Conversione completa", "Aprire il file per la visualizzazione ?",
+          "Eseguire la conversione in formato TESTO ?\r\n\r\n(file : " + (documents / "due.pdf") +
+              " )",
+          "Conversione completa", "Aprire il file per la visualizzazione ?",
+          "..Ops... Prossima .. l'implementazione ;-) ", "Non è un file PDF"}));
+  EXPECT_EQ(NamesIn(OutputFolder()), (std::vector<std::string>{"doc.txt", "due.txt"}));
   EXPECT_FALSE(window.Busy());
   EXPECT_EQ(window.FormOLEDragOver(data, kDropEffectCopy), kDropEffectCopy);
 }

@@ -20,10 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString Q(const std::string& text) {
-  return QString::fromUtf8(text.c_str());
-}
-
 ScreenRect ToRect(const QRect& r) {
   return ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }

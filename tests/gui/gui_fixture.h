@@ -34,6 +34,11 @@ inline void PrintTo(const QStringList& list, std::ostream* out) {
 
 namespace droplet::testing {
 
+// UTF-8 text as Qt's.
+inline QString Q(const std::string& text) {
+  return QString::fromUtf8(text.c_str());
+}
+
 // One message box as the tests saw it.
 struct SeenBox {
   QString title;

@@ -1,8 +1,11 @@
 // The main window on a real X display: its shape, its layer, its menu and how it ends.
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
@@ -11,6 +14,7 @@
 
 #include "gui_fixture.h"
 #include "settings/options_dialog_qt.h"
+#include "support/pdf_writer.h"
 #include "x11_support.h"
 
 namespace droplet::testing {
@@ -75,13 +79,108 @@ TEST_F(GuiTest, MenuOffersItsEntriesInOrderAtThePointer) {
   for (QAction* action : form.mnu1().actions()) {
     captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
   }
-  EXPECT_EQ(captions, (QStringList{"Opzioni", "Info", "-", "Apri Cartella di output",
-                                   "Svuota cache", "Interrompi conversione", "Esci"}));
+  EXPECT_EQ(captions,
+            (QStringList{"Opzioni", "Info", "-", "Apri Cartella di output", "Svuota cache",
+                         "Converti un PDF...", "Interrompi conversione", "Esci"}));
   const QPoint at(70, 30);
   const QPoint shownAt = ChooseMenuEntry("no such entry", at);
   const QPoint pointer = form.mapToGlobal(at);
   EXPECT_LE((shownAt - pointer).manhattanLength(), 4) << shownAt.x() << "," << shownAt.y();
   EXPECT_TRUE(answerer_->boxes().empty());
+}
+
+// The whole job from the keyboard: Shift+F10 or the context-menu key opens the menu (once),
+// "Converti un PDF..." the file dialog, and the PDF named there is converted as if dropped.
+TEST_F(GuiTest, TheKeyboardAloneConvertsAPdf) {
+  Form1& form = ShowForm(TessikDeliverable());
+  const std::string pdf = sources_ / "da tastiera.pdf";
+  WritePdf(PathFromUtf8(pdf), {PdfPage{{"Scelto dalla tastiera"}}});
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  int shows = 0;
+  QObject::connect(&form.mnu1(), &QMenu::aboutToShow, [&] { ++shows; });
+
+  // Each key opens the menu over the picture; Escape closes it again.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (QApplication::activePopupWidget() != &form.mnu1()) return;
+    EXPECT_TRUE(form.geometry().contains(form.mnu1().pos()));
+    QTest::keyClick(&form.mnu1(), Qt::Key_Escape);
+  });
+  closer.start(50);
+  for (const char* keys : {"shift+F10", "Menu"}) {
+    SCOPED_TRACE(keys);
+    shows = 0;
+    Xdotool({QStringLiteral("key"), QString::fromLatin1(keys)});
+    QTest::qWait(500);
+    EXPECT_EQ(shows, 1);
+  }
+  closer.stop();
+
+  // The keys reach the menu and the dialog from the event loop: the entry they choose opens the
+  // dialog, whose own loop must run the chooser again.
+  QString dialogTitle;
+  QStringList dialogFilters;
+  QTimer chooser;
+  const auto press = [](QWidget* widget, Qt::Key key) {
+    QTimer::singleShot(0, widget, [widget, key] { QTest::keyClick(widget, key); });
+  };
+  QObject::connect(&chooser, &QTimer::timeout, [&] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      QAction* convert = form.findChild<QAction*>(QStringLiteral("mnuConverti"));
+      press(menu, menu->activeAction() == convert ? Qt::Key_Return : Qt::Key_Down);
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      // The file name is typed once the dialog has settled (it clears the box as it loads).
+      auto* name = qobject_cast<QLineEdit*>(dialog->focusWidget());
+      if (!dialog->isActiveWindow() || name == nullptr) return;
+      dialogTitle = dialog->windowTitle();
+      dialogFilters = dialog->nameFilters();
+      if (name->text() != Q(pdf)) {
+        name->clear();
+        QTest::keyClicks(name, Q(pdf));
+      } else {
+        chooser.stop();
+        press(name, Qt::Key_Return);
+      }
+    }
+  });
+  chooser.start(50);
+  answerer_->Answer(QMessageBox::Yes);
+  Xdotool({QStringLiteral("key"), QStringLiteral("Menu")});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return answerer_->boxes().size() >= 3; }, 60000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form.workflow().Busy(); }, 20000));
+  EXPECT_EQ(dialogTitle, QStringLiteral("Converti un PDF"));
+  EXPECT_EQ(dialogFilters, QStringList{QStringLiteral("Documenti PDF (*.pdf)")});
+  EXPECT_EQ(
+      answerer_->texts().at(0),
+      QStringLiteral("Eseguire la conversione in formato TESTO ?\n\n(file : %1 )").arg(Q(pdf)));
+  EXPECT_EQ(answerer_->texts().at(1), QStringLiteral("Conversione completa"));
+  EXPECT_NE(ReadFile(folder_.path() / "output" / "da tastiera.txt").find("Scelto dalla tastiera"),
+            std::string::npos);
+}
+
+// What a screen reader says of the droplet and of its options dialog, from the deliverable; during
+// a run the progress takes the description's place.
+TEST_F(GuiTest, AssistiveTechnologiesReadTheWindowAndItsDialog) {
+  Form1& form = ShowForm(OrvaneDeliverable());
+  QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->text(QAccessible::Name),
+            QStringLiteral("Orvane: trascina qui un PDF da convertire in HTML"));
+  EXPECT_EQ(window->text(QAccessible::Description),
+            Q(OrvaneDeliverable().window.accessibleDescription));
+  EXPECT_EQ(form.focusPolicy(), Qt::StrongFocus);
+
+  ChooseMenuEntry("mnuOpzioni");
+  QDialog* dialog = CurrentOptionsDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog)->text(QAccessible::Name),
+            QStringLiteral("Opzioni di Orvane"));
+  auto* start = dialog->findChild<QWidget*>(QStringLiteral("txtPagStart"));
+  ASSERT_NE(start, nullptr);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(start)->text(QAccessible::Name),
+            QStringLiteral("Converti dalla pagina"));
+  dialog->close();
 }
 
 TEST_F(GuiTest, InfoShowsEachProgramsAboutText) {

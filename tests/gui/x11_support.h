@@ -28,4 +28,20 @@ int PingMilliseconds(std::uint64_t window, int timeoutMs);
 // changes whenever another cursor is shown.
 std::uint64_t ShownCursorSerial();
 
+// The rectangles of `window`'s bounding shape (one for a window that is not shaped); -1 when
+// the display has no shape extension or the window is gone.
+int ShapeRectangleCount(std::uint64_t window);
+
+// What became of a drop by the drag-and-drop protocol of X11.
+struct DropOutcome {
+  bool accepted = false;  // the target took the drop as a copy
+  bool finished = false;  // and said it was done with the data
+};
+
+// Drops the file at `path` on `window` at the point `x`, `y` of the window, speaking the X11
+// drag-and-drop protocol (XDND) as a file manager does, without moving the pointer: for displays
+// where the pointer cannot be driven from outside. Serves the file list until the target is done
+// or `timeoutMs` has passed.
+DropOutcome DropFile(std::uint64_t window, int x, int y, const std::string& path, int timeoutMs);
+
 }  // namespace droplet::testing::x11

@@ -32,24 +32,6 @@ std::string Quoted(const fs::path& path) {
   return QuoteForPosixShell(path.string());
 }
 
-// A folder that nobody, root included, can create or delete entries in while the object lives
-// (the immutable attribute of the file system). `active` is false where that is refused.
-class ImmutableFolder {
- public:
-  explicit ImmutableFolder(const fs::path& folder) : folder_(folder) {
-    active = Shell("chattr +i " + Quoted(folder_) + " 2>/dev/null");
-  }
-  ~ImmutableFolder() {
-    if (active) Shell("chattr -i " + Quoted(folder_));
-  }
-  ImmutableFolder(const ImmutableFolder&) = delete;
-  ImmutableFolder& operator=(const ImmutableFolder&) = delete;
-  bool active = false;
-
- private:
-  fs::path folder_;
-};
-
 // A small memory file system mounted on `folder` while the object lives.
 class SmallMount {
  public:

@@ -13,6 +13,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
 root=$(pwd)
+source "$root/tests/support/desktop_session.sh"
 build=$(cd "${1:-$root/build/release}" && pwd) || exit 1
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -59,43 +60,6 @@ check() {
 fail() {
   echo "FAILED: $*"
   exit 1
-}
-
-# A one-page PDF whose only line reads $2, written to $1 (Helvetica, uncompressed, with an exact
-# cross-reference table).
-write_pdf() {
-  local text=$2 objects=() body offsets=() i
-  local stream="BT /F1 18 Tf 72 760 Td ($text) Tj ET"
-  objects+=("<< /Type /Catalog /Pages 2 0 R >>")
-  objects+=("<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
-  objects+=("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 4 0 R >> >> /Contents 5 0 R >>")
-  objects+=("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>")
-  objects+=("<< /Length ${#stream} >>
-stream
-$stream
-endstream")
-  body="%PDF-1.4
-"
-  for i in "${!objects[@]}"; do
-    offsets+=("${#body}")
-    body+="$((i + 1)) 0 obj
-${objects[i]}
-endobj
-"
-  done
-  local xref=${#body}
-  body+="xref
-0 $((${#objects[@]} + 1))
-0000000000 65535 f 
-"
-  for i in "${offsets[@]}"; do body+=$(printf '%010d 00000 n \n' "$i")$'\n'; done
-  body+="trailer
-<< /Size $((${#objects[@]} + 1)) /Root 1 0 R >>
-startxref
-$xref
-%%EOF
-"
-  printf '%s' "$body" >"$1"
 }
 
 # --- Checks of one package ----------------------------------------------------------------------
@@ -181,111 +145,62 @@ check_metainfo() {
 
 # --- The installed program converts a dragged PDF ------------------------------------------------
 
-# The visible top-level windows of process $1.
-windows_of() {
-  xdotool search --onlyvisible --pid "$1" 2>/dev/null | sort -u
-}
-
-# Answers every message box process $1 shows (any visible window other than $2, its main window)
-# with Return, the boxes' default button, and names each box's title on standard output. Ends
-# when file $3 exists and $4 boxes have been answered, or after $5 seconds.
-answer_boxes() {
-  local pid=$1 main=$2 done_file=$3 expected=$4 limit=$5
-  local answered=0 start=$SECONDS window
-  while [ $((SECONDS - start)) -lt "$limit" ]; do
-    kill -0 "$pid" 2>/dev/null || { echo "the program ended"; return; }
-    if [ "$answered" -ge "$expected" ] && [ -e "$done_file" ]; then return; fi
-    for window in $(windows_of "$pid"); do
-      [ "$window" = "$main" ] && continue
-      sleep 0.3
-      [ "$answered" -eq 0 ] && import -window root "$logs/$name-box.png" 2>/dev/null
-      echo "box: $(xdotool getwindowname "$window")"
-      timeout 5 xdotool windowfocus --sync "$window" key Return 2>/dev/null
-      answered=$((answered + 1))
-      local wait_start=$SECONDS
-      while windows_of "$pid" | grep -qx "$window" && [ $((SECONDS - wait_start)) -lt 10 ]; do
-        sleep 0.1
-      done
-      break
-    done
-    sleep 0.2
-  done
-  echo "gave up after ${limit}s"
-}
-
 check_conversion() {
   local unpacked=$1 name=$2 program=$3 extension=$4
   local home="$scratch/$name-home"
   local documents="$scratch/$name-documents"
   local stubs="$scratch/$name-stubs"
   local opened="$scratch/$name-opened.txt"
-  mkdir -p "$home/.local/share" "$home/.config" "$home/runtime" "$documents" "$stubs"
+  mkdir -p "$home/runtime" "$documents"
   chmod 700 "$home/runtime"
   # The opener of folders and results only records what it is asked to open.
-  printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$opened" >"$stubs/xdg-open"
-  chmod +x "$stubs/xdg-open"
+  make_recording_opener "$stubs" "$opened"
   local pdf="$documents/prova pacchetto.pdf"
   write_pdf "$pdf" "Prova del pacchetto $name"
   [ -x "$drag_source" ] || fail "no drag source at $drag_source (build the release preset whole)"
 
-  # The program as installed, started from elsewhere, with a home of its own.
-  (cd "$scratch" && exec env HOME="$home" XDG_DATA_HOME="$home/.local/share" \
-    XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/runtime" PATH="$stubs:$PATH" \
-    "$unpacked/usr/bin/$name") &
+  # The program as installed, started from elsewhere, with a home of its own: it works in the
+  # user's folders there, which it makes itself.
+  (cd "$scratch" && exec env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$home" \
+    XDG_RUNTIME_DIR="$home/runtime" PATH="$stubs:$PATH" "$unpacked/usr/bin/$name") &
   local pid=$!
   pids+=("$pid")
   local main
-  main=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
+  main=$(main_window_of "$pid" 20)
   [ -n "$main" ] || fail "the installed $program showed no window"
-  local x y width height
-  eval "$(xdotool getwindowgeometry --shell "$main" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-  x=$X y=$Y width=$WIDTH height=$HEIGHT
-  echo "window $main at $x,$y size ${width}x$height"
+  xdotool getwindowgeometry "$main"
 
   # The drag: from the drag source's square to a point of the picture (not cut away).
-  local source_log="$scratch/$name-source.log"
-  "$drag_source" 60 120 "$pdf" >"$source_log" 2>&1 &
-  local source=$!
+  local source_log="$scratch/$name-source.log" source
+  source=$(drag_onto_window "$drag_source" "$pdf" "$main" "$source_log")
   pids+=("$source")
-  local waited=0
-  until grep -q ready "$source_log" 2>/dev/null || [ $waited -ge 150 ]; do
-    sleep 0.1
-    waited=$((waited + 1))
-  done
   grep -q ready "$source_log" || fail "the drag source did not show"
-  local to_x=$((x + width / 2)) to_y=$((y + height / 3))
-  local moves=() step
-  for step in $(seq 1 20); do
-    moves+=(sleep 0.05 mousemove $((100 + (to_x - 100) * step / 20)) $((160 + (to_y - 160) * step / 20)))
-  done
-  xdotool mousemove 100 160 sleep 0.3 mousedown 1 "${moves[@]}" sleep 0.3 mouseup 1
 
   # Confirmation, completion, and "open the result?": each answered with its default button.
-  local result_here="$unpacked/usr/bin/output/prova pacchetto$extension"
-  local result_home="$home/.local/share/$program/output/prova pacchetto$extension"
+  local result="$home/.local/share/$program/output/prova pacchetto$extension"
   local marker="$scratch/$name-result-seen"
   (
     for _ in $(seq 600); do
-      if [ -e "$result_here" ] || [ -e "$result_home" ]; then
-        [ -f "$opened" ] && [ "$(wc -l <"$opened")" -ge 2 ] && { touch "$marker"; exit; }
+      if [ -e "$result" ] && [ -f "$opened" ] && [ "$(wc -l <"$opened")" -ge 2 ]; then
+        touch "$marker"
+        exit
       fi
       sleep 0.1
     done
   ) &
   pids+=($!)
-  answer_boxes "$pid" "$main" "$marker" 3 60 | tee "$scratch/$name-boxes.txt"
+  BOX_SHOT="$logs/$name-box.png" answer_boxes "$pid" "$main" "$marker" 3 60 |
+    tee "$scratch/$name-boxes.txt"
   kill "$source" 2>/dev/null
   grep -q '^result 1$' "$source_log" || fail "the drop was not accepted as a copy: $(cat "$source_log")"
   kill -0 "$pid" 2>/dev/null || fail "the program ended"
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
 
-  local result
-  if [ -e "$result_here" ]; then result=$result_here; else result=$result_home; fi
   echo "result: $result"
   echo "opened:"
   cat "$opened" 2>/dev/null
-  [ -s "$result" ] || fail "no result $(basename "$result") beside the program or in the home"
+  [ -s "$result" ] || fail "no result $(basename "$result") in the user's working folder"
   # Orvane's result is a frame set; its pages beside it hold the text.
   grep -q "Prova del pacchetto $name" "$(dirname "$result")"/*"$extension" ||
     fail "no result holds the document's text"
@@ -294,8 +209,9 @@ check_conversion() {
   diff <(grep '^box: ' "$scratch/$name-boxes.txt") <(printf 'box: %s\n' ';-)' "$program" "$program") ||
     fail "not the boxes of a conversion"
   [ -f "$pdf" ] || fail "the dropped PDF is gone"
-  ! ls "$unpacked/usr/bin/"*.pdf "$home/.local/share/$program/"*.pdf 2>/dev/null ||
-    fail "a copy of the PDF was left behind"
+  ! ls "$home/.local/share/$program/"*.pdf 2>/dev/null || fail "a copy of the PDF was left behind"
+  [ "$(ls "$unpacked/usr/bin")" = "$name" ] || fail "the program's folder was written into"
+  [ "$(stat -c %a "$home/.local/share/$program")" = 700 ] || fail "the working folder is not private"
 }
 
 # --- Each package --------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 // The few platform facts the workflow tests need: where the converters come from, the program
@@ -36,5 +37,34 @@ std::string SearchPathWith(const std::string& folder);
 // Creates a folder in `parent` that the folder operations treat as hidden (a dot name on POSIX,
 // the hidden attribute on Windows) and returns its path.
 std::filesystem::path MakeHiddenFolder(const std::filesystem::path& parent);
+
+// POSIX only (test_environment_posix.cpp) from here on.
+
+// The environment variable `name` holds `value` (is unset, without one) while the object lives.
+class EnvironmentScope {
+ public:
+  EnvironmentScope(std::string name, const std::optional<std::string>& value);
+  ~EnvironmentScope();
+  EnvironmentScope(const EnvironmentScope&) = delete;
+  EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> previous_;
+};
+
+// A folder that nobody, root included, can create or delete entries in while the object lives
+// (the immutable attribute of the file system). `active` is false where that is refused.
+class ImmutableFolder {
+ public:
+  explicit ImmutableFolder(const std::filesystem::path& folder);
+  ~ImmutableFolder();
+  ImmutableFolder(const ImmutableFolder&) = delete;
+  ImmutableFolder& operator=(const ImmutableFolder&) = delete;
+  bool active = false;
+
+ private:
+  std::filesystem::path folder_;
+};
 
 }  // namespace droplet::testing

@@ -7,6 +7,7 @@ const Deliverable& OrvaneDeliverable() {
     Deliverable d;
     d.shortName = "Orvane";
     d.fileDescription = "Orvane";
+    d.summary = "Converts a PDF file into HTML pages with pdftohtml.";
     d.version = {1, 0, 7};
     d.converterCommand = "pdftohtml -c  -stdout ";
     d.resultPattern = "*.html";
@@ -22,8 +23,10 @@ const Deliverable& OrvaneDeliverable() {
                      "CreatePipe failed. Error: ", "File or command not found"};
     d.iniFileName = "Orvane.INI";
     d.iniExistenceName = "Orvane.ini";
-    d.optionsForm = OrvaneOptionsForm();
+    d.optionsForm = WithAccessibleTexts(OrvaneOptionsForm(), d.shortName);
     // No caption and no labels; the quit confirmation carries the (empty) caption as its title.
+    d.window.accessibleName = "Orvane: trascina qui un PDF da convertire in HTML";
+    d.window.accessibleDescription = kWindowKeyboardHelp;
     d.quitTitle = d.window.caption;
     d.aboutText =
         "Orvane - Pdf To Html\r"

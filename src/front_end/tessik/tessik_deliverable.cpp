@@ -7,7 +7,7 @@ namespace {
 // The options form's title, the window caption and the quit confirmation's title show the
 // version.
 void ShowVersion(Deliverable& d) {
-  d.optionsForm = TessikOptionsForm(d.version);
+  d.optionsForm = WithAccessibleTexts(TessikOptionsForm(d.version), d.shortName);
   d.window.caption =
       d.fileDescription + " - Ver: " + FormatVersion(d.version, VersionParts::kMajorMinor);
   d.quitTitle = d.shortName + " Version: (BETA) " + FormatVersion(d.version);
@@ -20,6 +20,7 @@ const Deliverable& TessikDeliverable() {
     Deliverable d;
     d.shortName = "Tessik";
     d.fileDescription = "Tessik";
+    d.summary = "Converts a PDF file into plain text with pdftotext.";
     d.version = {0, 0, 9};
     d.converterCommand = "pdftotext ";
     d.resultPattern = "*.txt";
@@ -48,6 +49,8 @@ const Deliverable& TessikDeliverable() {
          .toolTip = "Chiudi il programma (doppio-click)",
          .doubleClick = WindowCommand::kExit},
     };
+    d.window.accessibleName = "Tessik: trascina qui un PDF da convertire in testo";
+    d.window.accessibleDescription = kWindowKeyboardHelp;
     d.aboutText =
         "Tessik - Pdf To Text VERSIONE BETA\r"
         "\r"

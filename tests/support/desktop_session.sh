@@ -1,0 +1,117 @@
+# Shell helpers for the tests that drive the real programs on an X display, as a user would:
+# sourced by tests/package/package_test.sh and the scripts in tests/gui/. They need xdotool and,
+# for the screenshots, ImageMagick's import.
+
+# A one-page PDF whose only line reads $2, written to $1 (Helvetica, uncompressed, with an exact
+# cross-reference table).
+write_pdf() {
+  local text=$2 objects=() body offsets=() i
+  local stream="BT /F1 18 Tf 72 760 Td ($text) Tj ET"
+  objects+=("<< /Type /Catalog /Pages 2 0 R >>")
+  objects+=("<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
+  objects+=("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 4 0 R >> >> /Contents 5 0 R >>")
+  objects+=("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>")
+  objects+=("<< /Length ${#stream} >>
+stream
+$stream
+endstream")
+  body="%PDF-1.4
+"
+  for i in "${!objects[@]}"; do
+    offsets+=("${#body}")
+    body+="$((i + 1)) 0 obj
+${objects[i]}
+endobj
+"
+  done
+  local xref=${#body}
+  body+="xref
+0 $((${#objects[@]} + 1))
+0000000000 65535 f 
+"
+  for i in "${offsets[@]}"; do body+=$(printf '%010d 00000 n \n' "$i")$'\n'; done
+  body+="trailer
+<< /Size $((${#objects[@]} + 1)) /Root 1 0 R >>
+startxref
+$xref
+%%EOF
+"
+  printf '%s' "$body" >"$1"
+}
+
+# Puts into folder $1 an xdg-open that only appends what it is asked to open to file $2, one line
+# each; put $1 first on PATH.
+make_recording_opener() {
+  mkdir -p "$1"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$2" >"$1/xdg-open"
+  chmod +x "$1/xdg-open"
+}
+
+# The visible top-level windows of process $1.
+windows_of() {
+  xdotool search --onlyvisible --pid "$1" 2>/dev/null | sort -u
+}
+
+# Waits up to $2 seconds for the main window of process $1 and prints its id: a visible window
+# that belongs to no other (a message box may show before it, for a file named at the start).
+main_window_of() {
+  local pid=$1 limit=$2 start=$SECONDS window
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    for window in $(windows_of "$pid"); do
+      xprop -id "$window" WM_TRANSIENT_FOR 2>/dev/null | grep -q 'window id' && continue
+      echo "$window"
+      return
+    done
+    sleep 0.1
+  done
+}
+
+# Answers every message box process $1 shows (any visible window other than $2, its main window)
+# with Return, the boxes' default button, and names each box's title on standard output. Ends
+# when file $3 exists and $4 boxes have been answered, or after $5 seconds. With BOX_SHOT set,
+# the screen is saved there when the first box shows.
+answer_boxes() {
+  local pid=$1 main=$2 done_file=$3 expected=$4 limit=$5
+  local answered=0 start=$SECONDS window
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    kill -0 "$pid" 2>/dev/null || { echo "the program ended"; return; }
+    if [ "$answered" -ge "$expected" ] && [ -e "$done_file" ]; then return; fi
+    for window in $(windows_of "$pid"); do
+      [ "$window" = "$main" ] && continue
+      sleep 0.3
+      [ "$answered" -eq 0 ] && [ -n "${BOX_SHOT:-}" ] && import -window root "$BOX_SHOT" 2>/dev/null
+      echo "box: $(xdotool getwindowname "$window")"
+      timeout 5 xdotool windowfocus --sync "$window" key Return 2>/dev/null
+      answered=$((answered + 1))
+      local wait_start=$SECONDS
+      while windows_of "$pid" | grep -qx "$window" && [ $((SECONDS - wait_start)) -lt 10 ]; do
+        sleep 0.1
+      done
+      break
+    done
+    sleep 0.2
+  done
+  echo "gave up after ${limit}s"
+}
+
+# Drags file $2 with the drag source program $1 (tests/gui/drag_source.cpp) onto window $3, at a
+# point of its picture, with real pointer events. Its output goes to file $4; prints the source's
+# process id (end it once the drop has been handled: it serves the data until then).
+drag_onto_window() {
+  local source_program=$1 file=$2 window=$3 source_log=$4
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+  "$source_program" 60 120 "$file" >"$source_log" 2>&1 &
+  local source=$! waited=0
+  until grep -q ready "$source_log" 2>/dev/null || [ $waited -ge 150 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  local to_x=$((X + WIDTH / 2)) to_y=$((Y + HEIGHT / 3))
+  local moves=() step
+  for step in $(seq 1 20); do
+    moves+=(sleep 0.05 mousemove $((100 + (to_x - 100) * step / 20)) $((160 + (to_y - 160) * step / 20)))
+  done
+  xdotool mousemove 100 160 sleep 0.3 mousedown 1 "${moves[@]}" sleep 0.3 mouseup 1 >&2
+  echo "$source"
+}
