@@ -164,11 +164,12 @@ check_conversion() {
   grep -q ready "$source_log" || fail "the drag source did not show"
 
   # Confirmation, completion, and "open the result?": each answered with its default button.
-  local result="$work/output/prova installata$extension"
+  # The result is named after the scratch copy's short name (PROVA~1 or the like).
+  local output="$work/output"
   local marker="$scratch/$program-result-seen"
   (
     for _ in $(seq 600); do
-      [ -e "$result" ] && touch "$marker" && exit
+      compgen -G "$output/*$extension" >/dev/null && touch "$marker" && exit
       sleep 0.1
     done
   ) &
@@ -177,9 +178,10 @@ check_conversion() {
     tee "$scratch/$program-boxes.txt"
   kill "$source" 2>/dev/null
   grep -q '^result 1$' "$source_log" || fail "the drop was not accepted as a copy: $(cat "$source_log")"
-  echo "result: $result"
-  [ -s "$result" ] || fail "no result $(basename "$result") in the user's folder"
-  grep -q "Prova installata $program" "$(dirname "$result")"/*"$extension" ||
+  echo "results:"
+  ls "$output"
+  compgen -G "$output/*$extension" >/dev/null || fail "no $extension result in the user's folder"
+  grep -q "Prova installata $program" "$output"/*"$extension" ||
     fail "no result holds the document's text"
   diff <(grep '^box: ' "$scratch/$program-boxes.txt") <(printf 'box: %s\n' ';-)' "$program" "$program") ||
     fail "not the boxes of a conversion"
