@@ -11,6 +11,7 @@
 #include "common/desktop_services.h"
 #include "common/failure.h"
 #include "common/posted_call_guard.h"
+#include "common/working_folders.h"
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
 #include "front_end/run_progress.h"
@@ -36,14 +37,16 @@ struct DragData {
 // its own, then the steps after it. Everything but that waiting runs on the window's thread.
 class MainWindowWorkflow {
  public:
-  // `workFolder` is the scratch area, whose "output" folder receives the results;
-  // `programFolder` holds the program file, beside which the converter is looked for first.
+  // `folders.work` is the scratch area, whose "output" folder receives the results;
+  // `folders.program` holds the program file, beside which the converter is looked for first;
+  // `folders.settings` holds the settings file each drop reads.
   MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
-                     DocumentOpener& opener, std::string workFolder, std::string programFolder);
+                     DocumentOpener& opener, const WorkingFolders& folders);
   // A portable program: it works in its own folder.
   MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
                      DocumentOpener& opener, const std::string& programFolder)
-      : MainWindowWorkflow(deliverable, desktop, opener, programFolder, programFolder) {}
+      : MainWindowWorkflow(deliverable, desktop, opener,
+                           WorkingFolders{programFolder, programFolder, programFolder, false}) {}
   ~MainWindowWorkflow();
   MainWindowWorkflow(const MainWindowWorkflow&) = delete;
   MainWindowWorkflow& operator=(const MainWindowWorkflow&) = delete;
@@ -155,6 +158,7 @@ class MainWindowWorkflow {
   DocumentOpener& opener_;
   std::string workFolder_;
   std::string programFolder_;
+  std::string settingsFolder_;
 
   std::string dropKind_ = "-";
   std::string pdfPath_;

@@ -112,7 +112,7 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders,
              std::unique_ptr<DocumentOpener> opener, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       opener_(std::move(opener)),
-      workflow_(deliverable, desktop_, *opener_, folders.work, folders.program),
+      workflow_(deliverable, desktop_, *opener_, folders),
       settingsFile_(SettingsFileIn(folders.settings, deliverable)) {
   setObjectName(QStringLiteral("Form1"));
   desktop_.SetBusyWindow(this);
