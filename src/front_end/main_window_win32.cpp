@@ -44,11 +44,11 @@ HBITMAP LoadBitmapResource(HINSTANCE module, int id) {
 
 }  // namespace
 
-Form1::Form1(const Deliverable& deliverable, std::string programFolder, Win32Pictures pictures,
+Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders, Win32Pictures pictures,
              std::unique_ptr<DocumentOpener> opener)
     : desktop_(deliverable.shortName),
       opener_(std::move(opener)),
-      workflow_(deliverable, desktop_, *opener_, std::move(programFolder)),
+      workflow_(deliverable, desktop_, *opener_, folders),
       pictures_(pictures) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};

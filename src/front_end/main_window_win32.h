@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/scoped_win32.h"
+#include "common/working_folders.h"
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
 #include "front_end/desktop_services_win32.h"
@@ -37,8 +38,15 @@ struct Win32Pictures {
 // the thread that runs its messages, after OleInitialize there.
 class Form1 : private WindowRequests {
  public:
-  Form1(const Deliverable& deliverable, std::string programFolder, Win32Pictures pictures = {},
+  // The window of a program that works in `folders`.
+  Form1(const Deliverable& deliverable, const WorkingFolders& folders, Win32Pictures pictures = {},
         std::unique_ptr<DocumentOpener> opener = MakeSystemDocumentOpener());
+  // A portable program's window: it works in its program folder.
+  Form1(const Deliverable& deliverable, const std::string& programFolder,
+        Win32Pictures pictures = {},
+        std::unique_ptr<DocumentOpener> opener = MakeSystemDocumentOpener())
+      : Form1(deliverable, WorkingFolders{programFolder, programFolder, programFolder, false},
+              pictures, std::move(opener)) {}
   ~Form1();
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;

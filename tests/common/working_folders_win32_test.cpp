@@ -11,30 +11,12 @@
 #include "common/text_win32.h"
 #include "common/working_folders.h"
 #include "support/temp_folder.h"
+#include "support/test_environment.h"
 
 namespace droplet::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// %LOCALAPPDATA% names `folder` (nothing, without one) while the object lives.
-class LocalAppDataScope {
- public:
-  explicit LocalAppDataScope(const std::wstring* folder) {
-    wchar_t buffer[32768];
-    const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, 32768);
-    if (length > 0) previous_ = std::wstring(buffer, length);
-    hadValue_ = length > 0;
-    ::SetEnvironmentVariableW(L"LOCALAPPDATA", folder != nullptr ? folder->c_str() : nullptr);
-  }
-  ~LocalAppDataScope() {
-    ::SetEnvironmentVariableW(L"LOCALAPPDATA", hadValue_ ? previous_.c_str() : nullptr);
-  }
-
- private:
-  std::wstring previous_;
-  bool hadValue_ = false;
-};
 
 TEST(WorkingFolders, APortableProgramWorksInItsOwnFolder) {
   TempFolder program;
@@ -47,8 +29,7 @@ TEST(WorkingFolders, APortableProgramWorksInItsOwnFolder) {
 
 TEST(WorkingFolders, TheInstalledProgramWorksInLocalAppData) {
   TempFolder local;
-  const std::wstring localFolder = local.path().wstring();
-  LocalAppDataScope scope(&localFolder);
+  const EnvironmentScope scope("LOCALAPPDATA", local.str());
   const fs::path installed = local.path() / "Programs" / "Tessik";
   fs::create_directories(installed);
   const WorkingFolders folders = ResolveWorkingFolders(Utf8(installed), "Tessik");
@@ -67,7 +48,7 @@ TEST(WorkingFolders, TheInstalledProgramWorksInLocalAppData) {
                   .starts_with("Tessik non può usare la sua cartella di lavoro\r\n\r\n" +
                                (local / "Tessik") + "\r\n\r\nMotivo: "));
 
-  LocalAppDataScope none(nullptr);
+  const EnvironmentScope none("LOCALAPPDATA", std::nullopt);
   const WorkingFolders nowhere = ResolveWorkingFolders(Utf8(installed), "Tessik");
   EXPECT_FALSE(nowhere.perUser);  // without %LOCALAPPDATA% nothing marks the folder as installed
 }

@@ -164,7 +164,8 @@ TEST_F(ConversionRunTest, MissingConverterShowsTheMissingResultsAndEndsTheProgra
 
 // An installed program works in a folder of the user's: the run scratches there and its results
 // go to the output folder there, while the program folder, which holds files that are not the
-// run's to move or delete, stays exactly as it was.
+// run's to move or delete, stays exactly as it was. The run follows the settings file of the
+// settings folder, the one the options dialog writes.
 TEST_F(ConversionRunTest, AWorkFolderApartFromTheProgramFolderTakesEveryFileOfTheRun) {
   TempFolder work;
   TempFolder settings;

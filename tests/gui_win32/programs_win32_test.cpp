@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,19 +26,32 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-// One program started from a copy in a fresh program folder, with the test converters on its
+// How a program is started: from which folder (a fresh one without), with which arguments, and
+// whether its window is waited for.
+struct Start {
+  std::string folder;
+  std::vector<std::string> arguments;
+  bool waitForWindow = true;
+};
+
+// One program started from a copy in its program folder, with the test converters on its
 // search path; ended when the object goes, if it still runs.
 class Program {
  public:
-  explicit Program(const std::string& fileName) {
-    const std::string copy = folder_ / fileName;
+  explicit Program(const std::string& fileName, const Start& start = {})
+      : folder_(start.folder.empty() ? ownFolder_.str() : start.folder) {
+    std::filesystem::create_directories(PathFromUtf8(folder_));
+    const std::string copy = folder_ + "\\" + fileName;
     ::CopyFileW(ToWide(BesideTests("programs\\" + fileName)).c_str(), ToWide(copy).c_str(), FALSE);
     const SearchPathScope converters(SearchPathWith(TestConverterFolder()));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + ToWide(copy) + L"\"";
+    for (const std::string& argument : start.arguments)
+      commandLine += L" \"" + ToWide(argument) + L"\"";
     if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         ToWide(folder_.str()).c_str(), &startup, &process_)) {
+                         ToWide(folder_).c_str(), &startup, &process_) &&
+        start.waitForWindow) {
       PumpUntil([this] { return (window_ = FindWindow()) != nullptr; }, seconds(20));
       PumpFor(milliseconds(300));
     }
@@ -56,7 +70,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   HWND window() const { return window_; }
-  std::string path() const { return folder_.str(); }
+  std::string path() const { return folder_; }
 
   // The next message box the program shows, waited for.
   HWND WaitForBox() const {
@@ -93,7 +107,8 @@ class Program {
     return found;
   }
 
-  TempFolder folder_;
+  TempFolder ownFolder_;
+  std::string folder_;
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;
 };
@@ -205,6 +220,33 @@ TEST(ProgramsWin32, CarryTheirVersionShowItAndAskBeforeQuitting) {
     PressBoxButton(box, IDYES);
     EXPECT_EQ(program.Ended(seconds(10)), std::optional<DWORD>(0)) << "Yes ends it at once";
   }
+}
+
+// Installed by the per-user installer, the program works in %LOCALAPPDATA%\<Program> and writes
+// nothing beside itself; when that folder cannot be made it says which and why, and ends.
+TEST(ProgramsWin32, TheInstalledProgramWorksInLocalAppData) {
+  TempFolder local;
+  const EnvironmentScope localAppData("LOCALAPPDATA", local.str());
+  const std::string installed = local / "Programs\\Orvane";
+  WriteFile(local.path() / "Orvane", "un file dove andrebbe la cartella");
+  {
+    const Program blocked("Orvane.exe", {installed, {}, false});
+    const HWND box = blocked.WaitForBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(ReadBox(box).text.starts_with(
+        "Orvane non può usare la sua cartella di lavoro\r\n\r\n" + (local / "Orvane")))
+        << ReadBox(box).text;
+    PressBoxButton(box, IDOK);
+    EXPECT_EQ(blocked.Ended(seconds(10)), std::optional<DWORD>(1));
+  }
+  EXPECT_EQ(ReadFile(local.path() / "Orvane"), "un file dove andrebbe la cartella");
+  EXPECT_EQ(NamesIn(PathFromUtf8(installed)), std::vector<std::string>{"Orvane.exe"});
+
+  std::filesystem::remove(local.path() / "Orvane");
+  const Program program("Orvane.exe", {installed, {}, true});
+  ASSERT_NE(program.window(), nullptr);
+  EXPECT_TRUE(std::filesystem::is_directory(local.path() / "Orvane"));
+  EXPECT_EQ(NamesIn(PathFromUtf8(installed)), std::vector<std::string>{"Orvane.exe"});
 }
 
 TEST(ProgramsWin32, PictureAndShapeGrowWithTheScreensDpi) {

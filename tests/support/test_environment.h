@@ -38,9 +38,8 @@ std::string SearchPathWith(const std::string& folder);
 // the hidden attribute on Windows) and returns its path.
 std::filesystem::path MakeHiddenFolder(const std::filesystem::path& parent);
 
-// POSIX only (test_environment_posix.cpp) from here on.
-
-// The environment variable `name` holds `value` (is unset, without one) while the object lives.
+// The environment variable `name` holds `value` (is unset, without one) while the object lives;
+// programs started meanwhile inherit it.
 class EnvironmentScope {
  public:
   EnvironmentScope(std::string name, const std::optional<std::string>& value);
@@ -52,6 +51,8 @@ class EnvironmentScope {
   std::string name_;
   std::optional<std::string> previous_;
 };
+
+// POSIX only (test_environment_posix.cpp) from here on.
 
 // A folder that nobody, root included, can create or delete entries in while the object lives
 // (the immutable attribute of the file system). `active` is false where that is refused.

@@ -4,6 +4,8 @@
 #include "common/text_win32.h"
 #include "support/test_environment.h"
 
+#include <utility>
+
 namespace droplet::testing {
 
 std::string TestConverterFolder() {
@@ -34,6 +36,23 @@ SearchPathScope::~SearchPathScope() {
 
 std::string SearchPathWith(const std::string& folder) {
   return folder + SearchPathSeparator() + SearchPathScope::Current();
+}
+
+EnvironmentScope::EnvironmentScope(std::string name, const std::optional<std::string>& value)
+    : name_(std::move(name)) {
+  const std::wstring wideName = ToWide(name_);
+  const DWORD size = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+  if (size > 0) {
+    std::wstring previous(size, L'\0');
+    previous.resize(::GetEnvironmentVariableW(wideName.c_str(), previous.data(), size));
+    previous_ = FromWide(previous);
+  }
+  ::SetEnvironmentVariableW(wideName.c_str(), value ? ToWide(*value).c_str() : nullptr);
+}
+
+EnvironmentScope::~EnvironmentScope() {
+  ::SetEnvironmentVariableW(ToWide(name_).c_str(),
+                            previous_ ? ToWide(*previous_).c_str() : nullptr);
 }
 
 std::filesystem::path MakeHiddenFolder(const std::filesystem::path& parent) {
