@@ -32,9 +32,6 @@ rm -rf "$logs"
 mkdir -p "$logs"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/droplet-installer.XXXXXX")
 drag_source="$linux_build/tests/gui/droplet_drag_source"
-passed=0
-failed=0
-pids=() # processes a check started, ended when the check ends
 
 # A Wine prefix and a home of the test's own: nothing reaches the user's Wine or desktop menu
 # (winemenubuilder would turn the shortcut into a menu entry of the real desktop). Without a
@@ -47,40 +44,11 @@ export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
 export WINEPATH="Z:${build//\//\\}\\tests\\front_end\\test-converter"
 mkdir -p "$HOME" "$WINEPREFIX"
 
-stop_started() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-}
 end_wine() {
   timeout 30 wineserver -k >/dev/null 2>&1
   rm -rf "$scratch"
 }
 trap end_wine EXIT
-
-# check NAME COMMAND...: runs one check in a subshell, which `fail` ends at the first fault; its
-# output is kept in $logs/NAME.log. Counts it as passed or failed.
-check() {
-  local name=$1 status
-  shift
-  (
-    trap stop_started EXIT
-    "$@"
-  ) >"$logs/$name.log" 2>&1
-  status=$?
-  if [ "$status" -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "ok      $name"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name (see $logs/$name.log)"
-    sed 's/^/        /' "$logs/$name.log" | tail -n 15
-  fi
-}
-
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
 
 # The value of registry value $2 of the user's key $1, as `reg query` prints it (type, value).
 registry_value() {
