@@ -21,11 +21,16 @@ passed=0
 failed=0
 problems=()
 
+# Announces a stage with the time since the run began, so that slow stages show.
+stage() {
+  printf '=== [%dm%02ds] %s\n' $((SECONDS / 60)) $((SECONDS % 60)) "$*"
+}
+
 # Runs one configuration: configure, build, ctest. Adds its counts to the totals.
 run_config() {
   local preset=$1
   shift
-  echo "=== $preset: configure and build"
+  stage "$preset: configure and build"
   if ! cmake --preset "$preset" >"$log_dir/$preset-configure.log" 2>&1; then
     tail -n 30 "$log_dir/$preset-configure.log"
     problems+=("$preset: configure failed")
@@ -38,7 +43,7 @@ run_config() {
     failed=$((failed + 1))
     return
   fi
-  echo "=== $preset: tests"
+  stage "$preset: tests"
   "$@" ctest --preset "$preset" -j "$jobs" --timeout 600 >"$log_dir/$preset-ctest.log" 2>&1
   tail -n 25 "$log_dir/$preset-ctest.log"
   local line total bad
@@ -66,7 +71,7 @@ unset LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
 
 # The fuzz targets, a short bounded run each (scripts/run-fuzzers.sh --long runs them for ten
 # minutes). A crash or a failed build counts as one failure.
-echo "=== fuzz: build and run"
+stage "fuzz: build and run"
 if bash scripts/run-fuzzers.sh --seconds 20 >"$log_dir/fuzz.log" 2>&1; then
   passed=$((passed + 1))
 else
@@ -111,16 +116,16 @@ count_checks() {
 # The release build, whole (the benchmarks and the Debian packages come from it; it counts as one
 # test), then the packages tried as a user gets them, each check counted: lintian, the installed
 # files, and a conversion by a real drag with each unpacked program.
-echo "=== release: configure and build"
+stage "release: configure and build"
 if cmake --preset release >"$log_dir/release-configure.log" 2>&1 &&
   cmake --build --preset release -j "$jobs" >"$log_dir/release-build.log" 2>&1; then
   passed=$((passed + 1))
-  echo "=== package: build, check and try the Debian packages"
+  stage "package: build, check and try the Debian packages"
   bash tests/package/package_test.sh "$root/build/release" >"$log_dir/package.log" 2>&1
   count_checks package
   # The Windows installers and zips, from the windows build, in a Wine prefix of their own; the
   # release build's drag source drops the PDF on the installed program.
-  echo "=== installer: build, check and try the Windows installers"
+  stage "installer: build, check and try the Windows installers"
   bash tests/package/installer_test.sh "$root/build/windows" "$root/build/release" \
     >"$log_dir/installer.log" 2>&1
   count_checks installer
@@ -133,5 +138,6 @@ fi
 
 echo
 for problem in "${problems[@]}"; do echo "problem: $problem"; done
+stage "done"
 echo "summary: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
