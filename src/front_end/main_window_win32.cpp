@@ -82,13 +82,7 @@ Form1::~Form1() {
 
 template <typename Handler>
 void Form1::Guarded(Handler&& handler) {
-  try {
-    std::forward<Handler>(handler)();
-  } catch (const OperationFailure& failure) {
-    desktop_.ShowMessageBox(FormatFailureReport(failure.failure()), kMbOk, kApplicationTitle);
-  } catch (const std::exception& failure) {
-    desktop_.ShowMessageBox(failure.what(), kMbOk, kApplicationTitle);
-  }
+  ShowingFailures(desktop_, std::forward<Handler>(handler));
 }
 
 IDropTarget* Form1::dropTarget() const {
