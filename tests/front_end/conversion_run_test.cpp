@@ -165,7 +165,8 @@ TEST_F(ConversionRunTest, MissingConverterShowsTheMissingResultsAndEndsTheProgra
 // An installed program works in a folder of the user's: the run scratches there and its results
 // go to the output folder there, while the program folder, which holds files that are not the
 // run's to move or delete, stays exactly as it was. The run follows the settings file of the
-// settings folder, the one the options dialog writes.
+// settings folder, the one the options dialog writes. (A name within 8.3 keeps its spelling on
+// Windows, where the run works on the copy's short name.)
 TEST_F(ConversionRunTest, AWorkFolderApartFromTheProgramFolderTakesEveryFileOfTheRun) {
   TempFolder work;
   TempFolder settings;
@@ -179,14 +180,14 @@ TEST_F(ConversionRunTest, AWorkFolderApartFromTheProgramFolderTakesEveryFileOfTh
     WriteFile(settings.path() / deliverable->iniFileName, "[Folders]\nopen=0\n");
     MainWindowWorkflow window(*deliverable, desktop, opener,
                               WorkingFolders{program.str(), work.str(), settings.str(), true});
-    EXPECT_FALSE(DropOnto(window, desktop, {Document("relazione.pdf", kItalianPages)}));
+    EXPECT_FALSE(DropOnto(window, desktop, {Document("rapporto.pdf", kItalianPages)}));
     EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
     EXPECT_EQ(window.OutputFolder(), work / "output");
-    EXPECT_TRUE(fs::exists(work.path() / "output" / ("relazione" + deliverable->resultExtension)));
+    EXPECT_TRUE(fs::exists(work.path() / "output" / ("rapporto" + deliverable->resultExtension)));
     EXPECT_EQ(NamesIn(work.path()), std::vector<std::string>{"output"});
     ASSERT_EQ(opener.requests().size(), 1u) << "the output folder is not opened";
     EXPECT_EQ(opener.requests().back().target,
-              Utf8(work.path() / "output" / ("relazione" + deliverable->resultExtension)));
+              Utf8(work.path() / "output" / ("rapporto" + deliverable->resultExtension)));
   }
   EXPECT_EQ(Snapshot(program.path()), installed);
 }
