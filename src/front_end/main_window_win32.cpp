@@ -215,6 +215,14 @@ void Form1::CheckConverterSoon() {
   ::PostMessageW(window_, kCheckConverter, 0, 0);
 }
 
+void Form1::OpenFiles(const std::vector<std::string>& paths) {
+  // While a box of the window's is open the window is disabled, and the box stays in front.
+  if (::IsWindowEnabled(window_)) ::SetForegroundWindow(window_);
+  for (const std::string& path : paths) {
+    Guarded([&] { workflow_.HandleFile(path); });
+  }
+}
+
 void Form1::ShowMenu(POINT screenPoint) {
   // mnu1 from the menu table; an entry's identifier is its place in the table, from 1.
   const std::span<const MenuEntry> entries = PopupMenuEntries();
