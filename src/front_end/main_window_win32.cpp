@@ -97,7 +97,12 @@ IDropTarget* Form1::dropTarget() const {
 }
 
 void Form1::FormLoad() {
-  ::SetWindowTextW(window_, ToWide(workflow_.Caption()).c_str());
+  // Screen readers name a window by its text. A popup shows its text nowhere but in the task
+  // bar, which an empty caption leaves blank: there the window's accessible name stands in.
+  const std::string caption = workflow_.Caption();
+  ::SetWindowTextW(
+      window_,
+      ToWide(caption.empty() ? workflow_.deliverable().window.accessibleName : caption).c_str());
   dpi_ = std::max(96u, ::GetDpiForWindow(window_));
   original_.reset(LoadBitmapResource(ModuleOf(pictures_), pictures_.picture));
   ApplyPicture();
@@ -246,6 +251,14 @@ void Form1::ShowMenu(POINT screenPoint) {
   if (chosen > 0 && static_cast<std::size_t>(chosen) <= entries.size()) {
     RunCommand(entries[static_cast<std::size_t>(chosen) - 1].command);
   }
+}
+
+void Form1::ShowMenuFromKeyboard() {
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  POINT middle{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+  ::ClientToScreen(window_, &middle);
+  ShowMenu(middle);
 }
 
 void Form1::RunCommand(WindowCommand command) {
@@ -432,6 +445,11 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ShowMenu(at);
       return 0;
     }
+    case WM_CONTEXTMENU:
+      // The context-menu key and Shift+F10 arrive here without a point (-1); the right button's
+      // press has shown the menu already.
+      if (lParam == -1) ShowMenuFromKeyboard();
+      return 0;
     case WM_TIMER:
       if (wParam == kSweepTimer) {
         progressTick_ += 2;

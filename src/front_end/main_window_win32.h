@@ -77,6 +77,8 @@ class Form1 : private WindowRequests {
 
   // Shows the pop-up menu at `screenPoint` and runs the chosen entry before it returns.
   void ShowMenu(POINT screenPoint);
+  // Opens the pop-up menu as the context-menu key does, over the middle of the picture.
+  void ShowMenuFromKeyboard();
   // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
   void RunCommand(WindowCommand command);
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -101,7 +102,9 @@ TEST_F(MainWindowWin32Test, PictureShowsThroughItsShapeAboveOrdinaryWindows) {
     EXPECT_TRUE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     wchar_t caption[64] = {};
     ::GetWindowTextW(window, caption, 64);
-    EXPECT_EQ(FromWide(caption), IsTessik(*deliverable) ? "Tessik - Ver: 0.0" : "");
+    // Orvane's caption is empty: its window text is the name screen readers give it.
+    EXPECT_EQ(FromWide(caption),
+              IsTessik(*deliverable) ? "Tessik - Ver: 0.0" : deliverable->window.accessibleName);
 
     const ScopedBitmap picture(static_cast<HBITMAP>(::LoadImageW(
         ::GetModuleHandleW(nullptr),
@@ -185,6 +188,46 @@ TEST_F(MainWindowWin32Test, MenuShowsAtTheMouseAndEveryEntryRunsItsCommand) {
   EXPECT_EQ(answerer.boxes().back().text, QuitQuestion(TessikDeliverable()));
   EXPECT_TRUE(answerer.boxes().back().yesNo);
   EXPECT_TRUE(::IsWindowVisible(form.hwnd()));
+}
+
+// A click gives the window the keyboard; the context-menu key and Shift+F10 then open the menu
+// over the middle of the picture. Screen readers name the window by its text.
+TEST_F(MainWindowWin32Test, KeyboardOpensTheMenuAndTheWindowHasAName) {
+  Form1& form = ShowForm(OrvaneDeliverable());
+  ClickMouse(OpaquePoint(form));
+  PumpFor(milliseconds(300));
+  EXPECT_EQ(::GetForegroundWindow(), form.hwnd());
+  EXPECT_EQ(::GetFocus(), form.hwnd());
+  RECT client{};
+  ::GetClientRect(form.hwnd(), &client);
+  const POINT middle = ClientToScreenPoint(POINT{client.right / 2, client.bottom / 2});
+  for (const WORD modifier : {WORD{0}, WORD{VK_SHIFT}}) {
+    SCOPED_TRACE(modifier == 0 ? "context-menu key" : "Shift+F10");
+    MenuChooser chooser(-1);
+    PressKey(modifier == 0 ? VK_APPS : VK_F10, modifier);
+    EXPECT_TRUE(PumpUntil([&] { return chooser.seen().shown; }, seconds(5)));
+    PumpFor(milliseconds(300));
+    EXPECT_EQ(chooser.seen().at.x, middle.x);
+    EXPECT_EQ(chooser.seen().at.y, middle.y);
+    EXPECT_EQ(chooser.seen().captions.size(), PopupMenuEntries().size());
+  }
+
+  // The system's own accessible object of the window (its client area) reads the window text.
+  IAccessible* accessible = nullptr;
+  if (::AccessibleObjectFromWindow(form.hwnd(), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                   reinterpret_cast<void**>(&accessible)) != S_OK) {
+    GTEST_SKIP() << "Wine gives no accessible object for a window";
+  }
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  const HRESULT named = accessible->get_accName(self, &name);
+  const std::string text = name != nullptr ? FromWide(name) : "";
+  ::SysFreeString(name);
+  accessible->Release();
+  if (named == E_NOTIMPL) GTEST_SKIP() << "Wine's accessible object of a window has no name";
+  EXPECT_EQ(text, OrvaneDeliverable().window.accessibleName);
 }
 
 TEST_F(MainWindowWin32Test, CloseRequestsAndTheCloseSpotAskBeforeQuitting) {
