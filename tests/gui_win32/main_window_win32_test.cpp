@@ -41,8 +41,8 @@ constexpr int kEntryOptions = 0;
 constexpr int kEntryInfo = 1;
 constexpr int kEntryOpenPath = 3;
 constexpr int kEntrySvuota = 4;
-constexpr int kEntryInterrompi = 5;
-constexpr int kEntryExit = 6;
+constexpr int kEntryInterrompi = 6;  // after "Converti un PDF..."
+constexpr int kEntryExit = 7;
 
 bool IsTessik(const Deliverable& deliverable) {
   return &deliverable == &TessikDeliverable();
@@ -146,9 +146,9 @@ TEST_F(MainWindowWin32Test, MenuShowsAtTheMouseAndEveryEntryRunsItsCommand) {
   // The right button shows mnu1 at the mouse, "Interrompi conversione" greyed without a run.
   const MenuChooser::Seen menu = ChooseEntry(kEntryOptions, at);
   ASSERT_TRUE(menu.shown);
-  EXPECT_EQ(menu.captions,
-            (std::vector<std::string>{"Opzioni", "Info", "-", "Apri Cartella di output",
-                                      "Svuota cache", "Interrompi conversione", "Esci"}));
+  EXPECT_EQ(menu.captions, (std::vector<std::string>{
+                               "Opzioni", "Info", "-", "Apri Cartella di output", "Svuota cache",
+                               "Converti un PDF...", "Interrompi conversione", "Esci"}));
   for (size_t i = 0; i < menu.enabled.size(); ++i) {
     if (menu.captions[i] != "-") {
       EXPECT_EQ(menu.enabled[i], i != kEntryInterrompi) << i;
