@@ -74,6 +74,14 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders, Win3
 
 Form1::~Form1() {
   dropTarget_.reset();
+  if (accessibility_ != nullptr) {
+    MSAAPROPID properties[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
+    for (const LONG object : {OBJID_WINDOW, OBJID_CLIENT}) {
+      accessibility_->ClearHwndProps(window_, static_cast<DWORD>(object), CHILDID_SELF, properties,
+                                     2);
+    }
+    accessibility_->Release();
+  }
   if (window_ != nullptr) {
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     ::DestroyWindow(window_);
@@ -97,12 +105,19 @@ IDropTarget* Form1::dropTarget() const {
 }
 
 void Form1::FormLoad() {
-  // Screen readers name a window by its text. A popup shows its text nowhere but in the task
-  // bar, which an empty caption leaves blank: there the window's accessible name stands in.
+  // Screen readers name a window by its text unless the annotation service names it. A popup
+  // shows its text nowhere but in the task bar, which an empty caption leaves blank: there the
+  // window's accessible name stands in.
   const std::string caption = workflow_.Caption();
   ::SetWindowTextW(
       window_,
       ToWide(caption.empty() ? workflow_.deliverable().window.accessibleName : caption).c_str());
+  if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&accessibility_)))) {
+    accessibility_ = nullptr;
+  }
+  AnnotateAccessibility(workflow_.deliverable().window.accessibleName,
+                        workflow_.deliverable().window.accessibleDescription);
   dpi_ = std::max(96u, ::GetDpiForWindow(window_));
   original_.reset(LoadBitmapResource(ModuleOf(pictures_), pictures_.picture));
   ApplyPicture();
@@ -118,6 +133,22 @@ void Form1::FormLoad() {
         return effect;
       },
       [this](const DragData& data) { Guarded([&] { workflow_.FormOLEDragDrop(data); }); });
+}
+
+void Form1::AnnotateAccessibility(const std::string& name, const std::string& description) {
+  if (accessibility_ == nullptr) return;
+  const std::wstring wideName = ToWide(name);
+  const std::wstring wideDescription = ToWide(description);
+  // The window and its client area: a screen reader asks either, as the focus lands.
+  for (const LONG object : {OBJID_WINDOW, OBJID_CLIENT}) {
+    const DWORD id = static_cast<DWORD>(object);
+    if (!name.empty()) {
+      accessibility_->SetHwndPropStr(window_, id, CHILDID_SELF, PROPID_ACC_NAME, wideName.c_str());
+    }
+    accessibility_->SetHwndPropStr(window_, id, CHILDID_SELF, PROPID_ACC_DESCRIPTION,
+                                   wideDescription.c_str());
+  }
+  ::NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Form1::ApplyPicture() {
@@ -327,6 +358,10 @@ void Form1::ShowProgress(const RunProgress& progress) {
   info.uId = kProgressTip;
   info.lpszText = description.data();
   ::SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  // During a run the progress is what there is to say; then the window's help again.
+  const WindowExtras& extras = workflow_.deliverable().window;
+  AnnotateAccessibility(extras.accessibleName, progress.running ? ProgressDescription(progress)
+                                                                : extras.accessibleDescription);
   ::InvalidateRect(window_, &progressBar_, FALSE);
 }
 

@@ -5,6 +5,8 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -96,6 +98,9 @@ class Form1 : private WindowRequests {
   void Paint(HDC dc, const RECT& client);
   void PaintProgress(HDC dc);
   void ShowProgress(const RunProgress& progress);
+  // Gives the window's accessible objects `name` and `description` through the system's
+  // annotation service, where there is one (a system without it names the window by its text).
+  void AnnotateAccessibility(const std::string& name, const std::string& description);
   // WM_CLOSE and WM_QUERYENDSESSION: true when the window stays.
   bool QueryUnload();
   const std::vector<WindowLabel>& Labels() const;
@@ -124,6 +129,7 @@ class Form1 : private WindowRequests {
   RECT progressBar_{};
   int progressTick_ = 0;
   std::unique_ptr<DropTargetRegistration> dropTarget_;
+  IAccPropServices* accessibility_ = nullptr;  // the annotation service, when there is one
 };
 
 }  // namespace droplet
