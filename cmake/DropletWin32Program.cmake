@@ -50,6 +50,9 @@ function(droplet_win32_program target)
   target_link_libraries(${target} PRIVATE ${ARG_LIBS})
   target_link_options(${target} PRIVATE -municode)
   droplet_warnings(${target})
+  # The version and the icon go on to the installer (cmake/DropletWin32Packaging.cmake).
   set_target_properties(${target} PROPERTIES
-    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${ARG_FOLDER})
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${ARG_FOLDER}
+    DROPLET_VERSION ${ARG_VERSION}
+    DROPLET_ICON ${DROPLET_ICON_FILE})
 endfunction()

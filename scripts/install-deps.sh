@@ -13,6 +13,7 @@ packages=(
   weston xwayland qt6-wayland
   clang-14 libclang-rt-14-dev
   dpkg-dev fakeroot file lintian desktop-file-utils appstream
+  nsis
 )
 
 missing=()

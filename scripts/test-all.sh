@@ -2,8 +2,8 @@
 # The whole test run, as CI runs it: installs what is missing from Debian's packages, builds the
 # native, sanitizer and Windows configurations, runs every test natively, under the sanitizers
 # and (Windows executables) under Wine, runs each fuzz target for a short while, builds the
-# release configuration and tries its Debian packages, all inside one virtual X display, and ends
-# with a summary.
+# release configuration and tries its Debian packages and the Windows installers, all inside one
+# virtual X display, and ends with a summary.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -21,11 +21,16 @@ passed=0
 failed=0
 problems=()
 
+# Announces a stage with the time since the run began, so that slow stages show.
+stage() {
+  printf '=== [%dm%02ds] %s\n' $((SECONDS / 60)) $((SECONDS % 60)) "$*"
+}
+
 # Runs one configuration: configure, build, ctest. Adds its counts to the totals.
 run_config() {
   local preset=$1
   shift
-  echo "=== $preset: configure and build"
+  stage "$preset: configure and build"
   if ! cmake --preset "$preset" >"$log_dir/$preset-configure.log" 2>&1; then
     tail -n 30 "$log_dir/$preset-configure.log"
     problems+=("$preset: configure failed")
@@ -38,7 +43,7 @@ run_config() {
     failed=$((failed + 1))
     return
   fi
-  echo "=== $preset: tests"
+  stage "$preset: tests"
   "$@" ctest --preset "$preset" -j "$jobs" --timeout 600 >"$log_dir/$preset-ctest.log" 2>&1
   tail -n 25 "$log_dir/$preset-ctest.log"
   local line total bad
@@ -66,7 +71,7 @@ unset LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
 
 # The fuzz targets, a short bounded run each (scripts/run-fuzzers.sh --long runs them for ten
 # minutes). A crash or a failed build counts as one failure.
-echo "=== fuzz: build and run"
+stage "fuzz: build and run"
 if bash scripts/run-fuzzers.sh --seconds 20 >"$log_dir/fuzz.log" 2>&1; then
   passed=$((passed + 1))
 else
@@ -91,26 +96,39 @@ run_config windows env
 wineserver -k >/dev/null 2>&1 || true
 unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 
+# Adds the counts of a check script's last line ("NAME: N passed, M failed", in
+# $log_dir/NAME.log) to the totals.
+count_checks() {
+  local name=$1 line good bad
+  tail -n 16 "$log_dir/$name.log"
+  line=$(grep -E "^$name: [0-9]+ passed, [0-9]+ failed\$" "$log_dir/$name.log" | tail -n 1)
+  if [ -z "$line" ]; then
+    problems+=("$name: no result, see $log_dir/$name.log")
+    failed=$((failed + 1))
+    return
+  fi
+  read -r _ good _ bad _ <<<"$line"
+  passed=$((passed + good))
+  failed=$((failed + bad))
+  [ "$bad" -eq 0 ] || problems+=("$name: $bad checks failed, see $log_dir/$name.log")
+}
+
 # The release build, whole (the benchmarks and the Debian packages come from it; it counts as one
 # test), then the packages tried as a user gets them, each check counted: lintian, the installed
 # files, and a conversion by a real drag with each unpacked program.
-echo "=== release: configure and build"
+stage "release: configure and build"
 if cmake --preset release >"$log_dir/release-configure.log" 2>&1 &&
   cmake --build --preset release -j "$jobs" >"$log_dir/release-build.log" 2>&1; then
   passed=$((passed + 1))
-  echo "=== package: build, check and try the Debian packages"
+  stage "package: build, check and try the Debian packages"
   bash tests/package/package_test.sh "$root/build/release" >"$log_dir/package.log" 2>&1
-  tail -n 16 "$log_dir/package.log"
-  line=$(grep -E '^package: [0-9]+ passed, [0-9]+ failed$' "$log_dir/package.log" | tail -n 1)
-  if [ -z "$line" ]; then
-    problems+=("package: no result, see $log_dir/package.log")
-    failed=$((failed + 1))
-  else
-    read -r _ good _ bad _ <<<"$line"
-    passed=$((passed + good))
-    failed=$((failed + bad))
-    [ "$bad" -eq 0 ] || problems+=("package: $bad checks failed, see $log_dir/package.log")
-  fi
+  count_checks package
+  # The Windows installers and zips, from the windows build, in a Wine prefix of their own; the
+  # release build's drag source drops the PDF on the installed program.
+  stage "installer: build, check and try the Windows installers"
+  bash tests/package/installer_test.sh "$root/build/windows" "$root/build/release" \
+    >"$log_dir/installer.log" 2>&1
+  count_checks installer
 else
   cat "$log_dir/release-configure.log" "$log_dir/release-build.log" | grep -E 'error|Error' |
     head -n 40
@@ -120,5 +138,6 @@ fi
 
 echo
 for problem in "${problems[@]}"; do echo "problem: $problem"; done
+stage "done"
 echo "summary: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -123,13 +123,13 @@ int PageCountOfRange(const std::optional<PageRange>& range, int documentPages) {
 }  // namespace
 
 MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
-                                       DocumentOpener& opener, const WorkingFolders& folders)
+                                       DocumentOpener& opener, WorkingFolders folders)
     : deliverable_(deliverable),
       desktop_(desktop),
       opener_(opener),
-      workFolder_(folders.work),
-      programFolder_(folders.program),
-      settingsFolder_(folders.settings),
+      workFolder_(std::move(folders.work)),
+      programFolder_(std::move(folders.program)),
+      settingsFile_(SettingsFileIn(folders.settings, deliverable)),
       objDOS_(desktop, deliverable.runnerTexts) {
   objDOS_.AddReceiveOutputsListener([this](std::string& chunk) {
     outputText_ += chunk;
@@ -290,7 +290,7 @@ void MainWindowWorkflow::HandleDroppedFile(const std::string& path) {
 
   // The options dialog's choices as the settings file holds them now, edited by hand or not.
   // A range the run cannot follow is said before the user confirms.
-  IniSettingsStore settingsFile(SettingsFileIn(settingsFolder_, deliverable_), desktop_);
+  IniSettingsStore settingsFile(settingsFile_, desktop_);
   settings_ = RunSettingsFrom(deliverable_.optionsForm, LoadOptionsForm(settingsFile));
   std::string question = deliverable_.confirmationQuestion + "\r\n\r\n(file : " + path + " )";
   if (!settings_.unusableRange.empty()) question += "\r\n\r\n" + settings_.unusableRange;

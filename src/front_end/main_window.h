@@ -39,14 +39,15 @@ class MainWindowWorkflow {
  public:
   // `folders.work` is the scratch area, whose "output" folder receives the results;
   // `folders.program` holds the program file, beside which the converter is looked for first;
-  // `folders.settings` holds the settings file each drop reads.
+  // `folders.settings` holds the settings file that every run reads.
   MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
-                     DocumentOpener& opener, const WorkingFolders& folders);
+                     DocumentOpener& opener, WorkingFolders folders);
   // A portable program: it works in its own folder.
   MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
                      DocumentOpener& opener, const std::string& programFolder)
-      : MainWindowWorkflow(deliverable, desktop, opener,
-                           WorkingFolders{programFolder, programFolder, programFolder, false}) {}
+      : MainWindowWorkflow(
+            deliverable, desktop, opener,
+            {.program = programFolder, .work = programFolder, .settings = programFolder}) {}
   ~MainWindowWorkflow();
   MainWindowWorkflow(const MainWindowWorkflow&) = delete;
   MainWindowWorkflow& operator=(const MainWindowWorkflow&) = delete;
@@ -92,6 +93,8 @@ class MainWindowWorkflow {
   const Deliverable& deliverable() const { return deliverable_; }
   const std::string& workFolder() const { return workFolder_; }
   const std::string& programFolder() const { return programFolder_; }
+  // The settings file of the options dialog, as the runs read it.
+  const SettingsFile& settingsFile() const { return settingsFile_; }
   std::string OutputFolder() const;
 
   // The window's state fields.
@@ -158,7 +161,7 @@ class MainWindowWorkflow {
   DocumentOpener& opener_;
   std::string workFolder_;
   std::string programFolder_;
-  std::string settingsFolder_;
+  SettingsFile settingsFile_;
 
   std::string dropKind_ = "-";
   std::string pdfPath_;

@@ -112,8 +112,7 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders,
              std::unique_ptr<DocumentOpener> opener, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       opener_(std::move(opener)),
-      workflow_(deliverable, desktop_, *opener_, folders),
-      settingsFile_(SettingsFileIn(folders.settings, deliverable)) {
+      workflow_(deliverable, desktop_, *opener_, folders) {
   setObjectName(QStringLiteral("Form1"));
   desktop_.SetBusyWindow(this);
   FormLoad();
@@ -130,13 +129,7 @@ Form1::~Form1() = default;
 
 template <typename Handler>
 void Form1::Guarded(Handler&& handler) {
-  try {
-    std::forward<Handler>(handler)();
-  } catch (const OperationFailure& failure) {
-    desktop_.ShowMessageBox(FormatFailureReport(failure.failure()), kMbOk, kApplicationTitle);
-  } catch (const std::exception& failure) {
-    desktop_.ShowMessageBox(failure.what(), kMbOk, kApplicationTitle);
-  }
+  ShowingFailures(desktop_, std::forward<Handler>(handler));
 }
 
 void Form1::FormLoad() {
@@ -260,7 +253,7 @@ void Form1::RunCommand(WindowCommand command) {
   struct Requests : WindowRequests {
     explicit Requests(Form1& form) : form(form) {}
     void OpenOptionsDialog() override {
-      ShowOptionsDialog(form.workflow_.deliverable().optionsForm, form.settingsFile_,
+      ShowOptionsDialog(form.workflow_.deliverable().optionsForm, form.workflow_.settingsFile(),
                         form.desktop_);
     }
     void RequestClose() override { form.close(); }

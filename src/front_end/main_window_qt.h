@@ -104,7 +104,6 @@ class Form1 : public QWidget {
   QtDesktopServices desktop_;
   std::unique_ptr<DocumentOpener> opener_;
   MainWindowWorkflow workflow_;
-  SettingsFile settingsFile_;
   QImage picture_;
   std::int32_t keyColour_ = 1;
   QMenu* mnu1_ = nullptr;

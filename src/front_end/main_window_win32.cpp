@@ -49,8 +49,7 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders, Win3
     : desktop_(deliverable.shortName),
       opener_(std::move(opener)),
       workflow_(deliverable, desktop_, *opener_, folders),
-      pictures_(pictures),
-      settingsFile_(SettingsFileIn(folders.settings, deliverable)) {
+      pictures_(pictures) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -91,13 +90,7 @@ Form1::~Form1() {
 
 template <typename Handler>
 void Form1::Guarded(Handler&& handler) {
-  try {
-    std::forward<Handler>(handler)();
-  } catch (const OperationFailure& failure) {
-    desktop_.ShowMessageBox(FormatFailureReport(failure.failure()), kMbOk, kApplicationTitle);
-  } catch (const std::exception& failure) {
-    desktop_.ShowMessageBox(failure.what(), kMbOk, kApplicationTitle);
-  }
+  ShowingFailures(desktop_, std::forward<Handler>(handler));
 }
 
 IDropTarget* Form1::dropTarget() const {
@@ -297,7 +290,7 @@ void Form1::RunCommand(WindowCommand command) {
 }
 
 void Form1::OpenOptionsDialog() {
-  ShowOptionsDialog(workflow_.deliverable().optionsForm, settingsFile_, desktop_,
+  ShowOptionsDialog(workflow_.deliverable().optionsForm, workflow_.settingsFile(), desktop_,
                     ModuleOf(pictures_), pictures_.optionsPicture);
 }
 

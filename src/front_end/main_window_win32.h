@@ -117,7 +117,6 @@ class Form1 : private WindowRequests {
   std::unique_ptr<DocumentOpener> opener_;
   MainWindowWorkflow workflow_;
   Win32Pictures pictures_;
-  SettingsFile settingsFile_;
   HWND window_ = nullptr;
   UINT dpi_ = 96;
   ScopedBitmap original_;  // the picture as the resource holds it

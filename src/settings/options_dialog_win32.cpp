@@ -1,9 +1,13 @@
 #include "settings/options_dialog_win32.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -17,6 +21,11 @@ namespace {
 
 constexpr wchar_t kDialogClass[] = L"DropletFrmOption";
 constexpr int kFirstControlId = 100;
+constexpr int kTipWidthTwips = 4500;  // a tip wider than this wraps its sentence
+
+COLORREF ColourOf(const Rgb& colour) {
+  return RGB(colour.red, colour.green, colour.blue);
+}
 
 std::string ProgramFileStem() {
   wchar_t path[MAX_PATH] = {};
@@ -43,7 +52,9 @@ class FrmOption {
  public:
   FrmOption(OptionsForm form, SettingsFile settings, DesktopServices& desktop, HINSTANCE module,
             int pictureId)
-      : form_(std::move(form)), store_(std::move(settings), desktop) {
+      : form_(std::move(form)),
+        store_(std::move(settings), desktop),
+        faultBrush_(::CreateSolidBrush(ColourOf(kFaultBackground))) {
     original_.reset(static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(pictureId),
                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
@@ -73,6 +84,13 @@ class FrmOption {
   HWND WindowOf(const std::string& name) const {
     const auto found = windows_.find(name);
     return found != windows_.end() ? found->second : nullptr;
+  }
+  std::string TipOf(const std::string& name) const {
+    wchar_t text[1024] = {};
+    TOOLINFOW info = ToolOf(WindowOf(name));
+    info.lpszText = text;
+    ::SendMessageW(toolTip_, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&info));
+    return FromWide(text);
   }
 
  private:
@@ -132,6 +150,7 @@ class FrmOption {
       if (control.kind == FormControlKind::kButton) actions_[window] = control.action;
       if (control.kind == FormControlKind::kCheckBox) checkBoxes_.push_back(window);
     }
+    AddTools();
     // The tab order is the order of the windows: each one goes after the one before it.
     HWND previous = HWND_TOP;
     for (const FormControl* control : TabOrder(form_)) {
@@ -140,6 +159,32 @@ class FrmOption {
       ::SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       previous = window;
     }
+  }
+
+  // One tool per control that shows a setting, its text empty until the control has a notice.
+  // On Windows a control's tool tip is also what assistive technologies read as its
+  // description.
+  void AddTools() {
+    toolTip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+    wchar_t none[] = L"";
+    for (const FormSetting& setting : FormSettings()) {
+      TOOLINFOW info = ToolOf(WindowOf(std::string(setting.control)));
+      info.uFlags |= TTF_SUBCLASS;
+      info.lpszText = none;
+      ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+  }
+
+  TOOLINFOW ToolOf(HWND control) const {
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND;
+    info.hwnd = window_;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    return info;
   }
 
   // Places and letters every control at the window's DPI.
@@ -161,6 +206,7 @@ class FrmOption {
       places_[control.name] = place;
     }
     SplitCaptionsUnderTextBoxes();
+    ::SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, Px(kTipWidthTwips));
     for (const auto& [name, window] : windows_) {
       const RECT& place = places_[name];
       ::SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
@@ -245,6 +291,7 @@ class FrmOption {
   // Form_Load: the dialog has no background picture of its own, so it is not shaped.
   void FormLoad() {
     Show(LoadOptionsForm(store_));
+    ShowNotices();
     ::SetWindowTextW(window_, ToWide(LoadedTitle(form_, ProgramFileStem())).c_str());
   }
 
@@ -281,6 +328,36 @@ class FrmOption {
       }
     }
     return state;
+  }
+
+  // What the values shown now mean for the next run, on the controls that show them: the tool's
+  // text, and a tinted background where the run will not follow the value as shown.
+  void ShowNotices() {
+    const std::vector<ControlNotice> notices = FormNotices(form_, Shown());
+    std::set<HWND> faulty;
+    for (const FormSetting& setting : FormSettings()) {
+      const HWND window = WindowOf(std::string(setting.control));
+      const auto notice = std::find_if(
+          notices.begin(), notices.end(),
+          [&](const ControlNotice& candidate) { return candidate.control == setting.control; });
+      std::wstring text = notice == notices.end() ? std::wstring() : ToWide(notice->text);
+      TOOLINFOW info = ToolOf(window);
+      info.lpszText = text.data();
+      ::SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+      if (notice != notices.end() && notice->kind == NoticeKind::kFault) faulty.insert(window);
+      // Repainted only when its tint changes, so typing in a box does not make it flicker.
+      if (faulty.contains(window) != faulty_.contains(window)) {
+        ::InvalidateRect(window, nullptr, TRUE);
+      }
+    }
+    faulty_ = std::move(faulty);
+  }
+
+  // The colours of a control the dialog tints, or nothing to leave it as it is.
+  std::optional<LRESULT> Tint(HDC dc, HWND control) const {
+    if (!faulty_.contains(control)) return std::nullopt;
+    ::SetBkColor(dc, ColourOf(kFaultBackground));
+    return reinterpret_cast<LRESULT>(faultBrush_.get());
   }
 
   // Command1_Click ("Salva") writes the shown values, then the dialog goes; Command2_Click
@@ -371,16 +448,31 @@ class FrmOption {
         Paint(paint.get());
         return 0;
       }
+      case WM_CTLCOLOREDIT:
+        if (const auto tint = Tint(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
+          return *tint;
+        }
+        break;
       case WM_CTLCOLORSTATIC:
+        // Also asked by a check box and by an inactive text box.
+        if (const auto tint = Tint(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
+          return *tint;
+        }
         ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
       case WM_COMMAND: {
         const auto control = reinterpret_cast<HWND>(lParam);
-        if (HIWORD(wParam) != BN_CLICKED || control == nullptr) break;
+        if (control == nullptr) break;
+        if (HIWORD(wParam) == EN_CHANGE) {
+          ShowNotices();
+          return 0;
+        }
+        if (HIWORD(wParam) != BN_CLICKED) break;
         if (std::find(checkBoxes_.begin(), checkBoxes_.end(), control) != checkBoxes_.end()) {
           // A click ticks a clear or greyed box and clears a ticked one: never greyed.
           const bool ticked = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
           ::SendMessageW(control, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
+          ShowNotices();
           return 0;
         }
         if (const auto action = actions_.find(control); action != actions_.end()) {
@@ -416,6 +508,7 @@ class FrmOption {
   const OptionsForm form_;
   IniSettingsStore store_;
   HWND window_ = nullptr;
+  HWND toolTip_ = nullptr;  // owned by the dialog, so it goes with it
   UINT dpi_ = 96;
   ScopedBitmap original_;
   ScopedBitmap picture_;
@@ -425,6 +518,8 @@ class FrmOption {
   std::map<std::string, HWND> tails_;
   std::map<HWND, FormButtonAction> actions_;
   std::vector<HWND> checkBoxes_;
+  ScopedBrush faultBrush_;
+  std::set<HWND> faulty_;  // the controls shown with kFaultBackground
 };
 
 }  // namespace
@@ -451,6 +546,10 @@ RECT OptionsControlRect(const std::string& name) {
 
 HWND OptionsControlWindow(const std::string& name) {
   return g_instance != nullptr ? g_instance->WindowOf(name) : nullptr;
+}
+
+std::string OptionsControlTip(const std::string& name) {
+  return g_instance != nullptr ? g_instance->TipOf(name) : std::string();
 }
 
 }  // namespace droplet

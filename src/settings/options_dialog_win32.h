@@ -26,5 +26,7 @@ HWND CurrentOptionsDialog();
 RECT OptionsControlRect(const std::string& name);
 // The window of the control named `name`, or null for a drawn one.
 HWND OptionsControlWindow(const std::string& name);
+// The tool tip the control named `name` shows now (empty: none).
+std::string OptionsControlTip(const std::string& name);
 
 }  // namespace droplet

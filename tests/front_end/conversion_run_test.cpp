@@ -165,8 +165,7 @@ TEST_F(ConversionRunTest, MissingConverterShowsTheMissingResultsAndEndsTheProgra
 // An installed program works in a folder of the user's: the run scratches there and its results
 // go to the output folder there, while the program folder, which holds files that are not the
 // run's to move or delete, stays exactly as it was. The run follows the settings file of the
-// settings folder, the one the options dialog writes. (A name within 8.3 keeps its spelling on
-// Windows, where the run works on the copy's short name.)
+// settings folder, the one the options dialog writes.
 TEST_F(ConversionRunTest, AWorkFolderApartFromTheProgramFolderTakesEveryFileOfTheRun) {
   TempFolder work;
   TempFolder settings;
@@ -177,17 +176,22 @@ TEST_F(ConversionRunTest, AWorkFolderApartFromTheProgramFolderTakesEveryFileOfTh
     SCOPED_TRACE(deliverable->shortName);
     desktop.Clear();
     opener.Clear();
+    // The settings are read where the settings folder is, not beside the program.
     WriteFile(settings.path() / deliverable->iniFileName, "[Folders]\nopen=0\n");
-    MainWindowWorkflow window(*deliverable, desktop, opener,
-                              WorkingFolders{program.str(), work.str(), settings.str(), true});
-    EXPECT_FALSE(DropOnto(window, desktop, {Document("rapporto.pdf", kItalianPages)}));
+    WriteFile(program.path() / deliverable->iniFileName, "[Folders]\nopen=1\n");
+    MainWindowWorkflow window(
+        *deliverable, desktop, opener,
+        {.program = program.str(), .work = work.str(), .settings = settings.str()});
+    // An 8.3 name: on Windows the converter is given the copy's short name.
+    EXPECT_FALSE(DropOnto(window, desktop, {Document("tesi.pdf", kItalianPages)}));
     EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
     EXPECT_EQ(window.OutputFolder(), work / "output");
-    EXPECT_TRUE(fs::exists(work.path() / "output" / ("rapporto" + deliverable->resultExtension)));
+    const std::string result =
+        window.OutputFolder() + Sep() + "tesi" + deliverable->resultExtension;
+    EXPECT_TRUE(fs::exists(PathFromUtf8(result)));
     EXPECT_EQ(NamesIn(work.path()), std::vector<std::string>{"output"});
-    ASSERT_EQ(opener.requests().size(), 1u) << "the output folder is not opened";
-    EXPECT_EQ(opener.requests().back().target,
-              Utf8(work.path() / "output" / ("rapporto" + deliverable->resultExtension)));
+    EXPECT_EQ(opener.Targets(), std::vector<std::string>{result});
+    fs::remove(program.path() / deliverable->iniFileName);
   }
   EXPECT_EQ(Snapshot(program.path()), installed);
 }

@@ -19,13 +19,6 @@ fi
 export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/droplet-programs.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
-pids=() # processes a check started, ended when the check ends
-stop_started() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-}
-passed=0
-failed=0
 result() {
   if [ "$1" -eq 0 ]; then
     passed=$((passed + 1))

@@ -41,7 +41,8 @@ constexpr int kEntryOptions = 0;
 constexpr int kEntryInfo = 1;
 constexpr int kEntryOpenPath = 3;
 constexpr int kEntrySvuota = 4;
-constexpr int kEntryInterrompi = 6;  // after "Converti un PDF..."
+constexpr int kEntryConverti = 5;
+constexpr int kEntryInterrompi = 6;
 constexpr int kEntryExit = 7;
 
 bool IsTessik(const Deliverable& deliverable) {
@@ -180,10 +181,32 @@ TEST_F(MainWindowWin32Test, MenuShowsAtTheMouseAndEveryEntryRunsItsCommand) {
   ChooseEntry(kEntryInterrompi, at);
   EXPECT_EQ(answerer.boxes().size(), before + 1) << "a greyed entry does nothing";
 
+  // "Converti un PDF..." takes the file chosen in the open dialog to the run, as a drop: its
+  // confirmation names the file (and No cancels the run).
+  const fs::path pdf = documents_.path() / "scelto.pdf";
+  WritePdf(pdf, {PdfPage{{"Ciao"}}});
+  std::thread chooser([&pdf] {
+    HWND dialog = nullptr;
+    for (int tries = 0; tries < 200 && dialog == nullptr; ++tries) {
+      ::Sleep(50);
+      dialog = ::FindWindowW(L"#32770", L"Converti un PDF");
+    }
+    if (dialog == nullptr) return;
+    ::SetDlgItemTextW(dialog, kFileNameBox, pdf.wstring().c_str());
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  ChooseEntry(kEntryConverti, at);
+  chooser.join();
+  ASSERT_TRUE(Settled());
+  ASSERT_EQ(answerer.boxes().size(), before + 3);
+  EXPECT_EQ(answerer.boxes()[before + 1].text,
+            "Eseguire la conversione in formato TESTO ?\r\n\r\n(file : " + Utf8(pdf) + " )");
+  EXPECT_EQ(answerer.boxes()[before + 2].text, "conversione  annullata dall'utente");
+
   // "Esci", then No: the window stays.
   answerer.Answer(IDNO);
   ChooseEntry(kEntryExit, at);
-  ASSERT_EQ(answerer.boxes().size(), before + 2);
+  ASSERT_EQ(answerer.boxes().size(), before + 4);
   EXPECT_EQ(answerer.boxes().back().title, "Tessik Version: (BETA) 0.0.9");
   EXPECT_EQ(answerer.boxes().back().text, QuitQuestion(TessikDeliverable()));
   EXPECT_TRUE(answerer.boxes().back().yesNo);
@@ -413,6 +436,7 @@ TEST_F(MainWindowWin32Test, WindowLivesWhileTheConverterWorksAndStopsOnRequest) 
   const POINT moved{grip.x + 40, grip.y + 30};
   const MenuChooser::Seen menu = ChooseEntry(kEntryInterrompi, moved);
   EXPECT_TRUE(menu.enabled[kEntryInterrompi]);
+  EXPECT_FALSE(menu.enabled[kEntryConverti]) << "a drop would be refused as well";
   ASSERT_TRUE(Settled());
   ASSERT_EQ(answerer.boxes().size(), 2u);
   EXPECT_EQ(answerer.boxes()[1].text, "Conversione interrotta");

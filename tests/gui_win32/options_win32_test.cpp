@@ -89,6 +89,33 @@ TEST_F(OptionsWin32Test, LoadsShowsAndSavesTheSettings) {
   }
 }
 
+// A page box the run will not follow carries the reason in its tool tip and shows the fault
+// tint, from the keystroke that made it so until the range no longer applies.
+TEST_F(OptionsWin32Test, PageBoxTheRunWillNotFollowIsMarked) {
+  ASSERT_NE(Open(OrvaneOptionsForm()), nullptr);
+  const HWND start = OptionsControlWindow("txtPagStart");
+  RECT box{};
+  ::GetWindowRect(start, &box);
+  const POINT blank{box.right - 6, (box.top + box.bottom) / 2};  // right of the text
+  const auto tinted = [&] { return ScreenPixel(blank) == 0xFFD6D6; };
+  Click("ckRangePag");
+  ::SetFocus(start);
+  ::SendMessageW(start, EM_SETSEL, 0, -1);
+  PressKey('X');
+  PumpFor(milliseconds(100));
+  EXPECT_EQ(Text("txtPagStart"), "x");
+  EXPECT_EQ(OptionsControlTip("txtPagStart"),
+            "Intervallo di pagine non valido: la pagina iniziale (\"x\") non è un numero intero "
+            "da 1 in su. Si convertono tutte le pagine.");
+  EXPECT_TRUE(tinted());
+  EXPECT_EQ(OptionsControlTip("txtPagEnd"), "");
+
+  Click("ckRangePag");  // the range no longer applies
+  PumpFor(milliseconds(100));
+  EXPECT_EQ(OptionsControlTip("txtPagStart"), "");
+  EXPECT_FALSE(tinted());
+}
+
 TEST_F(OptionsWin32Test, TessikControlsLieAtTheirPlacesInTabOrder) {
   const OptionsForm form = TessikOptionsForm({0, 0, 9});
   const HWND dialog = Open(form, TEST_TESSIK_OPTIONS);

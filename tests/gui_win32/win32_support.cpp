@@ -125,8 +125,10 @@ void CALLBACK BoxAnswerer::Tick(HWND, UINT, UINT_PTR, DWORD) {
 void BoxAnswerer::AnswerBoxes() {
   for (HWND box : VisibleWindowsOfClass(::GetCurrentThreadId(), "#32770")) {
     if (std::find(answered_.begin(), answered_.end(), box) != answered_.end()) continue;
-    // Only message boxes: they have a text and an OK or a Yes button.
+    // Only message boxes: they have a text and an OK or a Yes button, and no file name box (the
+    // open dialog has one and is left to its test).
     if (!Shows(box, IDOK) && !Shows(box, IDYES)) continue;
+    if (::GetDlgItem(box, kFileNameBox) != nullptr) continue;
     answered_.push_back(box);
     SeenBox seen = ReadBox(box);
     if (check_) check_(box, seen);

@@ -27,40 +27,8 @@ rm -rf "$logs"
 mkdir -p "$logs"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/droplet-package.XXXXXX")
 drag_source="$build/tests/gui/droplet_drag_source"
-passed=0
-failed=0
-pids=() # processes a check started, ended when the check ends
 
-stop_started() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-}
 trap 'rm -rf "$scratch"' EXIT
-
-# check NAME COMMAND...: runs one check in a subshell, which `fail` ends at the first fault; its
-# output is kept in $logs/NAME.log. Counts it as passed or failed.
-check() {
-  local name=$1 status
-  shift
-  (
-    trap stop_started EXIT
-    "$@"
-  ) >"$logs/$name.log" 2>&1
-  status=$?
-  if [ "$status" -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "ok      $name"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name (see $logs/$name.log)"
-    sed 's/^/        /' "$logs/$name.log" | tail -n 15
-  fi
-}
-
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
 
 # --- Checks of one package ----------------------------------------------------------------------
 

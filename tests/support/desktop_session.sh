@@ -1,5 +1,5 @@
 # Shell helpers for the tests that drive the real programs on an X display, as a user would:
-# sourced by tests/package/package_test.sh and the scripts in tests/gui/. They need xdotool and,
+# sourced by the scripts in tests/package/ and tests/gui/. They need xdotool and,
 # for the screenshots, ImageMagick's import.
 
 # A one-page PDF whose only line reads $2, written to $1 (Helvetica, uncompressed, with an exact
@@ -114,4 +114,41 @@ drag_onto_window() {
   done
   xdotool mousemove 100 160 sleep 0.3 mousedown 1 "${moves[@]}" sleep 0.3 mouseup 1 >&2
   echo "$source"
+}
+
+# --- Counted checks -----------------------------------------------------------------------------
+# A script that uses `check` sets $logs (a folder for each check's output) and reports
+# $passed and $failed at its end; a check adds the processes it starts to `pids`.
+passed=0
+failed=0
+pids=() # processes a check started, ended when the check ends
+
+stop_started() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+}
+
+# check NAME COMMAND...: runs one check in a subshell, which `fail` ends at the first fault; its
+# output is kept in $logs/NAME.log. Counts it as passed or failed.
+check() {
+  local name=$1 status
+  shift
+  (
+    trap stop_started EXIT
+    "$@"
+  ) >"$logs/$name.log" 2>&1
+  status=$?
+  if [ "$status" -eq 0 ]; then
+    passed=$((passed + 1))
+    echo "ok      $name"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  $name (see $logs/$name.log)"
+    sed 's/^/        /' "$logs/$name.log" | tail -n 15
+  fi
+}
+
+fail() {
+  echo "FAILED: $*"
+  exit 1
 }

@@ -1,0 +1,240 @@
+#!/usr/bin/env bash
+# The Windows installers and portable zips as a user gets them, under Wine. For each program:
+# cpack builds its installer and zip from a finished windows build; the zip holds the program and
+# its readme in a folder of their own; the installer, run silently (/S) in a scratch Wine prefix,
+# installs into the user's programs folder without asking for administrator rights, with a
+# Start-menu shortcut and an uninstall entry of the user's own; the installed program converts a
+# PDF dragged onto it from another program on the display, through the Windows test converter,
+# into the user's folder %LOCALAPPDATA%\<Program>\output; a silent uninstall refuses while the
+# program runs, and then removes what the installer put there and keeps the results and settings.
+#
+#   bash tests/package/installer_test.sh [WINDOWS_BUILD [LINUX_BUILD]]
+#
+# WINDOWS_BUILD (default build/windows) is a finished build of the windows preset; LINUX_BUILD
+# (default build/release) gives the drag source. Needs an X display for the conversion (without
+# one it starts itself inside xvfb-run). The last line reads "installer: N passed, M failed"; the
+# exit status is non-zero when anything failed. Every check's details go to
+# WINDOWS_BUILD/installer-test/.
+set -uo pipefail
+cd "$(dirname "$0")/../.." || exit 1
+root=$(pwd)
+source "$root/tests/support/desktop_session.sh"
+build=$(cd "${1:-$root/build/windows}" && pwd) || exit 1
+linux_build=$(cd "${2:-$root/build/release}" && pwd) || exit 1
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$build" "$linux_build"
+fi
+export LC_ALL=C.UTF-8
+
+logs="$build/installer-test"
+rm -rf "$logs"
+mkdir -p "$logs"
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/droplet-installer.XXXXXX")
+drag_source="$linux_build/tests/gui/droplet_drag_source"
+
+# A Wine prefix and a home of the test's own: nothing reaches the user's Wine or desktop menu
+# (winemenubuilder would turn the shortcut into a menu entry of the real desktop). Without a
+# window manager Wine must manage its windows itself (Managed=N, as scripts/test-all.sh sets).
+export HOME="$scratch/home"
+export WINEPREFIX="$scratch/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
+# The Windows test converters come first on the programs' search path.
+export WINEPATH="Z:${build//\//\\}\\tests\\front_end\\test-converter"
+mkdir -p "$HOME" "$WINEPREFIX"
+
+end_wine() {
+  timeout 30 wineserver -k >/dev/null 2>&1
+  rm -rf "$scratch"
+}
+trap end_wine EXIT
+
+# The value of registry value $2 of the user's key $1, as `reg query` prints it (type, value).
+registry_value() {
+  timeout 60 wine reg query "HKCU\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$2 *\(REG_[A-Z_]*\) *\(.*\)$/\1 \2/p"
+}
+
+# --- Checks of one program ----------------------------------------------------------------------
+
+# The zip holds the folder <Program> with the program and its readme, and nothing else.
+check_zip() {
+  local zip=$1 program=$2 converter=$3
+  local listing
+  listing=$(cmake -E tar tf "$zip" | sed 's|/$||' | sort)
+  echo "$listing"
+  [ "$listing" = "$(printf '%s\n' "$program" "$program/LEGGIMI.txt" "$program/$program.exe")" ] ||
+    fail "not the folder $program with $program.exe and LEGGIMI.txt"
+  mkdir -p "$scratch/$program-zip"
+  (cd "$scratch/$program-zip" && cmake -E tar xf "$zip") || fail "cannot unpack the zip"
+  local readme="$scratch/$program-zip/$program/LEGGIMI.txt"
+  grep -q $'\r$' "$readme" || fail "the readme has no Windows line ends"
+  grep -Fq "$converter.exe" "$readme" || fail "the readme does not name $converter.exe"
+}
+
+check_install() {
+  local setup=$1 program=$2 version=$3 folder=$4 shortcut=$5
+  local key="Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$program"
+  # Run as the user is (asInvoker): no administrator rights asked for.
+  grep -aq 'level="asInvoker"' "$setup" || fail "the installer asks for more than the user's rights"
+  timeout 120 wine "$setup" /S || fail "the silent install failed ($?)"
+  [ "$(ls "$folder" | sort)" = "$(printf '%s\n' "$program.exe" Uninstall.exe)" ] ||
+    fail "the install folder holds: $(ls "$folder")"
+  [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
+  strings -el "$shortcut" | grep -Fq "C:\\users\\$wine_user\\AppData\\Local\\Programs\\$program\\$program.exe" ||
+    fail "the shortcut does not start the installed program: $(strings -el "$shortcut")"
+  local expected name value
+  while IFS='|' read -r name expected; do
+    value=$(registry_value "$key" "$name")
+    echo "$name: $value"
+    [ "$value" = "$expected" ] || fail "$name is '$value', not '$expected'"
+  done <<EOF
+DisplayName|REG_SZ $program
+DisplayVersion|REG_SZ $version
+InstallLocation|REG_SZ C:\\users\\$wine_user\\AppData\\Local\\Programs\\$program
+UninstallString|REG_SZ "C:\\users\\$wine_user\\AppData\\Local\\Programs\\$program\\Uninstall.exe"
+NoModify|REG_DWORD 0x1
+NoRepair|REG_DWORD 0x1
+EOF
+  # About the size of the installed files, in KiB.
+  local size actual
+  size=$(registry_value "$key" EstimatedSize)
+  actual=$(du -k --apparent-size -c "$folder"/* | tail -n 1 | cut -f 1)
+  echo "EstimatedSize: $size (files: $actual KiB)"
+  [ $((${size#REG_DWORD })) -ge $((actual - 8)) ] && [ $((${size#REG_DWORD })) -le $((actual + 8)) ] ||
+    fail "EstimatedSize is not the installed files' size"
+}
+
+# The installed program, started as its shortcut starts it, converts a dragged PDF into the
+# user's folder; the program's own folder gets nothing.
+check_conversion() {
+  local program=$1 extension=$2 folder=$3 work=$4
+  local documents="$scratch/$program-documents"
+  mkdir -p "$documents"
+  local pdf="$documents/prova installata.pdf"
+  # Wine hands the opening of a result to the desktop's opener: here one that only records.
+  make_recording_opener "$scratch/stubs" "$scratch/$program-opened.txt"
+  write_pdf "$pdf" "Prova installata $program"
+  [ -x "$drag_source" ] || fail "no drag source at $drag_source (build the linux side first)"
+
+  (cd "$folder" && PATH="$scratch/stubs:$PATH" exec wine "$folder/$program.exe") &
+  local pid=$!
+  pids+=("$pid")
+  local main
+  main=$(main_window_of "$pid" 60)
+  [ -n "$main" ] || fail "the installed $program showed no window"
+  xdotool getwindowgeometry "$main"
+
+  local source_log="$scratch/$program-source.log" source
+  source=$(drag_onto_window "$drag_source" "$pdf" "$main" "$source_log")
+  pids+=("$source")
+  grep -q ready "$source_log" || fail "the drag source did not show"
+
+  # Confirmation, completion, and "open the result?": each answered with its default button.
+  # The result is named after the scratch copy's short name (PROVA~1 or the like).
+  local output="$work/output"
+  local marker="$scratch/$program-result-seen"
+  (
+    for _ in $(seq 600); do
+      compgen -G "$output/*$extension" >/dev/null && touch "$marker" && exit
+      sleep 0.1
+    done
+  ) &
+  pids+=($!)
+  BOX_SHOT="$logs/$program-box.png" answer_boxes "$pid" "$main" "$marker" 3 90 |
+    tee "$scratch/$program-boxes.txt"
+  kill "$source" 2>/dev/null
+  grep -q '^result 1$' "$source_log" || fail "the drop was not accepted as a copy: $(cat "$source_log")"
+  echo "results:"
+  ls "$output"
+  compgen -G "$output/*$extension" >/dev/null || fail "no $extension result in the user's folder"
+  grep -q "Prova installata $program" "$output"/*"$extension" ||
+    fail "no result holds the document's text"
+  diff <(grep '^box: ' "$scratch/$program-boxes.txt") <(printf 'box: %s\n' ';-)' "$program" "$program") ||
+    fail "not the boxes of a conversion"
+  [ "$(ls "$folder" | sort)" = "$(printf '%s\n' "$program.exe" Uninstall.exe)" ] ||
+    fail "the program's folder was written into: $(ls "$folder")"
+  [ -f "$pdf" ] || fail "the dropped PDF is gone"
+}
+
+# While the program runs, the uninstaller refuses and removes nothing; once it has ended, the
+# uninstaller removes the program, itself, the shortcut, the uninstall entry and the emptied
+# folder, and keeps the user's results and settings.
+check_uninstall() {
+  local program=$1 folder=$2 shortcut=$3 work=$4
+  local key="Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$program"
+  local uninstaller="C:\\users\\$wine_user\\AppData\\Local\\Programs\\$program\\Uninstall.exe"
+  # Settings the user saved; results, if the conversion check left none.
+  mkdir -p "$work/output"
+  printf '[Opzioni]\r\n' >"$work/$program.INI"
+  [ -n "$(ls "$work/output")" ] || printf 'risultato\r\n' >"$work/output/risultato precedente.txt"
+  find "$work" -type f | sort >"$scratch/$program-kept.txt"
+
+  (cd "$folder" && exec wine "$folder/$program.exe") &
+  local pid=$!
+  pids+=("$pid")
+  [ -n "$(main_window_of "$pid" 60)" ] || fail "the installed $program showed no window"
+  # In place (_?=): the uninstaller's own exit status, not that of its copy's start.
+  timeout 120 wine "$uninstaller" /S "_?=C:\\users\\$wine_user\\AppData\\Local\\Programs\\$program"
+  local status=$?
+  echo "uninstall while the program runs: exit status $status"
+  [ "$status" -ne 0 ] || fail "the uninstaller did not refuse while the program runs"
+  [ "$(ls "$folder" | sort)" = "$(printf '%s\n' "$program.exe" Uninstall.exe)" ] ||
+    fail "the refused uninstall removed files: $(ls "$folder")"
+  [ -f "$shortcut" ] && [ -n "$(registry_value "$key" DisplayName)" ] ||
+    fail "the refused uninstall removed the shortcut or the uninstall entry"
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  timeout 30 wineserver -k
+  timeout 60 wineserver -w
+
+  # As the list of programs starts it: the uninstaller copies itself away, starts the copy and
+  # returns. The prefix's server ends once every program in it has.
+  timeout 120 wine "$uninstaller" /S || fail "the uninstaller did not start ($?)"
+  timeout 120 wineserver -w
+  [ ! -e "$folder" ] || fail "the install folder stays: $(ls -A "$folder")"
+  [ ! -e "$shortcut" ] || fail "the shortcut stays"
+  [ -z "$(registry_value "$key" DisplayName)" ] || fail "the uninstall entry stays"
+  diff <(find "$work" -type f | sort) "$scratch/$program-kept.txt" ||
+    fail "the user's results or settings changed"
+}
+
+# --- Each program -------------------------------------------------------------------------------
+
+timeout 300 wineboot -i >/dev/null 2>&1
+timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The user's folder of the prefix, named after the user Wine runs as.
+wine_user=$(ls "$WINEPREFIX/drive_c/users" | grep -vx Public | head -n 1)
+user_folder="$WINEPREFIX/drive_c/users/$wine_user"
+for name in orvane tessik; do
+  case $name in
+    orvane) program=Orvane extension=.html converter=pdftohtml ;;
+    tessik) program=Tessik extension=.txt converter=pdftotext ;;
+  esac
+  echo "=== $program"
+  rm -f "$build/packages/$program-"*
+  if ! (cd "$build" && cpack --config "CPackConfig-$name.cmake") >"$logs/$name-cpack.log" 2>&1; then
+    failed=$((failed + 1))
+    echo "FAILED  $name-cpack (see $logs/$name-cpack.log)"
+    tail -n 15 "$logs/$name-cpack.log"
+    continue
+  fi
+  setup=$(ls "$build/packages/$program-"*-setup.exe)
+  zip=$(ls "$build/packages/$program-"*-portable.zip)
+  version=$(basename "$setup" -setup.exe)
+  version=${version#"$program-"}
+  echo "installer $(basename "$setup"): $(stat -c %s "$setup") bytes"
+  echo "zip $(basename "$zip"): $(stat -c %s "$zip") bytes"
+  folder="$user_folder/AppData/Local/Programs/$program"
+  shortcut="$user_folder/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/$program.lnk"
+  work="$user_folder/AppData/Local/$program"
+  check "$name-zip" check_zip "$zip" "$program" "$converter"
+  check "$name-install" check_install "$setup" "$program" "$version" "$folder" "$shortcut"
+  check "$name-conversion" check_conversion "$program" "$extension" "$folder" "$work"
+  check "$name-uninstall" check_uninstall "$program" "$folder" "$shortcut" "$work"
+  timeout 30 wineserver -k >/dev/null 2>&1
+done
+
+echo "installer: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
