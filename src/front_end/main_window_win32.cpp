@@ -73,6 +73,14 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders, Win3
 
 Form1::~Form1() {
   dropTarget_.reset();
+  if (accessibility_ != nullptr) {
+    MSAAPROPID properties[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
+    for (const LONG object : {OBJID_WINDOW, OBJID_CLIENT}) {
+      accessibility_->ClearHwndProps(window_, static_cast<DWORD>(object), CHILDID_SELF, properties,
+                                     2);
+    }
+    accessibility_->Release();
+  }
   if (window_ != nullptr) {
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     ::DestroyWindow(window_);
@@ -90,7 +98,19 @@ IDropTarget* Form1::dropTarget() const {
 }
 
 void Form1::FormLoad() {
-  ::SetWindowTextW(window_, ToWide(workflow_.Caption()).c_str());
+  // Screen readers name a window by its text unless the annotation service names it. A popup
+  // shows its text nowhere but in the task bar, which an empty caption leaves blank: there the
+  // window's accessible name stands in.
+  const std::string caption = workflow_.Caption();
+  ::SetWindowTextW(
+      window_,
+      ToWide(caption.empty() ? workflow_.deliverable().window.accessibleName : caption).c_str());
+  if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&accessibility_)))) {
+    accessibility_ = nullptr;
+  }
+  AnnotateAccessibility(workflow_.deliverable().window.accessibleName,
+                        workflow_.deliverable().window.accessibleDescription);
   dpi_ = std::max(96u, ::GetDpiForWindow(window_));
   original_.reset(LoadBitmapResource(ModuleOf(pictures_), pictures_.picture));
   ApplyPicture();
@@ -106,6 +126,22 @@ void Form1::FormLoad() {
         return effect;
       },
       [this](const DragData& data) { Guarded([&] { workflow_.FormOLEDragDrop(data); }); });
+}
+
+void Form1::AnnotateAccessibility(const std::string& name, const std::string& description) {
+  if (accessibility_ == nullptr) return;
+  const std::wstring wideName = ToWide(name);
+  const std::wstring wideDescription = ToWide(description);
+  // The window and its client area: a screen reader asks either, as the focus lands.
+  for (const LONG object : {OBJID_WINDOW, OBJID_CLIENT}) {
+    const DWORD id = static_cast<DWORD>(object);
+    if (!name.empty()) {
+      accessibility_->SetHwndPropStr(window_, id, CHILDID_SELF, PROPID_ACC_NAME, wideName.c_str());
+    }
+    accessibility_->SetHwndPropStr(window_, id, CHILDID_SELF, PROPID_ACC_DESCRIPTION,
+                                   wideDescription.c_str());
+  }
+  ::NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Form1::ApplyPicture() {
@@ -208,6 +244,14 @@ void Form1::CheckConverterSoon() {
   ::PostMessageW(window_, kCheckConverter, 0, 0);
 }
 
+void Form1::OpenFiles(const std::vector<std::string>& paths) {
+  // While a box of the window's is open the window is disabled, and the box stays in front.
+  if (::IsWindowEnabled(window_)) ::SetForegroundWindow(window_);
+  for (const std::string& path : paths) {
+    Guarded([&] { workflow_.HandleFile(path); });
+  }
+}
+
 void Form1::ShowMenu(POINT screenPoint) {
   // mnu1 from the menu table; an entry's identifier is its place in the table, from 1.
   const std::span<const MenuEntry> entries = PopupMenuEntries();
@@ -231,6 +275,14 @@ void Form1::ShowMenu(POINT screenPoint) {
   if (chosen > 0 && static_cast<std::size_t>(chosen) <= entries.size()) {
     RunCommand(entries[static_cast<std::size_t>(chosen) - 1].command);
   }
+}
+
+void Form1::ShowMenuFromKeyboard() {
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  POINT middle{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+  ::ClientToScreen(window_, &middle);
+  ShowMenu(middle);
 }
 
 void Form1::RunCommand(WindowCommand command) {
@@ -299,6 +351,10 @@ void Form1::ShowProgress(const RunProgress& progress) {
   info.uId = kProgressTip;
   info.lpszText = description.data();
   ::SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  // During a run the progress is what there is to say; then the window's help again.
+  const WindowExtras& extras = workflow_.deliverable().window;
+  AnnotateAccessibility(extras.accessibleName, progress.running ? ProgressDescription(progress)
+                                                                : extras.accessibleDescription);
   ::InvalidateRect(window_, &progressBar_, FALSE);
 }
 
@@ -417,6 +473,11 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ShowMenu(at);
       return 0;
     }
+    case WM_CONTEXTMENU:
+      // The context-menu key and Shift+F10 arrive here without a point (-1); the right button's
+      // press has shown the menu already.
+      if (lParam == -1) ShowMenuFromKeyboard();
+      return 0;
     case WM_TIMER:
       if (wParam == kSweepTimer) {
         progressTick_ += 2;

@@ -5,6 +5,8 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -71,8 +73,14 @@ class Form1 : private WindowRequests {
   // Tells the user, once the message loop runs, when the converter cannot be found.
   void CheckConverterSoon();
 
+  // Files handed to the program (its command line, a later start): each is handled as if it had
+  // been dropped, in turn. The window comes to the front unless a box of its own is open.
+  void OpenFiles(const std::vector<std::string>& paths);
+
   // Shows the pop-up menu at `screenPoint` and runs the chosen entry before it returns.
   void ShowMenu(POINT screenPoint);
+  // Opens the pop-up menu as the context-menu key does, over the middle of the picture.
+  void ShowMenuFromKeyboard();
   // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
   void RunCommand(WindowCommand command);
 
@@ -90,6 +98,9 @@ class Form1 : private WindowRequests {
   void Paint(HDC dc, const RECT& client);
   void PaintProgress(HDC dc);
   void ShowProgress(const RunProgress& progress);
+  // Gives the window's accessible objects `name` and `description` through the system's
+  // annotation service, where there is one (a system without it names the window by its text).
+  void AnnotateAccessibility(const std::string& name, const std::string& description);
   // WM_CLOSE and WM_QUERYENDSESSION: true when the window stays.
   bool QueryUnload();
   const std::vector<WindowLabel>& Labels() const;
@@ -117,6 +128,7 @@ class Form1 : private WindowRequests {
   RECT progressBar_{};
   int progressTick_ = 0;
   std::unique_ptr<DropTargetRegistration> dropTarget_;
+  IAccPropServices* accessibility_ = nullptr;  // the annotation service, when there is one
 };
 
 }  // namespace droplet

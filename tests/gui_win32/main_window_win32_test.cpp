@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -102,7 +103,9 @@ TEST_F(MainWindowWin32Test, PictureShowsThroughItsShapeAboveOrdinaryWindows) {
     EXPECT_TRUE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     wchar_t caption[64] = {};
     ::GetWindowTextW(window, caption, 64);
-    EXPECT_EQ(FromWide(caption), IsTessik(*deliverable) ? "Tessik - Ver: 0.0" : "");
+    // Orvane's caption is empty: its window text is the name screen readers give it.
+    EXPECT_EQ(FromWide(caption),
+              IsTessik(*deliverable) ? "Tessik - Ver: 0.0" : deliverable->window.accessibleName);
 
     const ScopedBitmap picture(static_cast<HBITMAP>(::LoadImageW(
         ::GetModuleHandleW(nullptr),
@@ -208,6 +211,55 @@ TEST_F(MainWindowWin32Test, MenuShowsAtTheMouseAndEveryEntryRunsItsCommand) {
   EXPECT_EQ(answerer.boxes().back().text, QuitQuestion(TessikDeliverable()));
   EXPECT_TRUE(answerer.boxes().back().yesNo);
   EXPECT_TRUE(::IsWindowVisible(form.hwnd()));
+}
+
+// A click gives the window the keyboard; the context-menu key and Shift+F10 then open the menu
+// over the middle of the picture. Screen readers name the window by its text.
+TEST_F(MainWindowWin32Test, KeyboardOpensTheMenuAndTheWindowHasAName) {
+  Form1& form = ShowForm(OrvaneDeliverable());
+  ClickMouse(OpaquePoint(form));
+  PumpFor(milliseconds(300));
+  EXPECT_EQ(::GetForegroundWindow(), form.hwnd());
+  EXPECT_EQ(::GetFocus(), form.hwnd());
+  RECT client{};
+  ::GetClientRect(form.hwnd(), &client);
+  const POINT middle = ClientToScreenPoint(POINT{client.right / 2, client.bottom / 2});
+  for (const WORD modifier : {WORD{0}, WORD{VK_SHIFT}}) {
+    SCOPED_TRACE(modifier == 0 ? "context-menu key" : "Shift+F10");
+    MenuChooser chooser(-1);
+    PressKey(modifier == 0 ? VK_APPS : VK_F10, modifier);
+    EXPECT_TRUE(PumpUntil([&] { return chooser.seen().shown; }, seconds(5)));
+    PumpFor(milliseconds(300));
+    EXPECT_EQ(chooser.seen().at.x, middle.x);
+    EXPECT_EQ(chooser.seen().at.y, middle.y);
+    EXPECT_EQ(chooser.seen().captions.size(), PopupMenuEntries().size());
+  }
+
+  // The system's own accessible object of the window's client area: its name is the window text
+  // or the annotation, its description the annotation.
+  IAccessible* accessible = nullptr;
+  ASSERT_EQ(
+      ::AccessibleObjectFromWindow(form.hwnd(), static_cast<DWORD>(OBJID_CLIENT),
+                                   __uuidof(IAccessible), reinterpret_cast<void**>(&accessible)),
+      S_OK);
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  BSTR description = nullptr;
+  EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
+  accessible->get_accDescription(self, &description);
+  const std::string nameText = name != nullptr ? FromWide(name) : "";
+  const std::string descriptionText = description != nullptr ? FromWide(description) : "";
+  ::SysFreeString(name);
+  ::SysFreeString(description);
+  accessible->Release();
+  EXPECT_EQ(nameText, OrvaneDeliverable().window.accessibleName);
+  if (descriptionText.empty() &&
+      ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr) {
+    GTEST_SKIP() << "Wine's accessible objects do not read the annotation service's description";
+  }
+  EXPECT_EQ(descriptionText, OrvaneDeliverable().window.accessibleDescription);
 }
 
 TEST_F(MainWindowWin32Test, CloseRequestsAndTheCloseSpotAskBeforeQuitting) {

@@ -5,17 +5,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/scoped_win32.h"
 #include "common/text_win32.h"
+#include "common/working_folders.h"
 #include "front_end/deliverable.h"
 #include "front_end/resources_win32.h"
 #include "front_end/version_resource_win32.h"
 #include "shell/opaque_runs.h"
+#include "support/pdf_writer.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"
 #include "win32_support.h"
@@ -71,6 +75,7 @@ class Program {
 
   HWND window() const { return window_; }
   std::string path() const { return folder_; }
+  DWORD processId() const { return process_.dwProcessId; }
 
   // The next message box the program shows, waited for.
   HWND WaitForBox() const {
@@ -79,7 +84,8 @@ class Program {
         [&] {
           const std::vector<HWND> boxes = MessageBoxesOf(process_.dwProcessId);
           box = boxes.empty() ? nullptr : boxes.front();
-          return box != nullptr;
+          // A box just made may not hold its text yet.
+          return box != nullptr && !ReadBox(box).text.empty();
         },
         seconds(10));
     return box;
@@ -201,7 +207,9 @@ TEST(ProgramsWin32, CarryTheirVersionShowItAndAskBeforeQuitting) {
 
     const Program program(c.file);
     ASSERT_NE(program.window(), nullptr) << "no window";
-    EXPECT_EQ(WindowText(program.window()), c.caption);
+    // An empty caption leaves the window's accessible name as its text.
+    EXPECT_EQ(WindowText(program.window()),
+              *c.caption != '\0' ? c.caption : c.deliverable.window.accessibleName);
     EXPECT_TRUE(::GetWindowLongW(program.window(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 
     ::PostMessageW(program.window(), WM_CLOSE, 0, 0);
@@ -247,6 +255,157 @@ TEST(ProgramsWin32, TheInstalledProgramWorksInLocalAppData) {
   ASSERT_NE(program.window(), nullptr);
   EXPECT_TRUE(std::filesystem::is_directory(local.path() / "Orvane"));
   EXPECT_EQ(NamesIn(PathFromUtf8(installed)), std::vector<std::string>{"Orvane.exe"});
+}
+
+// What a program started with its output and error output sent to files wrote there, and its
+// exit status.
+struct Printed {
+  std::string output;
+  std::string errors;
+  DWORD status = 0;
+};
+
+Printed RunPrinting(const std::string& fileName, const std::string& arguments) {
+  TempFolder files;
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  const auto open = [&](const char* name) {
+    return ::CreateFileW(ToWide(files / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                         CREATE_ALWAYS, 0, nullptr);
+  };
+  const ScopedHandle output(open("out.txt"));
+  const ScopedHandle errors(open("err.txt"));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = output.get();
+  startup.hStdError = errors.get();
+  std::wstring commandLine =
+      L"\"" + ToWide(BesideTests("programs\\" + fileName)) + L"\" " + ToWide(arguments);
+  PROCESS_INFORMATION process{};
+  Printed printed;
+  if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+    if (::WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+      ::TerminateProcess(process.hProcess, 99);
+    }
+    ::GetExitCodeProcess(process.hProcess, &printed.status);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+  }
+  printed.output = ReadFile(files.path() / "out.txt");
+  printed.errors = ReadFile(files.path() / "err.txt");
+  return printed;
+}
+
+// A window program has no console of its own: what --help, --version and a wrong option print
+// goes to the output the caller gave it, with Windows' line ends, or into a box.
+TEST(ProgramsWin32, CommandLineAnswersHelpVersionAndAWrongOption) {
+  Printed printed = RunPrinting("Tessik.exe", "--version");
+  EXPECT_EQ(printed.status, 0u);
+  EXPECT_EQ(printed.output, "Tessik 0.0.9\r\n");
+  printed = RunPrinting("Orvane.exe", "--help");
+  EXPECT_EQ(printed.status, 0u);
+  EXPECT_TRUE(printed.output.starts_with("Usage: Orvane.exe [FILE...]\r\n")) << printed.output;
+  EXPECT_NE(printed.output.find("\r\nResults:  " + BesideTests("programs\\output") + "\r\n"),
+            std::string::npos)
+      << printed.output;
+  printed = RunPrinting("Orvane.exe", "--colore");
+  EXPECT_EQ(printed.status, 2u);
+  EXPECT_EQ(printed.output, "");
+  EXPECT_EQ(printed.errors,
+            "Orvane.exe: unknown option --colore\r\nTry 'Orvane.exe --help' for more "
+            "information.\r\n");
+
+  const Program boxed("Tessik.exe", {{}, {"--version"}, false});
+  if (boxed.Ended(seconds(2)).has_value()) {
+    GTEST_SKIP() << "Wine lets the program attach to the test's console, which took the text";
+  }
+  const HWND box = boxed.WaitForBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ReadBox(box).text, "Tessik 0.0.9\n");
+  PressBoxButton(box, IDOK);
+  EXPECT_EQ(boxed.Ended(seconds(10)), std::optional<DWORD>(0));
+}
+
+// Answers the boxes of `programs` as a user who wants every file converted and nothing opened,
+// until `done` holds for the texts of the boxes seen and no box is open; returns those texts.
+std::vector<std::string> AnswerBoxes(
+    const std::vector<const Program*>& programs, const std::string& question,
+    const std::function<bool(const std::vector<std::string>&)>& done) {
+  std::vector<std::string> texts;
+  PumpUntil(
+      [&] {
+        bool answered = false;
+        for (const Program* program : programs) {
+          for (const HWND box : MessageBoxesOf(program->processId())) {
+            const SeenBox seen = ReadBox(box);
+            texts.push_back(seen.text);
+            PressBoxButton(box, !seen.yesNo                       ? IDOK
+                                : seen.text.starts_with(question) ? IDYES
+                                                                  : IDNO);
+            answered = true;
+            PumpFor(milliseconds(200));
+          }
+        }
+        if (!answered) PumpFor(milliseconds(300));
+        return !answered && done(texts);
+      },
+      seconds(60));
+  return texts;
+}
+
+// Two quick "Open with" starts of the installed program: one runs, the other hands its file
+// over and ends; both files are converted into the per-user output folder, one after the other.
+TEST(ProgramsWin32, TwoQuickStartsGiveTwoConversionsInOneProgram) {
+  TempFolder local;
+  TempFolder documents;
+  const EnvironmentScope localAppData("LOCALAPPDATA", local.str());
+  const std::string installed = local / "Programs\\Tessik";
+  std::filesystem::create_directories(local.path() / "Tessik");
+  WriteFile(local.path() / "Tessik" / "Tessik.INI", "[Folders]\nopen=0\n");
+  WritePdf(documents.path() / "uno.pdf", NumberedPages(2));
+  WritePdf(documents.path() / "due.pdf", NumberedPages(3));
+
+  const Program first("Tessik.exe", {installed, {documents / "uno.pdf"}, false});
+  const Program second("Tessik.exe", {installed, {documents / "due.pdf"}, false});
+  const std::filesystem::path output = local.path() / "Tessik" / "output";
+  const std::vector<std::string> texts =
+      AnswerBoxes({&first, &second}, TessikDeliverable().confirmationQuestion,
+                  [](const std::vector<std::string>& seen) {
+                    return std::count(seen.begin(), seen.end(), "Conversione completa") == 2;
+                  });
+  EXPECT_NE(ReadFile(output / "uno.txt").find("Pagina 2"), std::string::npos);
+  EXPECT_NE(ReadFile(output / "due.txt").find("Pagina 3"), std::string::npos);
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Conversione completa"), 2)
+      << ::testing::PrintToString(texts);
+  // Exactly one of them handed its file over and ended at once.
+  const bool firstEnded = first.Ended(milliseconds(0)).has_value();
+  const bool secondEnded = second.Ended(milliseconds(0)).has_value();
+  EXPECT_NE(firstEnded, secondEnded);
+  EXPECT_EQ((firstEnded ? first : second).Ended(milliseconds(0)), std::optional<DWORD>(0));
+  EXPECT_EQ(NamesIn(PathFromUtf8(installed)), std::vector<std::string>{"Tessik.exe"});
+}
+
+// A program that holds the working folder but never takes files over: the later start says
+// which files were not converted and ends.
+TEST(ProgramsWin32, AHandOverNobodyTakesIsReported) {
+  TempFolder folder;
+  std::wstring spelling = ToWide(folder.str());
+  ::CharUpperBuffW(spelling.data(), static_cast<DWORD>(spelling.size()));
+  const ScopedHandle holder(::CreateMutexW(
+      nullptr, FALSE, ToWide("Local\\" + InstanceName("Orvane", FromWide(spelling))).c_str()));
+  const std::string pdf = folder / "uno.pdf";
+  const Program later("Orvane.exe", {folder.str(), {pdf}, false});
+  HWND box = nullptr;
+  PumpUntil([&] { return (box = later.WaitForBox()) != nullptr; }, seconds(20));
+  ASSERT_NE(box, nullptr);
+  const std::string text = ReadBox(box).text;
+  EXPECT_TRUE(text.starts_with("Orvane è già in esecuzione con la cartella di lavoro\r\n\r\n" +
+                               folder.str() + "\r\n\r\nma non risponde."))
+      << text;
+  EXPECT_TRUE(text.ends_with("\r\n" + pdf)) << text;
+  PressBoxButton(box, IDOK);
+  EXPECT_EQ(later.Ended(seconds(10)), std::optional<DWORD>(1));
 }
 
 TEST(ProgramsWin32, PictureAndShapeGrowWithTheScreensDpi) {

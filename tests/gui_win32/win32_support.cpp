@@ -68,13 +68,20 @@ void SendMouse(DWORD flags, POINT at) {
 
 }  // namespace
 
-void PressKey(WORD key) {
-  INPUT inputs[2] = {};
-  inputs[0].type = INPUT_KEYBOARD;
-  inputs[0].ki.wVk = key;
-  inputs[1] = inputs[0];
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ::SendInput(2, inputs, sizeof(INPUT));
+void PressKey(WORD key, WORD modifier) {
+  std::vector<INPUT> inputs;
+  const auto add = [&inputs](WORD code, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = code;
+    input.ki.dwFlags = flags;
+    inputs.push_back(input);
+  };
+  if (modifier != 0) add(modifier, 0);
+  add(key, 0);
+  add(key, KEYEVENTF_KEYUP);
+  if (modifier != 0) add(modifier, KEYEVENTF_KEYUP);
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

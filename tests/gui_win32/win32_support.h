@@ -98,8 +98,9 @@ class MenuChooser {
   int ticksSinceClick_ = 0;
 };
 
-// Presses and releases a key as the user does (SendInput).
-void PressKey(WORD key);
+// Presses and releases a key as the user does (SendInput), with `modifier` (VK_SHIFT, ...) held
+// down around it when one is given.
+void PressKey(WORD key, WORD modifier = 0);
 
 // Moves the mouse and presses buttons as the user does (SendInput), at screen pixels.
 void MoveMouse(POINT at);
