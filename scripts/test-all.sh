@@ -72,7 +72,7 @@ unset LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
 # The fuzz targets, a short bounded run each (scripts/run-fuzzers.sh --long runs them for ten
 # minutes). A crash or a failed build counts as one failure.
 stage "fuzz: build and run"
-if bash scripts/run-fuzzers.sh --seconds 20 >"$log_dir/fuzz.log" 2>&1; then
+if bash scripts/run-fuzzers.sh --seconds 10 >"$log_dir/fuzz.log" 2>&1; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
