@@ -279,25 +279,25 @@ std::string Form1::ChoosePdf() {
 }
 
 void Form1::AddWindowLabels() {
-  for (const WindowLabel& spec : workflow_.deliverable().window.labels) {
+  for (const WindowLabel& design : workflow_.deliverable().window.labels) {
     QLabel* label = nullptr;
-    if (spec.doubleClick == WindowCommand::kNone) {
+    if (design.doubleClick == WindowCommand::kNone) {
       // A plain label leaves presses to the window: it moves and shows its menu from it too.
       label = new QLabel(this);
     } else {
-      label = new CommandLabel(this, [this, command = spec.doubleClick] { RunCommand(command); });
+      label = new CommandLabel(this, [this, command = design.doubleClick] { RunCommand(command); });
     }
-    label->setObjectName(FromUtf8(spec.name));
-    label->setText(FromUtf8(spec.text));
-    label->setGeometry(PixelRect(spec.place));
+    label->setObjectName(FromUtf8(design.name));
+    label->setText(FromUtf8(design.text));
+    label->setGeometry(PixelRect(design.place));
     label->setAlignment(Qt::AlignCenter);
-    if (spec.fontPixelSize > 0) {
+    if (design.fontPixelSize > 0) {
       QFont font = label->font();
-      font.setPixelSize(spec.fontPixelSize);
-      font.setBold(spec.bold);
+      font.setPixelSize(design.fontPixelSize);
+      font.setBold(design.bold);
       label->setFont(font);
     }
-    label->setToolTip(FromUtf8(spec.toolTip));
+    label->setToolTip(FromUtf8(design.toolTip));
   }
 }
 

@@ -412,19 +412,7 @@ TEST_F(MainWindowWin32Test, WindowLivesWhileTheConverterWorksAndStopsOnRequest) 
   // The window moves with the mouse.
   RECT before{};
   ::GetWindowRect(form.hwnd(), &before);
-  std::thread mouse([grip] {
-    INPUT press{};
-    press.type = INPUT_MOUSE;
-    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    ::SendInput(1, &press, sizeof press);
-    for (int step = 1; step <= 5; ++step) {
-      Sleep(40);
-      MoveMouse(POINT{grip.x + 8 * step, grip.y + 6 * step});
-    }
-    Sleep(200);
-    press.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(1, &press, sizeof press);
-  });
+  std::thread mouse = DragMouseInSteps(grip, POINT{8, 6});
   PumpFor(milliseconds(800));
   mouse.join();
   PumpFor(milliseconds(100));

@@ -151,20 +151,8 @@ TEST_F(OptionsWin32Test, TessikControlsLieAtTheirPlacesInTabOrder) {
   ::GetWindowRect(dialog, &before);
   POINT free{5, 140};
   ::ClientToScreen(dialog, &free);
-  std::thread mouse([free] {
-    MoveMouse(free);
-    INPUT press{};
-    press.type = INPUT_MOUSE;
-    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    ::SendInput(1, &press, sizeof press);
-    for (int step = 1; step <= 5; ++step) {
-      Sleep(40);
-      MoveMouse(POINT{free.x + 6 * step, free.y + 4 * step});
-    }
-    Sleep(200);
-    press.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(1, &press, sizeof press);
-  });
+  MoveMouse(free);
+  std::thread mouse = DragMouseInSteps(free, POINT{6, 4});
   PumpFor(milliseconds(800));
   mouse.join();
   RECT after{};

@@ -236,6 +236,22 @@ void MoveMouse(POINT at) {
   SendMouse(0, at);
 }
 
+std::thread DragMouseInSteps(POINT from, POINT step) {
+  return std::thread([from, step] {
+    INPUT press{};
+    press.type = INPUT_MOUSE;
+    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    ::SendInput(1, &press, sizeof press);
+    for (int i = 1; i <= 5; ++i) {
+      Sleep(40);
+      MoveMouse(POINT{from.x + step.x * i, from.y + step.y * i});
+    }
+    Sleep(200);
+    press.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &press, sizeof press);
+  });
+}
+
 void ClickMouse(POINT at, bool rightButton, int clicks) {
   MoveMouse(at);
   for (int i = 0; i < clicks; ++i) {
