@@ -1,11 +1,19 @@
-#include "front_end/single_instance_win32.h"
+#include "front_end/single_instance.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
+#include <deque>
 #include <thread>
 #include <utility>
 
 #include "common/text_win32.h"
+
+// The instance holds a named mutex of the session (Local\<name>) and, once listening, a
+// message-only window whose title is the same name. A later start finds the mutex taken and
+// hands its files over to that window with WM_COPYDATA (full paths, UTF-16, each ended by a
+// zero). The system releases the mutex of a program that ended in any way.
 
 namespace droplet {
 namespace {
@@ -38,32 +46,52 @@ std::vector<std::string> Unpack(const COPYDATASTRUCT& data) {
   return files;
 }
 
+LRESULT CALLBACK InstanceWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 }  // namespace
 
-SingleInstance::SingleInstance(const std::string& name) : title_(ToWide(name)) {
-  mutex_ = ::CreateMutexW(nullptr, FALSE, (L"Local\\" + title_).c_str());
+struct SingleInstance::State {
+  std::wstring title;
+  HANDLE mutex = nullptr;
+  bool first = false;
+  HWND window = nullptr;
+  std::function<void(const std::vector<std::string>&)> receive;
+  std::deque<std::vector<std::string>> received;  // taken over, not yet handled
+};
+
+SingleInstance::SingleInstance(const std::string& name) : state_(std::make_unique<State>()) {
+  state_->title = ToWide(name);
+  state_->mutex = ::CreateMutexW(nullptr, FALSE, (L"Local\\" + state_->title).c_str());
   // Without a mutex (an object of another kind holds the name) this start cannot tell; it runs
   // as the instance rather than not at all.
-  first_ = mutex_ == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS;
+  state_->first = state_->mutex == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
 SingleInstance::~SingleInstance() {
-  if (window_ != nullptr) ::DestroyWindow(window_);
-  if (mutex_ != nullptr) ::CloseHandle(mutex_);
+  if (state_->window != nullptr) ::DestroyWindow(state_->window);
+  if (state_->mutex != nullptr) ::CloseHandle(state_->mutex);
+}
+
+bool SingleInstance::IsFirst() const {
+  return state_->first;
+}
+
+std::string SingleInstance::Address() const {
+  return FromWide(state_->title);
 }
 
 bool SingleInstance::Listen(std::function<void(const std::vector<std::string>&)> receive) {
-  receive_ = std::move(receive);
+  state_->receive = std::move(receive);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.lpfnWndProc = InstanceWindowProcedure;
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.lpszClassName = kWindowClass;
   ::RegisterClassExW(&windowClass);
-  window_ = ::CreateWindowExW(0, kWindowClass, title_.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              windowClass.hInstance, nullptr);
-  if (window_ == nullptr) return false;
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  state_->window = ::CreateWindowExW(0, kWindowClass, state_->title.c_str(), 0, 0, 0, 0, 0,
+                                     HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
+  if (state_->window == nullptr) return false;
+  ::SetWindowLongPtrW(state_->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state_.get()));
   return true;
 }
 
@@ -76,7 +104,8 @@ bool SingleInstance::HandOver(const std::vector<std::string>& files, int timeout
   // The instance may have taken the mutex a moment ago and not be listening yet.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    const HWND instance = ::FindWindowExW(HWND_MESSAGE, nullptr, kWindowClass, title_.c_str());
+    const HWND instance =
+        ::FindWindowExW(HWND_MESSAGE, nullptr, kWindowClass, state_->title.c_str());
     if (instance != nullptr) {
       // The instance brings its window to the front; the system lets it only when told so.
       DWORD process = 0;
@@ -96,27 +125,30 @@ bool SingleInstance::HandOver(const std::vector<std::string>& files, int timeout
   }
 }
 
-LRESULT CALLBACK SingleInstance::WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
-  auto* self = reinterpret_cast<SingleInstance*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (message == WM_COPYDATA && self != nullptr) {
+namespace {
+
+LRESULT CALLBACK InstanceWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state =
+      reinterpret_cast<SingleInstance::State*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_COPYDATA && state != nullptr) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (data == nullptr || data->dwData != kHandOverTag) return FALSE;
     // The sender waits until this returns: the files are taken over at once and handled from
     // the message loop.
-    self->received_.push_back(Unpack(*data));
+    state->received.push_back(Unpack(*data));
     ::PostMessageW(window, kHandleReceived, 0, 0);
     return TRUE;
   }
-  if (message == kHandleReceived && self != nullptr) {
-    while (!self->received_.empty()) {
-      const std::vector<std::string> files = std::move(self->received_.front());
-      self->received_.pop_front();
-      if (self->receive_) self->receive_(files);
+  if (message == kHandleReceived && state != nullptr) {
+    while (!state->received.empty()) {
+      const std::vector<std::string> files = std::move(state->received.front());
+      state->received.pop_front();
+      if (state->receive) state->receive(files);
     }
     return 0;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+}  // namespace
 }  // namespace droplet

@@ -15,7 +15,7 @@
 #include "common/working_folders.h"
 #include "front_end/desktop_services_qt.h"
 #include "front_end/main_window_qt.h"
-#include "front_end/single_instance_qt.h"
+#include "front_end/single_instance.h"
 #include "front_end/start_up.h"
 
 namespace droplet {
@@ -126,7 +126,7 @@ int RunProgram(const Deliverable& deliverable, int& argc, char** argv) {
   if (!instance.Listen(
           [&form1](const std::vector<std::string>& handed) { form1.OpenFiles(handed); })) {
     std::fprintf(stderr, "%s: cannot listen on %s; a later start cannot hand its files over\n",
-                 programFile.c_str(), qPrintable(instance.socketPath()));
+                 programFile.c_str(), instance.Address().c_str());
   }
   if (!files.empty()) QTimer::singleShot(0, &form1, [&form1, &files] { form1.OpenFiles(files); });
   return QApplication::exec();

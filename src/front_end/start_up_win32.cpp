@@ -13,7 +13,7 @@
 #include "common/working_folders.h"
 #include "front_end/desktop_services_win32.h"
 #include "front_end/main_window_win32.h"
-#include "front_end/single_instance_win32.h"
+#include "front_end/single_instance.h"
 #include "front_end/start_up.h"
 #include "front_end/version_resource_win32.h"
 #include "settings/options_dialog_win32.h"
