@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,10 +27,9 @@ class DesktopServices {
   // Shows a modal message box and returns the button pressed (kIdOk, kIdYes, kIdNo, ...).
   // `style` is a combination of the kMb* words. Lines in `text` are separated by CR, LF or
   // CR LF. A placed box is moved with ComputeBoxPosition before it shows.
+  // While it shows, the program's waiting steps (RunWhenNoBoxOpen) wait for it.
   int ShowMessageBox(const std::string& text, unsigned style, const BoxTitle& title,
-                     BoxPlacement placement = BoxPlacement::kSystem) {
-    return ShowBox(text, style, title, placement);
-  }
+                     BoxPlacement placement = BoxPlacement::kSystem);
 
   // Busy pointer over the main window while `busy` is true.
   virtual void SetBusyPointer(bool busy) = 0;
@@ -41,10 +41,24 @@ class DesktopServices {
   // Ends the program at once: no further handler runs, no window asks anything.
   [[noreturn]] virtual void EndProgram() = 0;
 
+  // Runs `step` now when no box of the program is open, else once the last open box has
+  // closed, from the event loop, in the order the steps came. A box's own event loop also runs
+  // posted calls: without this, a step of a run that shows a box would pile its box onto the
+  // quit question or About. Window thread only.
+  void RunWhenNoBoxOpen(std::function<void()> step);
+  bool BoxOpen() const { return openBoxes_ > 0; }
+
  protected:
   // ShowMessageBox as each backend implements it.
   virtual int ShowBox(const std::string& text, unsigned style, const BoxTitle& title,
                       BoxPlacement placement) = 0;
+
+ private:
+  // Hands the waiting steps back to the event loop once the last box has closed.
+  void ReleaseWaitingSteps();
+
+  int openBoxes_ = 0;
+  std::deque<std::function<void()>> waitingSteps_;
 };
 
 // Shows the busy pointer for its own lifetime, so every way out of a block restores it.

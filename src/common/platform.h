@@ -32,5 +32,8 @@ std::string QuoteForInterpreter(const std::string& argument);
 // What goes in front of a converter's command line: "cmd /c " on Windows. Empty on POSIX,
 // where the runner itself hands the whole line to /bin/sh -c.
 std::string InterpreterPrefix();
+// The exit code the command interpreter gives when it cannot find the program it was asked to
+// start: 127 for sh, 9009 for cmd.
+int InterpreterNotFoundExit();
 
 }  // namespace droplet

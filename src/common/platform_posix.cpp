@@ -33,4 +33,8 @@ std::string InterpreterPrefix() {
   return "";
 }
 
+int InterpreterNotFoundExit() {
+  return 127;
+}
+
 }  // namespace droplet

@@ -41,4 +41,8 @@ std::string InterpreterPrefix() {
   return "cmd /c ";
 }
 
+int InterpreterNotFoundExit() {
+  return 9009;
+}
+
 }  // namespace droplet

@@ -55,15 +55,18 @@ void Clean(const std::string& folder) {
 
 }  // namespace
 
-void CleanAllPath(const std::string& folder) {
+CleanOutcome CleanAllPath(const std::string& folder) {
   // Empty text names no folder; cleaning the separator alone would mean the root.
-  if (folder.empty()) return;
+  if (folder.empty()) return CleanOutcome::kEmptied;
   const std::string separator = Sep();
+  if (IsLink(folder.back() == separator.back() ? folder.substr(0, folder.size() - 1) : folder))
+    return CleanOutcome::kFolderIsLink;
   if (folder.back() != separator.back()) {
     Clean(folder + separator);
   } else {
     Clean(folder);
   }
+  return CleanOutcome::kEmptied;
 }
 
 }  // namespace droplet

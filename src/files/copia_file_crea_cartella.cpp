@@ -5,6 +5,16 @@
 
 namespace droplet {
 
+void ShowMissingResults(const std::string& pattern, DesktopServices& desktop,
+                        const std::string& diagnosis) {
+  std::string text = "File " + pattern +
+                     " NON trovato.\r\n\r\n- Inserire i files nelle rispettive "
+                     "cartelle\r\n- Files INI in -> Config\r\n- Files EXE in -> Bin";
+  if (!diagnosis.empty()) text += "\r\n\r\n" + diagnosis;
+  desktop.ShowMessageBox(text, kMbOk, kApplicationTitle);
+  desktop.EndProgram();
+}
+
 void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& targetFolder,
                            const std::string& pattern, DesktopServices& desktop,
                            const std::string& diagnosis) {
@@ -13,12 +23,8 @@ void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& t
 
   const FindResult found = FindEntries(sourceFolder + pattern);
   if (found.entries.empty()) {
-    std::string text = "File " + pattern +
-                       " NON trovato.\r\n\r\n- Inserire i files nelle rispettive "
-                       "cartelle\r\n- Files INI in -> Config\r\n- Files EXE in -> Bin";
-    if (!diagnosis.empty()) text += "\r\n\r\n" + diagnosis;
-    desktop.ShowMessageBox(text, kMbOk, kApplicationTitle);
-    desktop.EndProgram();
+    ShowMissingResults(pattern, desktop, diagnosis);
+    return;
   }
 
   // One file that cannot be copied does not hold back the others; the first failure is

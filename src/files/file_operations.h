@@ -46,6 +46,10 @@ std::string GetFileName(std::string_view path, bool keepExtension,
 void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& targetFolder,
                            const std::string& pattern, DesktopServices& desktop,
                            const std::string& diagnosis = {});
+// The missing-results message of CopiaFileCreaCartella for `pattern`, with `diagnosis` after an
+// empty line when there is one; then the program ends.
+void ShowMissingResults(const std::string& pattern, DesktopServices& desktop,
+                        const std::string& diagnosis);
 
 // Deletes every entry of `folder` (ending in a separator) matching `pattern`; the first one
 // that cannot be deleted throws and the rest stay. An entry named exactly `keepName` (when not
@@ -53,9 +57,14 @@ void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& t
 void EliminaFileConAsterisco(const std::string& folder, const std::string& pattern,
                              const std::string& keepName = {});
 
+enum class CleanOutcome { kEmptied, kFolderIsLink };
+
 // Empties `folder` recursively and keeps the folder itself: ordinary files, then hidden files,
-// then the subfolders. Any failure throws; what was deleted stays deleted.
-void CleanAllPath(const std::string& folder);
+// then the subfolders. No link is ever followed, at any depth: a link inside is removed as a
+// link. When `folder` itself is a link (or reparse point) nothing is deleted and kFolderIsLink
+// is returned. A missing folder is kEmptied (nothing to do). Any failure throws; what was
+// deleted stays deleted.
+CleanOutcome CleanAllPath(const std::string& folder);
 
 // Opens `target` with its associated program; a refusal shows "Error jumping to:" + target.
 // Empty text does nothing.

@@ -37,6 +37,9 @@ FindResult FindEntries(const std::string& pathPattern, bool withReadOnly = true)
 // is there. Only the attribute fields of `entry` are filled in.
 bool QueryEntry(const std::string& path, DirEntry& entry);
 
+// True when `path` itself is a symbolic link, or on Windows any reparse point (not followed).
+bool IsLink(const std::string& path);
+
 // True when both paths name one existing entry, however they are spelled or linked.
 bool SameEntry(const std::string& first, const std::string& second);
 

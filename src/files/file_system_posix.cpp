@@ -94,6 +94,11 @@ FindResult FindEntries(const std::string& pathPattern, bool withReadOnly) {
   return result;
 }
 
+bool IsLink(const std::string& path) {
+  struct stat status;
+  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
 bool QueryEntry(const std::string& path, DirEntry& entry) {
   struct stat status;
   if (::stat(path.c_str(), &status) != 0) return false;

@@ -55,6 +55,12 @@ FindResult FindEntries(const std::string& pathPattern, bool /*withReadOnly*/) {
   return result;
 }
 
+bool IsLink(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool QueryEntry(const std::string& path, DirEntry& entry) {
   const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/version.h"
+#include "front_end/converter_outputs.h"
 #include "front_end/ui_model.h"
 #include "runner/runner_texts.h"
 #include "settings/ini_settings.h"
@@ -23,9 +24,8 @@ struct Deliverable {
   std::string resultPattern;     // "*.html", "*.txt"
   std::string resultExtension;   // ".html", ".txt"
   bool emptiesOutputBeforeRun = false;
-  // The converter also writes each page's background image beside the PDF (NAME001.png, ...);
-  // the run moves those of the converted PDF into the output folder with the results.
-  bool writesPageImages = false;
+  // Which names the converter writes for a PDF: the run moves and deletes those and no others.
+  const ConverterOutputs* outputs = nullptr;
   // The converter prints a "Page-N" line as it finishes each page; otherwise it ends each page
   // of its text result with a form feed. The droplet's progress counts one or the other.
   bool printsPageLines = false;

@@ -1,20 +1,18 @@
 #include "front_end/main_window.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstdio>
 #include <exception>
-#include <iterator>
 #include <optional>
-#include <string_view>
 #include <utility>
 
 #include "common/failure.h"
 #include "common/message_box.h"
 #include "common/platform.h"
+#include "files/entry_stamps.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
 #include "files/program_search.h"
+#include "files/wildcard.h"
 
 namespace droplet {
 
@@ -26,6 +24,20 @@ const char kOopsTitle[] = "Ops :-( ";
 
 // How many of the converter's last lines the missing-results box shows.
 constexpr size_t kDiagnosisLines = 5;
+// How much of the converter's output the run keeps: its last lines are all it shows.
+constexpr size_t kOutputTextLimit = 64 * 1024;
+// How many names "NAME (N).pdf" the scratch copy tries before it gives up.
+constexpr int kCopyNameAttempts = 1000;
+
+// Appends `chunk` to `text`, keeping only about the last `limit` bytes, cut at a line start.
+void AppendBounded(std::string& text, const std::string& chunk, size_t limit) {
+  text += chunk;
+  if (text.size() <= 2 * limit) return;
+  size_t cut = text.size() - limit;
+  const size_t lineStart = text.find('\n', cut);
+  if (lineStart != std::string::npos) cut = lineStart + 1;
+  text.erase(0, cut);
+}
 
 bool IsFolder(const std::string& path) {
   DirEntry entry;
@@ -58,38 +70,6 @@ void CreateFolders(const std::string& folder) {
   if (folder.empty() || QueryEntry(folder, entry)) return;
   CreateFolders(ParentOf(folder));
   Check(CreateOneFolder(folder), "CopySingleFile");
-}
-
-// The page number as the HTML converter writes it into its background images' names: at
-// least three digits.
-std::string PageNumber(int page) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%03d", page);
-  return digits;
-}
-
-// The stem and the page of a page the HTML converter writes, NAME-N.html, N from 1 written
-// without leading zeros; nothing for any other name.
-std::optional<std::pair<std::string, int>> PageFileName(const std::string& name) {
-  const std::string extension = ".html";
-  if (name.size() <= extension.size() ||
-      name.compare(name.size() - extension.size(), extension.size(), extension) != 0) {
-    return std::nullopt;
-  }
-  const std::string_view rest(name.data(), name.size() - extension.size());
-  const size_t dash = rest.rfind('-');
-  if (dash == std::string_view::npos || dash + 1 == rest.size() || rest[dash + 1] == '0') {
-    return std::nullopt;
-  }
-  int page = 0;
-  const char* digits = rest.data() + dash + 1;
-  const auto [end, error] = std::from_chars(digits, rest.data() + rest.size(), page);
-  if (error != std::errc() || end != rest.data() + rest.size() || page < 1) return std::nullopt;
-  return std::pair{std::string(rest.substr(0, dash)), page};
-}
-
-bool StartsWith(const std::string& text, const std::string& start) {
-  return text.compare(0, start.size(), start) == 0;
 }
 
 // The last non-empty lines of `output`, at most `count`, leaving out the converter's own
@@ -132,7 +112,7 @@ MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopSe
       settingsFile_(SettingsFileIn(folders.settings, deliverable)),
       objDOS_(desktop, deliverable.runnerTexts) {
   objDOS_.AddReceiveOutputsListener([this](std::string& chunk) {
-    outputText_ += chunk;
+    AppendBounded(outputText_, chunk, kOutputTextLimit);
     if (deliverable_.printsPageLines && Running()) {
       RunProgress next = progress_;
       next.pagesDone = PagesDoneOfRange(settings_.pages, pageLines_.Feed(chunk));
@@ -267,26 +247,16 @@ void MainWindowWorkflow::HandleDroppedFile(const std::string& path) {
     return;
   }
 
-  // A PDF that already lies in the program folder is the user's own file: copying it onto
-  // itself could only damage it, and the run must not delete it with the scratch copies.
-  const std::string copyPath = ScratchPath(name);
-  keepPdfName_.clear();
   restorePdfPath_.clear();
-  copyMade_ = false;
-  if (SameEntry(path, copyPath)) {
-    keepPdfName_ = name;
-  } else {
-    // A PDF taken from an output folder that the run empties would be gone with it: the run
-    // puts it back where it lay.
-    if (deliverable_.emptiesOutputBeforeRun) {
-      restorePdfPath_ = PathInsideFolder(path, OutputFolder());
-    }
-    copyMade_ = CopySingleFile(pdfPath_, copyPath, desktop_);
-    // The copy is the run's own: a read-only original must not give a copy that no later run
-    // can delete or replace.
-    if (copyMade_) SetNormalAttributes(copyPath);
+  // A PDF taken from an output folder that the run empties would be gone with it: the run
+  // puts it back where it lay.
+  if (deliverable_.emptiesOutputBeforeRun) {
+    restorePdfPath_ = PathInsideFolder(path, OutputFolder());
   }
-  pdfPath_ = GetShortFileName(copyPath);
+  // Without a copy the run goes on as it always has and ends in the missing-results message:
+  // the converter is given a name under which nothing lies.
+  const std::string copyPath = MakeScratchCopy(pdfPath_, name);
+  pdfPath_ = copyMade_ ? GetShortFileName(copyPath) : copyPath;
 
   // The options dialog's choices as the settings file holds them now, edited by hand or not.
   // A range the run cannot follow is said before the user confirms.
@@ -298,6 +268,8 @@ void MainWindowWorkflow::HandleDroppedFile(const std::string& path) {
   const int answer =
       desktop_.ShowMessageBox(question, kMbYesNo | kMbIconInformation | kMbSystemModal, ";-)");
   if (answer != kIdYes) {
+    // Nothing of a cancelled drop stays behind: no later run would take the copy away.
+    RemoveRunFiles({});
     desktop_.ShowMessageBox(deliverable_.cancellationMessage, kMbSystemModal, "",
                             BoxPlacement::kCenterOnOwner);
     return;
@@ -308,20 +280,56 @@ void MainWindowWorkflow::HandleDroppedFile(const std::string& path) {
   CmdExecuteClick();
 }
 
+std::string MainWindowWorkflow::MakeScratchCopy(const std::string& source,
+                                                const std::string& name) {
+  copyMade_ = false;
+  FolderStamps present;
+  StampFolder(workFolder_, present);
+  // Whether the converter, given `candidate`, would write over an entry that lies here already.
+  const auto meetsAnEntry = [&](const std::string& candidate) {
+    return std::any_of(present.begin(), present.end(), [&](const auto& entry) {
+      return deliverable_.outputs->IsOutput(candidate, entry.first);
+    });
+  };
+  // The copy takes a name of its own: a file of the user's that lies here (the PDF itself, when
+  // it was dropped from this folder, or anything the converter would write over) stays as it is.
+  const std::string stem = GetFileName(name, false);
+  const std::string extension = name.substr(stem.size());
+  for (int attempt = 1; attempt <= kCopyNameAttempts; ++attempt) {
+    const std::string candidate =
+        attempt == 1 ? name : stem + " (" + std::to_string(attempt) + ")" + extension;
+    if (present.count(candidate) != 0 || EntryExists(ScratchPath(candidate))) continue;
+    if (meetsAnEntry(candidate)) continue;
+    const std::string copyPath = ScratchPath(candidate);
+    copyMade_ = CopySingleFile(source, copyPath, desktop_);
+    if (!copyMade_) return copyPath;
+    // The copy is the run's own: a read-only original must not give a copy that no later run
+    // can delete or replace.
+    SetNormalAttributes(copyPath);
+    // The converter writes its results after the short name, which the copy has only now.
+    const std::string shortName = GetLastPathPart(GetShortFileName(copyPath));
+    if (shortName.empty() || shortName == candidate || !meetsAnEntry(shortName)) return copyPath;
+    Check(ForceDeleteFile(copyPath), "CopySingleFile");
+    copyMade_ = false;
+  }
+  desktop_.ShowMessageBox("Errore durante la copia del file", kMbOk, kApplicationTitle);
+  return {};
+}
+
 void MainWindowWorkflow::CmdExecuteClick() {
   if (Running()) return;
   busy_ = true;
   Trapped([this] {
     if (deliverable_.emptiesOutputBeforeRun) EmptyOutputFolder();
-    namesBeforeRun_.clear();
-    for (const DirEntry& entry : FindEntries(ScratchPath("*"), false).entries) {
-      namesBeforeRun_.insert(entry.name);
-    }
+    Check(StampFolder(workFolder_, stampsBeforeRun_), "cmdExecute_Click");
     desktop_.SetBusyPointer(true);
     pointerBusy_ = true;
     StartProgress();
     objDOS_.SetCommandLine(commandLine_);
-    objDOS_.StartCommand([this](const DOSOutputs::RunEnd& end) { ConverterEnded(end); });
+    objDOS_.StartCommand([this](const DOSOutputs::RunEnd& end) {
+      // The steps after the converter show boxes: never on top of a box that is open.
+      desktop_.RunWhenNoBoxOpen(posted_.Wrap([this, end] { ConverterEnded(end); }));
+    });
   });
 }
 
@@ -361,6 +369,7 @@ void MainWindowWorkflow::StopConverterAndWait() {
 }
 
 void MainWindowWorkflow::ConverterEnded(const DOSOutputs::RunEnd& end) {
+  runEnd_ = end;
   watcher_.reset();
   if (pointerBusy_) {
     desktop_.SetBusyPointer(false);
@@ -379,18 +388,30 @@ void MainWindowWorkflow::ConverterEnded(const DOSOutputs::RunEnd& end) {
 }
 
 void MainWindowWorkflow::CompleteRun() {
-  const std::vector<std::string> pageImages = PageImageNames();
-  CopyOutputFiles(pageImages);
-
-  RemoveOwnScratchFiles();
-  const std::string scratch = workFolder_ + Sep();
-  EliminaFileConAsterisco(scratch, deliverable_.resultPattern);
-  for (const std::string& image : pageImages) {
-    Check(DeleteOneFile(scratch + image), "CopyOutputFiles");
+  const std::vector<std::string> results = WrittenOutputs();
+  const bool anyResult = std::any_of(results.begin(), results.end(), [&](const std::string& n) {
+    return MatchesWildcard(deliverable_.resultPattern, n);
+  });
+  if (!anyResult) {
+    // Nothing of this run is worth keeping; what it wrote goes with the copy before the end.
+    const std::string diagnosis = ConverterDiagnosis();
+    RemoveRunFiles(results);
+    ShowMissingResults(deliverable_.resultPattern, desktop_, diagnosis);
+    return;
   }
-  EliminaFileConAsterisco(scratch, "*.pdf", keepPdfName_);
+  CopyOutputFiles(results);
+  RemoveRunFiles(results);
 
-  desktop_.ShowMessageBox(CompletionText(), kMbOk, kApplicationTitle);
+  if (ConverterFailed()) {
+    // The results are kept, but they may well be incomplete: the user is told so, not that
+    // the conversion is complete.
+    desktop_.ShowMessageBox(
+        "Il convertitore ha segnalato un errore: i risultati potrebbero essere incompleti.\r\n\r\n" +
+            ConverterDiagnosis(),
+        kMbIconExclamation, kApplicationTitle);
+  } else {
+    desktop_.ShowMessageBox(CompletionText(), kMbOk, kApplicationTitle);
+  }
   if (settings_.openOutputFolder) {
     OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
   }
@@ -399,6 +420,26 @@ void MainWindowWorkflow::CompleteRun() {
                               kApplicationTitle) == kIdYes) {
     OpenDocument(ResultPath(), "", programFolder_, opener_, desktop_);
   }
+}
+
+bool MainWindowWorkflow::ConverterFailed() const {
+  const ChildExit& exit = runEnd_.exit;
+  return !runEnd_.started || (exit.known && (exit.signalled || exit.code != 0));
+}
+
+std::vector<std::string> MainWindowWorkflow::WrittenOutputs() const {
+  FolderStamps now;
+  Check(StampFolder(workFolder_, now), "CopyOutputFiles");
+  const std::string input = ConverterInputName();
+  std::vector<std::string> outputs;
+  for (const std::string& name : WrittenSince(stampsBeforeRun_, now)) {
+    if (name != input && deliverable_.outputs->IsOutput(input, name)) outputs.push_back(name);
+  }
+  return outputs;
+}
+
+std::string MainWindowWorkflow::ConverterInputName() const {
+  return GetLastPathPart(pdfPath_);
 }
 
 std::string MainWindowWorkflow::CompletionText() const {
@@ -422,14 +463,19 @@ std::string MainWindowWorkflow::CompletionText() const {
   return done + "\r\n\r\n" + pages;
 }
 
-void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& pageImages) {
-  const std::string scratch = workFolder_ + Sep();
-  const std::string output = OutputFolder() + Sep();
-  CopiaFileCreaCartella(scratch, output, deliverable_.resultPattern, desktop_,
-                        ConverterDiagnosis());
-  for (const std::string& image : pageImages) {
-    Check(CopyFileReplacing(scratch + image, output + image), "CopyOutputFiles");
+void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& results) {
+  const std::string output = OutputFolder();
+  // A link named "output" is used as it is (the user may have made it on purpose); only a
+  // missing folder is made.
+  if (!EntryExists(output) && !IsLink(output)) CreateFolders(output);
+  // One file that cannot be copied does not hold back the others; the first failure is
+  // reported once every copy was tried, and the results then stay where the converter left them.
+  long firstError = 0;
+  for (const std::string& name : results) {
+    const long error = CopyFileReplacing(ScratchPath(name), output + Sep() + name);
+    if (firstError == 0) firstError = error;
   }
+  Check(firstError, "CopiaFileCreaCartella");
 }
 
 std::string MainWindowWorkflow::ConverterDiagnosis() const {
@@ -438,13 +484,22 @@ std::string MainWindowWorkflow::ConverterDiagnosis() const {
     diagnosis = "Le Opzioni chiedono le pagine da " + std::to_string(settings_.pages->first) +
                 " a " + std::to_string(settings_.pages->last) + ".";
   }
-  const ChildExit& exit = objDOS_.LastExit();
-  if (exit.known) {
+  const ChildExit& exit = runEnd_.exit;
+  std::string status;
+  if (!runEnd_.started) {
+    status = "Il convertitore " + ConverterName(deliverable_) + " non è partito.";
+  } else if (exit.known && !exit.signalled && exit.code == InterpreterNotFoundExit()) {
+    status = "Il convertitore " + ConverterName(deliverable_) +
+             " non è partito: l'interprete dei comandi non lo ha trovato (codice " +
+             std::to_string(exit.code) + ").";
+  } else if (exit.known) {
+    status = exit.signalled
+                 ? "Il convertitore è stato terminato dal segnale " + std::to_string(exit.code) + "."
+                 : "Il convertitore è terminato con il codice " + std::to_string(exit.code) + ".";
+  }
+  if (!status.empty()) {
     if (!diagnosis.empty()) diagnosis += "\r\n";
-    diagnosis +=
-        exit.signalled
-            ? "Il convertitore è stato terminato dal segnale " + std::to_string(exit.code) + "."
-            : "Il convertitore è terminato con il codice " + std::to_string(exit.code) + ".";
+    diagnosis += status;
   }
   for (const std::string& line : LastLines(outputText_, kDiagnosisLines)) {
     if (!diagnosis.empty()) diagnosis += "\r\n";
@@ -454,52 +509,31 @@ std::string MainWindowWorkflow::ConverterDiagnosis() const {
 }
 
 std::string MainWindowWorkflow::ResultPath() const {
-  const std::string output = OutputFolder() + Sep();
-  const std::string named = output + GetFileName(pdfPath_, false) + deliverable_.resultExtension;
-  // The converters drop only ".pdf" or ".PDF" from the name; an extension spelled otherwise
-  // (".PdF") stays in the result's name.
-  const std::string whole = output + GetFileName(pdfPath_, true) + deliverable_.resultExtension;
-  if (!EntryExists(named) && EntryExists(whole)) return whole;
-  return named;
+  return OutputFolder() + Sep() + deliverable_.outputs->ResultToOpen(ConverterInputName());
 }
 
-void MainWindowWorkflow::RemoveOwnScratchFiles() const {
-  std::set<std::string> names;
-  if (copyMade_) names.insert(GetLastPathPart(pdfPath_));
-  // The converter names its results after the copy without ".pdf", or after its whole name
-  // when the extension is spelled otherwise.
-  for (const std::string& stem : {GetFileName(pdfPath_, false), GetFileName(pdfPath_, true)}) {
-    names.insert(stem + deliverable_.resultExtension);
-    if (!deliverable_.writesPageImages) continue;
-    names.insert(stem + "_ind.html");
-    for (int page = settings_.pages ? settings_.pages->first : 1;
-         EntryExists(ScratchPath(stem + "-" + std::to_string(page) + ".html")); ++page) {
-      names.insert(stem + "-" + std::to_string(page) + ".html");
+void MainWindowWorkflow::RemoveRunFiles(const std::vector<std::string>& outputs) const {
+  // By name and whatever their attributes: a read-only or hidden leftover of the run's own
+  // would stop every later run.
+  for (const std::string& name : outputs) {
+    if (EntryExists(ScratchPath(name))) {
+      Check(ForceDeleteFile(ScratchPath(name)), "EliminaFileConAsterisco");
     }
   }
-  for (const std::string& name : names) {
-    if (name.empty() || !EntryExists(ScratchPath(name))) continue;
-    Check(ForceDeleteFile(ScratchPath(name)), "EliminaFileConAsterisco");
-  }
+  const std::string copy = ScratchPath(ConverterInputName());
+  if (copyMade_ && EntryExists(copy)) Check(ForceDeleteFile(copy), "EliminaFileConAsterisco");
 }
 
 void MainWindowWorkflow::RemovePartialResults() const {
-  const std::string stems[] = {GetFileName(pdfPath_, false), GetFileName(pdfPath_, true)};
-  const std::string copy = copyMade_ ? GetLastPathPart(pdfPath_) : std::string();
-  for (const DirEntry& entry : FindEntries(ScratchPath("*"), false).entries) {
-    if (entry.isDirectory || namesBeforeRun_.count(entry.name) != 0) continue;
-    const bool result = std::any_of(std::begin(stems), std::end(stems), [&](const auto& stem) {
-      return !stem.empty() && StartsWith(entry.name, stem);
-    });
-    if (result) Check(ForceDeleteFile(ScratchPath(entry.name)), "EliminaFileConAsterisco");
-  }
-  if (!copy.empty() && EntryExists(ScratchPath(copy))) {
-    Check(ForceDeleteFile(ScratchPath(copy)), "EliminaFileConAsterisco");
-  }
+  // Only what the converter wrote for this run's copy since it started: a file saved here
+  // meanwhile under a name that merely begins like the copy's is the user's.
+  RemoveRunFiles(WrittenOutputs());
 }
 
 void MainWindowWorkflow::EmptyOutputFolder() {
   if (restorePdfPath_.empty()) {
+    // A linked output folder is written through but never emptied: what it points to is not
+    // the program's.
     CleanAllPath(OutputFolder());
     return;
   }
@@ -520,31 +554,7 @@ void MainWindowWorkflow::RestoreDroppedPdf() const {
   const std::string original = OutputFolder() + Sep() + restorePdfPath_;
   if (EntryExists(original)) return;
   CreateFolders(ParentOf(original));
-  Check(CopyFileReplacing(ScratchPath(GetLastPathPart(Sep() + restorePdfPath_)), original),
-        "CopySingleFile");
-}
-
-std::vector<std::string> MainWindowWorkflow::PageImageNames() const {
-  if (!deliverable_.writesPageImages) return {};
-  // Names are compared exactly rather than through a search pattern: a PDF's name may itself
-  // hold wildcard characters.
-  std::set<std::string> files;
-  for (const DirEntry& entry : FindEntries(ScratchPath("*")).entries) {
-    if (!entry.isDirectory) files.insert(entry.name);
-  }
-  // The converter names each document's pages NAME-1.html, NAME-2.html, ... (from the first
-  // page of a range on) and their backgrounds NAME001.png, ...; pages of an earlier run whose
-  // results could not be moved are still here and move with theirs.
-  std::set<std::string> images;  // a set: two stems can name one image (a + 1001, a1 + 001)
-  for (const std::string& file : files) {
-    const std::optional<std::pair<std::string, int>> page = PageFileName(file);
-    if (!page) continue;
-    for (const char* extension : {".png", ".jpg"}) {
-      const std::string image = page->first + PageNumber(page->second) + extension;
-      if (files.count(image) != 0) images.insert(image);
-    }
-  }
-  return {images.begin(), images.end()};
+  Check(CopyFileReplacing(pdfPath_, original), "CopySingleFile");
 }
 
 void MainWindowWorkflow::ReportFailure(const Failure& failure) {
@@ -560,11 +570,19 @@ void MainWindowWorkflow::MnuOpenPathClick() {
 }
 
 void MainWindowWorkflow::MnuSvuotaClick() {
+  CleanOutcome outcome = CleanOutcome::kEmptied;
   try {
-    CleanAllPath(OutputFolder());
+    outcome = CleanAllPath(OutputFolder());
   } catch (const OperationFailure& failure) {
     // What was deleted stays deleted; the rest is reported instead of a false success.
     ReportFailure(failure.failure());
+    return;
+  }
+  if (outcome == CleanOutcome::kFolderIsLink) {
+    desktop_.ShowMessageBox(
+        "La cartella output è un collegamento ad un'altra cartella: il suo contenuto non "
+        "appartiene al programma e non è stato eliminato.\r\n\r\n" + OutputFolder(),
+        kMbIconExclamation, kApplicationTitle);
     return;
   }
   desktop_.ShowMessageBox("Cache svuotata", kMbOk, kApplicationTitle);

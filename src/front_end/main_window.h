@@ -13,6 +13,7 @@
 #include "common/posted_call_guard.h"
 #include "common/working_folders.h"
 #include "files/document_opener.h"
+#include "files/entry_stamps.h"
 #include "front_end/deliverable.h"
 #include "front_end/run_progress.h"
 #include "runner/dos_outputs.h"
@@ -113,18 +114,25 @@ class MainWindowWorkflow {
   // The converter has ended: the steps after it, or the clean-up of a stopped run.
   void ConverterEnded(const DOSOutputs::RunEnd& end);
   void CompleteRun();
-  // Brings the results and the given page images into the output folder; a file that cannot
-  // be copied throws, and the caller then leaves the results in the program folder.
-  void CopyOutputFiles(const std::vector<std::string>& pageImages);
-  // The background images the HTML converter wrote beside the pages in the program folder.
-  std::vector<std::string> PageImageNames() const;
-  // The result to open: named after the copy without its extension, or after its whole name
-  // where the converter kept an extension it does not know as a PDF's.
+  // Copies `source` into the scratch area under a name that nothing there has and under which
+  // the converter would write over nothing that lies there: `name`, else "NAME (2).pdf", ...
+  // Returns the copy's path (with copyMade_ false when the copy failed, and its message shown).
+  std::string MakeScratchCopy(const std::string& source, const std::string& name);
+  // The name the converter is given (the copy's short name), after which it names its outputs.
+  std::string ConverterInputName() const;
+  // What the converter wrote for this run's copy since it started: new or changed entries of
+  // the scratch area that it names after the copy. Nothing else is the run's to move or delete.
+  std::vector<std::string> WrittenOutputs() const;
+  // The converter ended with a failure, or never started.
+  bool ConverterFailed() const;
+  // Brings `results` into the output folder; a file that cannot be copied throws, and the
+  // caller then leaves the results in the program folder.
+  void CopyOutputFiles(const std::vector<std::string>& results);
+  // The result to open, in the output folder.
   std::string ResultPath() const;
-  // Deletes by name, whatever their attributes, the copy of the PDF this drop made and the
-  // results the converter made from it. The pattern deletions after it stop at a read-only or
-  // hidden match, and the run's own files would stop every later run too.
-  void RemoveOwnScratchFiles() const;
+  // Deletes by name, whatever their attributes, `outputs` and the copy of the PDF this drop
+  // made, and nothing else.
+  void RemoveRunFiles(const std::vector<std::string>& outputs) const;
   // After a stop: deletes what the converter had begun to write and the run's copy of the PDF,
   // leaving every file that was there before the run.
   void RemovePartialResults() const;
@@ -167,8 +175,6 @@ class MainWindowWorkflow {
   std::string pdfPath_;
   std::string commandLine_;
   std::string outputText_;
-  // The name of a PDF dropped from the program folder itself, which the run keeps.
-  std::string keepPdfName_;
   // Where a PDF dropped from inside the output folder lay, relative to that folder, when the run
   // empties it; the run puts the PDF back there.
   std::string restorePdfPath_;
@@ -184,9 +190,11 @@ class MainWindowWorkflow {
   RunProgress progress_;
   PageLineCounter pageLines_;
   std::function<void(const RunProgress&)> progressListener_;
-  // The program folder's entries before the converter started: a stopped run removes only what
-  // came after.
-  std::set<std::string> namesBeforeRun_;
+  // The scratch area's entries as the converter found them: the run's outputs are what it
+  // wrote after.
+  FolderStamps stampsBeforeRun_;
+  // How the latest converter ended.
+  DOSOutputs::RunEnd runEnd_;
   std::unique_ptr<ProgressWatcher> watcher_;
   DOSOutputs objDOS_;
   PostedCallGuard posted_;  // last: it goes first, before anything a posted call would touch

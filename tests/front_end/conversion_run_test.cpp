@@ -72,7 +72,9 @@ TEST_F(ConversionRunTest, TessikConvertsTheDropAndOffersItsResult) {
   EXPECT_EQ(desktop.busyChanges(), 2);
 }
 
-TEST_F(ConversionRunTest, TessikAccumulatesResultsAndCarriesOffStrayTextFiles) {
+// Results accumulate in the output folder; a text file lying beside the program (a readme, the
+// user's notes) is not a result and stays where it is.
+TEST_F(ConversionRunTest, TessikAccumulatesResultsAndLeavesStrayTextFilesAlone) {
   Window(TessikDeliverable());
   EXPECT_FALSE(Drop({Document("primo.pdf")}));
   const std::string first = ResultPath();
@@ -86,8 +88,9 @@ TEST_F(ConversionRunTest, TessikAccumulatesResultsAndCarriesOffStrayTextFiles) {
 
   EXPECT_TRUE(fs::exists(PathFromUtf8(first)));
   EXPECT_TRUE(fs::exists(PathFromUtf8(ResultPath())));
-  EXPECT_TRUE(fs::exists(OutputFolder() / "appunti.txt"));
-  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+  EXPECT_FALSE(fs::exists(OutputFolder() / "appunti.txt"));
+  EXPECT_EQ(ReadFile(program.path() / "appunti.txt"), "appunti");
+  EXPECT_EQ(NamesIn(program.path()), (std::vector<std::string>{"appunti.txt", "output"}));
   // The second run opened the output folder only.
   ASSERT_EQ(opener.requests().size(), 3u);
   EXPECT_EQ(opener.requests()[2].target, program / "output");
@@ -103,35 +106,59 @@ TEST_F(ConversionRunTest, OrvaneMovesCompletePagesIntoAnEmptiedOutputFolder) {
   fs::create_directories(OutputFolder() / "vecchia" / "sotto");
   WriteFile(OutputFolder() / "vecchio.html", "old");
   WriteFile(OutputFolder() / "vecchia" / "sotto" / "f.png", "old");
-  // Images of other documents, and one left behind by an earlier run: not this PDF's pages.
-  for (const char* other : {"altro001.png", "doc2001.png", "doc004.png"}) {
-    WriteFile(program.path() / other, "other");
-  }
-  // A page of an earlier run whose results could not be moved: it moves now, with its image.
+  // Files of other documents, and a page left behind by an earlier run: not this run's to move.
+  WriteFile(program.path() / "altro001.png", "other");
   WriteFile(program.path() / "prima-1.html", "<img src=\"prima001.png\"/>");
   WriteFile(program.path() / "prima001.png", "earlier");
+  WriteFile(program.path() / "LEGGIMI.txt", "readme");
 
   EXPECT_FALSE(Drop({Document("doc.pdf", kItalianPages)}));
   EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
   EXPECT_EQ(opener.Targets().back(), ResultPath());
   EXPECT_EQ(ResultPath(), window.OutputFolder() + Sep() + "doc.html");
 
-  const std::vector<std::string> expected = {
-      "doc-1.html", "doc-2.html", "doc-3.html",   "doc.html",     "doc001.png",
-      "doc002.png", "doc003.png", "doc_ind.html", "prima-1.html", "prima001.png"};
+  const std::vector<std::string> expected = {"doc-1.html", "doc-2.html", "doc-3.html",
+                                             "doc.html",   "doc001.png", "doc002.png",
+                                             "doc003.png", "doc_ind.html"};
   EXPECT_EQ(NamesIn(OutputFolder()), expected);
   const std::regex source("src=\"([^\"]+)\"");
   int images = 0;
-  for (const auto& page : {"doc-1.html", "doc-2.html", "doc-3.html", "prima-1.html"}) {
+  for (const auto& page : {"doc-1.html", "doc-2.html", "doc-3.html"}) {
     const std::string html = ReadFile(OutputFolder() / page);
     for (std::sregex_iterator it(html.begin(), html.end(), source), end; it != end; ++it) {
       EXPECT_TRUE(fs::exists(OutputFolder() / (*it)[1].str())) << page << " needs " << (*it)[1];
       ++images;
     }
   }
-  EXPECT_EQ(images, 4);
+  EXPECT_EQ(images, 3);
   EXPECT_EQ(NamesIn(program.path()),
-            (std::vector<std::string>{"altro001.png", "doc004.png", "doc2001.png", "output"}));
+            (std::vector<std::string>{"LEGGIMI.txt", "altro001.png", "output", "prima-1.html",
+                                      "prima001.png"}));
+}
+
+// Files beside the program that the converter would write over, given the PDF's own name, stay
+// as they are: the copy takes a name of its own, and the results follow it. The user's PDF
+// lying there itself is never the run's to delete.
+TEST_F(ConversionRunTest, TheCopyTakesANameUnderWhichTheConverterOverwritesNothing) {
+  for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
+    SCOPED_TRACE(deliverable->shortName);
+    WorkflowRig rig(*deliverable);
+    const std::string stale = deliverable->resultExtension == ".txt" ? "doc.txt" : "doc004.png";
+    WriteFile(rig.program.path() / stale, "dell'utente");
+    WritePdf(rig.program.path() / "doc.pdf", NumberedPages(1));
+    const auto before = Snapshot(rig.program.path());
+
+    EXPECT_FALSE(rig.Drop(Utf8(rig.program.path() / "doc.pdf")));
+    EXPECT_EQ(rig.desktop.texts().at(1), "Conversione completa");
+    EXPECT_EQ(rig.opener.Targets().back(),
+              rig.window.OutputFolder() + Sep() + "doc (2)" + deliverable->resultExtension);
+    EXPECT_TRUE(fs::exists(rig.OutputFolder() / ("doc (2)" + deliverable->resultExtension)));
+    std::map<std::string, std::string> after = Snapshot(rig.program.path());
+    for (auto it = after.begin(); it != after.end();) {
+      it = it->first.starts_with("output") ? after.erase(it) : std::next(it);
+    }
+    EXPECT_EQ(after, before);
+  }
 }
 
 TEST_F(ConversionRunTest, MissingConverterShowsTheMissingResultsAndEndsTheProgram) {
@@ -196,7 +223,7 @@ TEST_F(ConversionRunTest, AWorkFolderApartFromTheProgramFolderTakesEveryFileOfTh
   EXPECT_EQ(Snapshot(program.path()), installed);
 }
 
-TEST_F(ConversionRunTest, PdfDroppedFromTheProgramFolderIsKeptOtherPdfsAreScratch) {
+TEST_F(ConversionRunTest, PdfsLyingInTheProgramFolderAreKeptTheDroppedOneToo) {
   Window(TessikDeliverable());
   const std::string own = program / "mio.pdf";
   WritePdf(PathFromUtf8(own), NumberedPages(3));
@@ -207,7 +234,8 @@ TEST_F(ConversionRunTest, PdfDroppedFromTheProgramFolderIsKeptOtherPdfsAreScratc
 
   EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
   EXPECT_EQ(ReadFile(PathFromUtf8(own)), bytes);
-  EXPECT_EQ(NamesIn(program.path()), (std::vector<std::string>{"mio.pdf", "output"}));
+  EXPECT_EQ(ReadFile(program.path() / "avanzo.pdf"), "scratch");
+  EXPECT_EQ(NamesIn(program.path()), (std::vector<std::string>{"avanzo.pdf", "mio.pdf", "output"}));
   EXPECT_NE(ReadFile(PathFromUtf8(ResultPath())).find("Pagina 3"), std::string::npos);
 }
 
@@ -251,13 +279,14 @@ TEST_F(ConversionRunTest, OrvaneKeepsAPdfDroppedFromInsideTheOutputFolder) {
     EXPECT_FALSE(fs::exists(OutputFolder() / "sotto.html"));
   }
   {
-    SCOPED_TRACE("the copy into the program folder fails");
+    SCOPED_TRACE("a folder takes the copy's name");
     fs::remove(program.path() / "sotto.pdf");
-    fs::create_directories(program.path() / "sotto.pdf");  // a folder takes the copy's name
+    fs::create_directories(program.path() / "sotto.pdf");
     desktop.Clear();
-    Drop({Utf8(deep)});
-    EXPECT_EQ(desktop.texts().at(0), "Errore durante la copia del file");
+    EXPECT_FALSE(Drop({Utf8(deep)}));
+    EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
     EXPECT_EQ(ReadFile(deep), deepBytes);
+    EXPECT_TRUE(fs::exists(OutputFolder() / "sotto (2).html"));
   }
   {
     SCOPED_TRACE("the emptying fails after it took the dropped PDF");
@@ -283,6 +312,9 @@ TEST_F(ConversionRunTest, ResultThatCannotBeMovedStaysInTheProgramFolder) {
     SCOPED_TRACE(readOnlyFile ? "read-only file" : "folder");
     desktop.Clear();
     opener.Clear();
+    // What the case before left waiting is the user's now; the copy would avoid its names.
+    fs::remove(program.path() / "doc.txt");
+    fs::remove(program.path() / "doc.pdf");
     fs::create_directories(OutputFolder());
     if (readOnlyFile) {
       TempFolder probe;
@@ -303,7 +335,7 @@ TEST_F(ConversionRunTest, ResultThatCannotBeMovedStaysInTheProgramFolder) {
 
     EXPECT_FALSE(Drop({Document("doc.pdf")}));
 
-    ASSERT_EQ(desktop.boxes().size(), 2u);
+    ASSERT_EQ(desktop.boxes().size(), 2u) << ::testing::PrintToString(desktop.texts());
     ExpectFailureReport(desktop.boxes()[1], "CopiaFileCreaCartella");
     EXPECT_NE(ReadFile(program.path() / "doc.txt").find("Pagina 2"), std::string::npos);
     EXPECT_TRUE(fs::exists(program.path() / "doc.pdf"));
@@ -332,20 +364,20 @@ TEST_F(ConversionRunTest, AReadOnlyDroppedPdfStopsNeitherThisRunNorTheNext) {
   fs::permissions(PathFromUtf8(pdf), fs::perms::owner_write, fs::perm_options::add);
 }
 
-TEST_F(ConversionRunTest, ReadOnlyPdfInTheProgramFolderEndsTheRunWithTheErrorReport) {
+// A PDF that lay beside the program before the run is not the run's: read-only or not, it
+// neither stops the run nor goes with it.
+TEST_F(ConversionRunTest, ReadOnlyPdfInTheProgramFolderIsLeftAsItIs) {
   Window(TessikDeliverable());
   WriteFile(program.path() / "bloccato.pdf", "old");
   MakeReadOnly(program.path() / "bloccato.pdf");
 
   EXPECT_FALSE(Drop({Document("doc.pdf")}));
 
-  ASSERT_EQ(desktop.boxes().size(), 2u);
-  ExpectFailureReport(desktop.boxes()[1], "EliminaFileConAsterisco");
-  // The results had already moved; what was done stays done.
+  ASSERT_EQ(desktop.boxes().size(), 3u);
+  EXPECT_EQ(desktop.texts()[1], "Conversione completa");
   EXPECT_TRUE(fs::exists(OutputFolder() / "doc.txt"));
-  EXPECT_FALSE(fs::exists(program.path() / "doc.txt"));
-  EXPECT_TRUE(fs::exists(program.path() / "bloccato.pdf"));
-  EXPECT_TRUE(opener.requests().empty());
+  EXPECT_EQ(NamesIn(program.path()), (std::vector<std::string>{"bloccato.pdf", "output"}));
+  EXPECT_EQ(ReadFile(program.path() / "bloccato.pdf"), "old");
   EXPECT_FALSE(desktop.busy());
   EXPECT_EQ(desktop.busyChanges(), 2);
 }

@@ -68,7 +68,7 @@ TEST_F(DropTest, WhatIsNotAnExistingPdfIsRefusedAndNothingElseHappens) {
   EXPECT_EQ(window.CommandLineField(), "");
 }
 
-TEST_F(DropTest, CancelLeavesTheCopyThatTheNextRunRemoves) {
+TEST_F(DropTest, CancelLeavesNothingBehind) {
   auto& window = Window(OrvaneDeliverable());
   desktop.Answer(kIdNo);
   EXPECT_FALSE(Drop({Document("annullato.pdf")}));
@@ -79,7 +79,7 @@ TEST_F(DropTest, CancelLeavesTheCopyThatTheNextRunRemoves) {
   EXPECT_EQ(cancel.style, kMbSystemModal);
   EXPECT_EQ(cancel.title, "");
   EXPECT_EQ(cancel.placement, BoxPlacement::kCenterOnOwner);
-  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"annullato.pdf"});
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{});
   EXPECT_EQ(window.CommandLineField(), "");
   EXPECT_EQ(desktop.busyChanges(), 0);
 
@@ -154,8 +154,8 @@ TEST_F(DropTest, TheDropReturnsAtOnceAndRefusesAnotherWhileFilesHandedOverWaitTh
   EXPECT_EQ(window.FormOLEDragOver(data, kDropEffectCopy), kDropEffectCopy);
 }
 
-// A read-only PDF gives a copy that is the run's own all the same: a cancelled drop leaves one
-// that the next run deletes, and the same PDF dropped again replaces it without a complaint.
+// A read-only PDF gives a copy that is the run's own all the same: a cancelled drop removes it,
+// and the same PDF dropped again converts without a complaint.
 TEST_F(DropTest, ACopyOfAReadOnlyPdfNeverBlocksALaterRun) {
   Window(TessikDeliverable());
   const std::string pdf = Document("protetto.pdf");
@@ -164,7 +164,7 @@ TEST_F(DropTest, ACopyOfAReadOnlyPdfNeverBlocksALaterRun) {
                   fs::perm_options::remove);
   desktop.Answer(kIdNo);
   EXPECT_FALSE(Drop({pdf}));
-  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"protetto.pdf"});
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{});
 
   desktop.Clear();
   EXPECT_FALSE(Drop({pdf}));

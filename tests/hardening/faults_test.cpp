@@ -134,8 +134,8 @@ TEST(OutputFolderFaults, AReadOnlyOldResultKeepsTheNewResultInTheProgramFolder) 
   fs::permissions(rig.OutputFolder() / "documento.txt", fs::perms::owner_write,
                   fs::perm_options::add);
   ExpectAnotherRunWorks(rig);
-  // That run carried the waiting result along as well.
-  EXPECT_NE(ReadFile(rig.OutputFolder() / "documento.txt").find("testo nuovo"), std::string::npos);
+  // The waiting result is no longer that run's: it stays where it waits, for the user.
+  EXPECT_NE(ReadFile(rig.program.path() / "documento.txt").find("testo nuovo"), std::string::npos);
 }
 
 TEST(OutputFolderFaults, AFolderThatRefusesWritesKeepsTheResultsInTheProgramFolder) {
@@ -242,12 +242,14 @@ TEST_F(FakeConverterTest, TheRunWaitsForAProcessThatStillHoldsTheOutput) {
   ExpectAnotherRunWorks(rig);
 }
 
-// A converter that has begun its results, prints its first page, then waits with a child of
-// its own. Its process id goes into the file `pid` beside it once its partial results exist.
-std::string SlowConverter(const fs::path& bin) {
-  return "for f; do :; done\nstem=\"${f%.pdf}\"\n"
-         "printf 'mezzo' > \"$stem.txt\"; printf x > \"$stem-1.html\"; printf x > "
-         "\"${stem}001.png\"\n"
+// A converter that has begun its results (the names `deliverable`'s converter writes), prints
+// its first page, then waits with a child of its own. Its process id goes into the file `pid`
+// beside it once its partial results exist.
+std::string SlowConverter(const fs::path& bin, const Deliverable& deliverable) {
+  const std::string partial = deliverable.resultExtension == ".txt"
+                                  ? "printf 'mezzo' > \"$stem.txt\"\n"
+                                  : "printf x > \"$stem-1.html\"; printf x > \"${stem}001.png\"\n";
+  return "for f; do :; done\nstem=\"${f%.pdf}\"\n" + partial +
          "printf 'Page-1\\n'\n"
          "echo $$ > " +
          Quoted(bin / "pid") +
@@ -272,7 +274,7 @@ int DropAndWaitForTheConverter(WorkflowRig& rig, const fs::path& pdf, const fs::
 TEST_F(FakeConverterTest, StopRemovesWhatTheRunWroteKeepsEverythingElseAndTheNextRunWorks) {
   for (const Deliverable* deliverable : {&OrvaneDeliverable(), &TessikDeliverable()}) {
     SCOPED_TRACE(deliverable->shortName);
-    Install(SlowConverter(bin.path()));
+    Install(SlowConverter(bin.path(), *deliverable));
     fs::remove(bin.path() / "pid");
     WorkflowRig rig(*deliverable);
     WriteFile(rig.program.path() / "appunti.txt", "dell'utente");
@@ -288,6 +290,9 @@ TEST_F(FakeConverterTest, StopRemovesWhatTheRunWroteKeepsEverythingElseAndTheNex
       EXPECT_TRUE(rig.desktop.busy());
       // A second drop is refused while the first one runs.
       EXPECT_EQ(rig.window.FormOLEDragOver({true, {Utf8(pdf)}}, kDropEffectCopy), kDropEffectNone);
+      // Saved beside the program during the run, under a name that begins like the copy's:
+      // the user's, not the converter's.
+      WriteFile(rig.program.path() / "documento-appunti.odt", "dell'utente");
 
       rig.window.MnuInterrompiClick();
       EXPECT_FALSE(rig.Settle());
@@ -298,7 +303,8 @@ TEST_F(FakeConverterTest, StopRemovesWhatTheRunWroteKeepsEverythingElseAndTheNex
     EXPECT_EQ(rig.desktop.texts().size(), 2u);
     EXPECT_FALSE(rig.desktop.busy());
     EXPECT_FALSE(rig.window.Progress().running);
-    EXPECT_EQ(NamesIn(rig.program.path()), (std::vector<std::string>{"appunti.txt", "output"}));
+    EXPECT_EQ(NamesIn(rig.program.path()),
+              (std::vector<std::string>{"appunti.txt", "documento-appunti.odt", "output"}));
     EXPECT_EQ(NamesIn(rig.OutputFolder()), std::vector<std::string>{});
     EXPECT_EQ(Snapshot(rig.documents.path()), sourceBefore);
     EXPECT_EQ(CountChildren(), 0);
@@ -307,7 +313,7 @@ TEST_F(FakeConverterTest, StopRemovesWhatTheRunWroteKeepsEverythingElseAndTheNex
 }
 
 TEST_F(FakeConverterTest, QuittingDuringARunStopsTheConverterAndRemovesWhatItWrote) {
-  Install(SlowConverter(bin.path()));
+  Install(SlowConverter(bin.path(), OrvaneDeliverable()));
   WorkflowRig rig(OrvaneDeliverable());
   const fs::path pdf = rig.documents.path() / "documento.pdf";
   WritePdf(pdf, NumberedPages(2));

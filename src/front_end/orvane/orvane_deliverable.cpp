@@ -11,9 +11,10 @@ const Deliverable& OrvaneDeliverable() {
     d.version = {1, 0, 7};
     d.converterCommand = "pdftohtml -c  -stdout ";
     d.resultPattern = "*.html";
+    static const HtmlPagesOutputs outputs;
+    d.outputs = &outputs;
     d.resultExtension = ".html";
     d.emptiesOutputBeforeRun = true;
-    d.writesPageImages = true;
     d.printsPageLines = true;
     d.ignoreImagesOption = "-i";
     d.confirmationQuestion = "Eseguire la conversione in formato HTML ?";

@@ -24,6 +24,8 @@ const Deliverable& TessikDeliverable() {
     d.version = {0, 0, 9};
     d.converterCommand = "pdftotext ";
     d.resultPattern = "*.txt";
+    static const TextOutputs outputs;
+    d.outputs = &outputs;
     d.resultExtension = ".txt";
     d.emptiesOutputBeforeRun = false;
     d.confirmationQuestion = "Eseguire la conversione in formato TESTO ?";
