@@ -4,8 +4,8 @@
 
 namespace droplet {
 
-int DesktopServices::ShowMessageBox(const std::string& text, unsigned style,
-                                    const BoxTitle& title, BoxPlacement placement) {
+int DesktopServices::ShowMessageBox(const std::string& text, unsigned style, const BoxTitle& title,
+                                    BoxPlacement placement) {
   struct OpenBox {
     DesktopServices& desktop;
     explicit OpenBox(DesktopServices& d) : desktop(d) { ++desktop.openBoxes_; }

@@ -12,10 +12,10 @@ namespace droplet {
 
 struct EntryStamp {
   unsigned long long size = 0;
-  long long modified = 0;      // last write, in the platform's own units
-  unsigned long long id = 0;   // the file's identity where the platform gives one cheaply
+  long long modified = 0;     // last write, in the platform's own units
+  unsigned long long id = 0;  // the file's identity where the platform gives one cheaply
   bool isDirectory = false;
-  bool isLink = false;         // a symbolic link or reparse point, not followed
+  bool isLink = false;  // a symbolic link or reparse point, not followed
   bool operator==(const EntryStamp&) const = default;
 };
 

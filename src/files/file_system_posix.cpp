@@ -196,8 +196,8 @@ long ReadFilePart(const std::string& path, unsigned long long offset, size_t max
   bytes.resize(maxBytes);
   size_t got = 0;
   while (got < maxBytes) {
-    const ssize_t count = ::pread(file.get(), bytes.data() + got, maxBytes - got,
-                                  static_cast<off_t>(offset + got));
+    const ssize_t count =
+        ::pread(file.get(), bytes.data() + got, maxBytes - got, static_cast<off_t>(offset + got));
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
       const long error = errno;

@@ -57,8 +57,7 @@ FindResult FindEntries(const std::string& pathPattern, bool /*withReadOnly*/) {
 
 bool IsLink(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool QueryEntry(const std::string& path, DirEntry& entry) {

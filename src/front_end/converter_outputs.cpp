@@ -6,7 +6,9 @@ namespace droplet {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 bool IsNumber(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
@@ -69,7 +71,8 @@ bool HtmlPagesOutputs::IsOutput(std::string_view pdfName, std::string_view name)
   if (name.size() > 4 && IsImageExtension(name.substr(name.size() - 4))) {
     name.remove_suffix(4);
     // A page's background: NAME001.png, at least three digits.
-    if (name.size() >= 3 && IsNumber(name) && name.find_first_not_of('0') != std::string_view::npos) {
+    if (name.size() >= 3 && IsNumber(name) &&
+        name.find_first_not_of('0') != std::string_view::npos) {
       return true;
     }
     // An image of a page written apart: NAME-3_2.png.

@@ -406,7 +406,8 @@ void MainWindowWorkflow::CompleteRun() {
     // The results are kept, but they may well be incomplete: the user is told so, not that
     // the conversion is complete.
     desktop_.ShowMessageBox(
-        "Il convertitore ha segnalato un errore: i risultati potrebbero essere incompleti.\r\n\r\n" +
+        "Il convertitore ha segnalato un errore: i risultati potrebbero essere "
+        "incompleti.\r\n\r\n" +
             ConverterDiagnosis(),
         kMbIconExclamation, kApplicationTitle);
   } else {
@@ -493,9 +494,10 @@ std::string MainWindowWorkflow::ConverterDiagnosis() const {
              " non è partito: l'interprete dei comandi non lo ha trovato (codice " +
              std::to_string(exit.code) + ").";
   } else if (exit.known) {
-    status = exit.signalled
-                 ? "Il convertitore è stato terminato dal segnale " + std::to_string(exit.code) + "."
-                 : "Il convertitore è terminato con il codice " + std::to_string(exit.code) + ".";
+    status =
+        exit.signalled
+            ? "Il convertitore è stato terminato dal segnale " + std::to_string(exit.code) + "."
+            : "Il convertitore è terminato con il codice " + std::to_string(exit.code) + ".";
   }
   if (!status.empty()) {
     if (!diagnosis.empty()) diagnosis += "\r\n";
@@ -581,7 +583,8 @@ void MainWindowWorkflow::MnuSvuotaClick() {
   if (outcome == CleanOutcome::kFolderIsLink) {
     desktop_.ShowMessageBox(
         "La cartella output è un collegamento ad un'altra cartella: il suo contenuto non "
-        "appartiene al programma e non è stato eliminato.\r\n\r\n" + OutputFolder(),
+        "appartiene al programma e non è stato eliminato.\r\n\r\n" +
+            OutputFolder(),
         kMbIconExclamation, kApplicationTitle);
     return;
   }

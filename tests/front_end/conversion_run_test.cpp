@@ -117,8 +117,8 @@ TEST_F(ConversionRunTest, OrvaneMovesCompletePagesIntoAnEmptiedOutputFolder) {
   EXPECT_EQ(opener.Targets().back(), ResultPath());
   EXPECT_EQ(ResultPath(), window.OutputFolder() + Sep() + "doc.html");
 
-  const std::vector<std::string> expected = {"doc-1.html", "doc-2.html", "doc-3.html",
-                                             "doc.html",   "doc001.png", "doc002.png",
+  const std::vector<std::string> expected = {"doc-1.html", "doc-2.html",  "doc-3.html",
+                                             "doc.html",   "doc001.png",  "doc002.png",
                                              "doc003.png", "doc_ind.html"};
   EXPECT_EQ(NamesIn(OutputFolder()), expected);
   const std::regex source("src=\"([^\"]+)\"");
