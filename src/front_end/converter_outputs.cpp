@@ -10,6 +10,16 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// Names are compared without regard to ASCII case: on Windows the converter's "doc.txt" writes
+// over a "DOC.TXT", and elsewhere the caution costs nothing.
+std::string Folded(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
 bool IsNumber(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
 }
@@ -47,13 +57,13 @@ std::string ConverterOutputs::Stem(std::string_view pdfName) {
 bool ConverterOutputs::MayShareNames(std::string_view first, std::string_view second) const {
   // Every output name begins with its stem and goes on with what a page number or a suffix
   // writes; when neither stem begins the other, no name can be both.
-  const std::string a = Stem(first);
-  const std::string b = Stem(second);
+  const std::string a = Folded(Stem(first));
+  const std::string b = Folded(Stem(second));
   return std::string_view(a).starts_with(b) || std::string_view(b).starts_with(a);
 }
 
 bool TextOutputs::IsOutput(std::string_view pdfName, std::string_view name) const {
-  return name == Stem(pdfName) + ".txt";
+  return Folded(name) == Folded(Stem(pdfName)) + ".txt";
 }
 
 std::string TextOutputs::ResultToOpen(std::string_view pdfName) const {
@@ -61,11 +71,13 @@ std::string TextOutputs::ResultToOpen(std::string_view pdfName) const {
 }
 
 bool TextOutputs::MayShareNames(std::string_view first, std::string_view second) const {
-  return Stem(first) == Stem(second);
+  return Folded(Stem(first)) == Folded(Stem(second));
 }
 
-bool HtmlPagesOutputs::IsOutput(std::string_view pdfName, std::string_view name) const {
-  const std::string stem = Stem(pdfName);
+bool HtmlPagesOutputs::IsOutput(std::string_view pdfName, std::string_view givenName) const {
+  const std::string stem = Folded(Stem(pdfName));
+  const std::string folded = Folded(givenName);
+  std::string_view name = folded;
   if (!StripStart(name, stem)) return false;
   if (name == ".html" || name == "_ind.html" || name == "-outline.html") return true;
   if (name.size() > 4 && IsImageExtension(name.substr(name.size() - 4))) {

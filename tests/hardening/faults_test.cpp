@@ -94,6 +94,34 @@ TEST(OutputFolderFaults, ProtectedAndHiddenFilesAreEmptiedBeforeAnHtmlRun) {
   }
 }
 
+// An "output" that is a link to a folder of the user's: the results are written through it, but
+// neither the HTML run's emptying nor "Svuota cache" deletes what it points to, and the link
+// stays a link.
+TEST(OutputFolderFaults, ALinkedOutputFolderIsWrittenThroughAndNeverEmptied) {
+  WorkflowRig rig(OrvaneDeliverable());
+  TempFolder documents;
+  WriteFile(documents.path() / "tesi.odt", "mia");
+  WriteFile(documents.path() / ".nascosto", "mio");
+  fs::create_directory_symlink(documents.path(), rig.OutputFolder());
+  const auto before = Snapshot(documents.path());
+
+  ExpectAnotherRunWorks(rig, "nuovo.pdf");
+  EXPECT_TRUE(fs::is_symlink(rig.OutputFolder()));
+  EXPECT_TRUE(fs::exists(documents.path() / "nuovo.html"));
+  for (const auto& [name, bytes] : before) {
+    EXPECT_EQ(ReadFile(documents.path() / name), bytes) << name;
+  }
+
+  rig.desktop.Clear();
+  rig.window.MnuSvuotaClick();
+  ASSERT_EQ(rig.desktop.texts().size(), 1u);
+  EXPECT_TRUE(rig.desktop.texts()[0].starts_with("La cartella output è un collegamento"))
+      << rig.desktop.texts()[0];
+  EXPECT_TRUE(fs::exists(documents.path() / "tesi.odt"));
+  EXPECT_TRUE(fs::exists(documents.path() / ".nascosto"));
+  EXPECT_TRUE(fs::exists(documents.path() / "nuovo.html"));
+}
+
 TEST(OutputFolderFaults, AnEntryThatCannotBeRemovedStopsTheHtmlRunWithItsReport) {
   WorkflowRig rig(OrvaneDeliverable());
   // A hidden folder is never emptied, so the folder that holds it cannot be removed.
@@ -310,6 +338,78 @@ TEST_F(FakeConverterTest, StopRemovesWhatTheRunWroteKeepsEverythingElseAndTheNex
     EXPECT_EQ(CountChildren(), 0);
     ExpectAnotherRunWorks(rig);
   }
+}
+
+// The converter's exit status counts: a failure with results keeps them and says so instead of
+// "Conversione completa"; a result lying there from before is never taken for this run's; a
+// converter the interpreter cannot find is said not to have started.
+TEST_F(FakeConverterTest, AFailedConverterIsNeverReportedAsASuccess) {
+  Install(
+      "for f; do :; done\nprintf 'parziale' > \"${f%.pdf}.txt\"\n"
+      "echo 'Syntax Error: Couldn'\\''t read xref table'\nexit 3\n");
+  WorkflowRig rig(TessikDeliverable());
+  const fs::path pdf = rig.documents.path() / "documento.pdf";
+  WritePdf(pdf, NumberedPages(1));
+  {
+    SearchPathScope first(SearchPathWith(bin.str()));
+    EXPECT_FALSE(rig.Drop(Utf8(pdf)));
+  }
+  ASSERT_EQ(rig.desktop.texts().size(), 3u);
+  const RecordedBox& report = rig.desktop.boxes()[1];
+  EXPECT_TRUE(report.text.starts_with("Il convertitore ha segnalato un errore")) << report.text;
+  EXPECT_NE(report.text.find("codice 3"), std::string::npos) << report.text;
+  EXPECT_NE(report.text.find("Couldn't read xref table"), std::string::npos) << report.text;
+  EXPECT_EQ(report.style, kMbIconExclamation);
+  EXPECT_EQ(ReadFile(rig.OutputFolder() / "documento.txt"), "parziale");
+  EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{"output"});
+
+  rig.desktop.Clear();
+  Install("exit 1\n");
+  WriteFile(rig.program.path() / "documento.txt", "di un'altra volta");
+  {
+    SearchPathScope first(SearchPathWith(bin.str()));
+    EXPECT_TRUE(rig.Drop(Utf8(pdf)));
+  }
+  ASSERT_EQ(rig.desktop.texts().size(), 2u);
+  EXPECT_TRUE(rig.desktop.texts()[1].starts_with(kMissingTextResults));
+  EXPECT_EQ(ReadFile(rig.program.path() / "documento.txt"), "di un'altra volta");
+
+  rig.desktop.Clear();
+  {
+    TempFolder empty;
+    SearchPathScope none(empty.str());
+    WorkflowRig again(TessikDeliverable());
+    EXPECT_TRUE(again.Drop(Utf8(pdf)));
+    ASSERT_EQ(again.desktop.texts().size(), 2u);
+    EXPECT_NE(again.desktop.texts()[1].find("Il convertitore pdftotext non è partito"),
+              std::string::npos)
+        << again.desktop.texts()[1];
+  }
+}
+
+// A box's own event loop runs what was posted meanwhile: the end of a run that comes while
+// About is open waits for it to close instead of showing its boxes on top of it.
+TEST_F(FakeConverterTest, TheEndOfARunWaitsForAnOpenBox) {
+  Install("for f; do :; done\nsleep 0.3\nprintf 'testo' > \"${f%.pdf}.txt\"\n");
+  WorkflowRig rig(TessikDeliverable());
+  const fs::path pdf = rig.documents.path() / "documento.pdf";
+  WritePdf(pdf, NumberedPages(1));
+  SearchPathScope first(SearchPathWith(bin.str()));
+  const DragData data{true, {Utf8(pdf)}};
+  rig.window.FormOLEDragOver(data, kDropEffectCopy);
+  rig.window.FormOLEDragDrop(data);
+  while (!rig.window.Running()) rig.desktop.WaitForPostedCalls(std::chrono::milliseconds(20));
+
+  rig.desktop.ServePostedCallsInBoxes(std::chrono::milliseconds(1500));
+  rig.window.MnuInfoClick();
+  rig.desktop.ServePostedCallsInBoxes(std::chrono::milliseconds(0));
+  EXPECT_FALSE(rig.Settle());
+
+  EXPECT_EQ(rig.desktop.nestedBoxes(), 0);
+  ASSERT_EQ(rig.desktop.texts().size(), 4u);
+  EXPECT_EQ(rig.desktop.texts()[1], TessikDeliverable().aboutText);
+  EXPECT_EQ(rig.desktop.texts()[2], "Conversione completa");
+  EXPECT_EQ(ReadFile(rig.OutputFolder() / "documento.txt"), "testo");
 }
 
 TEST_F(FakeConverterTest, QuittingDuringARunStopsTheConverterAndRemovesWhatItWrote) {

@@ -18,6 +18,13 @@ int ScriptedDesktop::NextAnswer(unsigned style) {
 int ScriptedDesktop::ShowBox(const std::string& text, unsigned style, const BoxTitle& title,
                              BoxPlacement placement) {
   boxes_.push_back({text, style, title, placement});
+  if (openBoxes_ > 0) ++nestedBoxes_;
+  ++openBoxes_;
+  const auto deadline = std::chrono::steady_clock::now() + serveInBoxes_;
+  while (std::chrono::steady_clock::now() < deadline) {
+    WaitForPostedCalls(std::chrono::milliseconds(20));
+  }
+  --openBoxes_;
   return NextAnswer(style);
 }
 
@@ -74,6 +81,7 @@ void ScriptedDesktop::Clear() {
   busyDepth_ = 0;
   busyChanges_ = 0;
   ended_ = false;
+  nestedBoxes_ = 0;
 }
 
 }  // namespace droplet::testing

@@ -48,6 +48,11 @@ class ScriptedDesktop : public DesktopServices {
   int RunPostedCalls();
   // Waits up to `timeout` for a posted call, then runs the queue. Returns how many ran.
   int WaitForPostedCalls(std::chrono::milliseconds timeout);
+  // A real box runs the window's event loop while it shows: from now on every box serves the
+  // posted calls for `serve` before it is answered (zero: it answers at once).
+  void ServePostedCallsInBoxes(std::chrono::milliseconds serve) { serveInBoxes_ = serve; }
+  // How many boxes showed while another box was open.
+  int nestedBoxes() const { return nestedBoxes_; }
 
  protected:
   int ShowBox(const std::string& text, unsigned style, const BoxTitle& title,
@@ -58,6 +63,9 @@ class ScriptedDesktop : public DesktopServices {
 
   std::deque<int> script_;
   int defaultYesNo_ = kIdYes;
+  std::chrono::milliseconds serveInBoxes_{0};
+  int openBoxes_ = 0;
+  int nestedBoxes_ = 0;
   std::vector<RecordedBox> boxes_;
   int busyDepth_ = 0;
   int busyChanges_ = 0;
