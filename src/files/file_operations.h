@@ -33,6 +33,12 @@ bool CopySingleFile(const std::string& source, const std::string& target, Deskto
 
 // --- Folder and document operations ---
 
+// Throws OperationFailure for a file-system call that returned `error` (not 0), naming
+// `source` as the component that failed.
+void ThrowIfFailed(long error, const char* source);
+// Creates `folder` and whatever of its parents is missing; a failure throws.
+void CreateFolderTree(const std::string& folder);
+
 // The last part of `path` (a colon also ends a part where the style says so), with or without
 // its extension.
 std::string GetFileName(std::string_view path, bool keepExtension,

@@ -1,5 +1,6 @@
 #include <exception>
 
+#include "common/failure.h"
 #include "common/message_box.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
@@ -43,6 +44,18 @@ void OpenDocument(const std::string& target, const std::string& parameters,
   if (!opened) {
     desktop.ShowMessageBox("Error jumping to:" + target, kMbIconExclamation, "Warning");
   }
+}
+
+void ThrowIfFailed(long error, const char* source) {
+  if (error != 0) throw OperationFailure({error, DescribeSystemError(error), source});
+}
+
+void CreateFolderTree(const std::string& folder) {
+  DirEntry entry;
+  if (folder.empty() || QueryEntry(folder, entry)) return;
+  const size_t at = folder.rfind(kNativePathStyle.separator);
+  if (at != std::string::npos && at > 0) CreateFolderTree(folder.substr(0, at));
+  ThrowIfFailed(CreateOneFolder(folder), "CopySingleFile");
 }
 
 }  // namespace droplet

@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "common/failure.h"
 #include "common/message_box.h"
 #include "common/platform.h"
-#include "files/entry_stamps.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
 #include "files/program_search.h"
-#include "files/wildcard.h"
+#include "front_end/batch_texts.h"
 
 namespace droplet {
 
@@ -24,24 +24,18 @@ const char kOopsTitle[] = "Ops :-( ";
 
 // How many of the converter's last lines the missing-results box shows.
 constexpr size_t kDiagnosisLines = 5;
-// How much of the converter's output the run keeps: its last lines are all it shows.
-constexpr size_t kOutputTextLimit = 64 * 1024;
-// How many names "NAME (N).pdf" the scratch copy tries before it gives up.
-constexpr int kCopyNameAttempts = 1000;
-
-// Appends `chunk` to `text`, keeping only about the last `limit` bytes, cut at a line start.
-void AppendBounded(std::string& text, const std::string& chunk, size_t limit) {
-  text += chunk;
-  if (text.size() <= 2 * limit) return;
-  size_t cut = text.size() - limit;
-  const size_t lineStart = text.find('\n', cut);
-  if (lineStart != std::string::npos) cut = lineStart + 1;
-  text.erase(0, cut);
-}
+// At most this many documents of a batch convert at once: the converters are single-threaded,
+// and beyond it the disk, not the processor, sets the pace.
+constexpr size_t kMostParallelRuns = 4;
 
 bool IsFolder(const std::string& path) {
   DirEntry entry;
   return QueryEntry(path, entry) && entry.isDirectory;
+}
+
+bool EntryExists(const std::string& path) {
+  DirEntry entry;
+  return QueryEntry(path, entry);
 }
 
 // The folder part of `path`: everything before its last separator.
@@ -59,48 +53,78 @@ std::string PathInsideFolder(const std::string& path, const std::string& folder)
   return {};
 }
 
-// A failure of a file-system call as the run reports it.
-void Check(long error, const char* source) {
-  if (error != 0) throw OperationFailure({error, DescribeSystemError(error), source});
-}
-
-// Creates `folder` and whatever of its parents is missing.
-void CreateFolders(const std::string& folder) {
-  DirEntry entry;
-  if (folder.empty() || QueryEntry(folder, entry)) return;
-  CreateFolders(ParentOf(folder));
-  Check(CreateOneFolder(folder), "CopySingleFile");
-}
-
-// The last non-empty lines of `output`, at most `count`, leaving out the converter's own
-// "Page-N" progress lines.
-std::vector<std::string> LastLines(const std::string& output, size_t count) {
-  std::vector<std::string> lines;
-  size_t end = output.size();
-  while (end > 0 && lines.size() < count) {
-    const size_t start = output.find_last_of("\r\n", end - 1);
-    const size_t first = start == std::string::npos ? 0 : start + 1;
-    std::string line = output.substr(first, end - first);
-    end = start == std::string::npos ? 0 : start;
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
-    PageLineCounter pageLine;
-    if (pageLine.Feed(line + "\n") > 0) continue;
-    lines.insert(lines.begin(), std::move(line));
+// Whether the file at `path` is a PDF by its extension, as the drop handler tells it: the
+// extension of its short form, in any case.
+bool IsPdf(const std::string& path) {
+  std::string extension = GetExtension(GetShortFileName(path));
+  for (char& c : extension) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  return lines;
+  return extension == "PDF";
 }
 
-// The progress counts the pages the run converts: with a range, the converter's "Page-N" lines
-// name pages of the whole document and pdfinfo counts all of them.
-int PagesDoneOfRange(const std::optional<PageRange>& range, int highestPage) {
-  return range ? std::max(0, highestPage - range->first + 1) : highestPage;
+std::string Folded(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
 }
-int PageCountOfRange(const std::optional<PageRange>& range, int documentPages) {
-  return range ? std::max(0, std::min(range->last, documentPages) - range->first + 1)
-               : documentPages;
+
+// The PDFs directly inside `folder`, in name order.
+std::vector<std::string> PdfsInFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const DirEntry& entry : FindEntries(folder + Sep() + "*", false).entries) {
+    if (!entry.isDirectory && IsPdf(folder + Sep() + entry.name)) names.push_back(entry.name);
+  }
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const std::string fa = Folded(a);
+    const std::string fb = Folded(b);
+    return fa != fb ? fa < fb : a < b;
+  });
+  std::vector<std::string> paths;
+  for (const std::string& name : names) paths.push_back(folder + Sep() + name);
+  return paths;
+}
+
+// Why a document of a batch gave no result, or gave one the converter did not stand by.
+std::string ConverterReason(const DocumentRun& run) {
+  const ChildExit& exit = run.End().exit;
+  std::string reason;
+  if (!run.End().started) {
+    reason = "il convertitore non è partito";
+  } else if (exit.known && !exit.signalled && exit.code == InterpreterNotFoundExit()) {
+    reason = "il convertitore non è partito: l'interprete dei comandi non lo ha trovato (codice " +
+             std::to_string(exit.code) + ")";
+  } else if (exit.known && exit.signalled) {
+    reason = "il convertitore è stato terminato dal segnale " + std::to_string(exit.code);
+  } else if (exit.known && exit.code != 0) {
+    reason = "il convertitore è terminato con il codice " + std::to_string(exit.code);
+  } else {
+    reason = "il convertitore non ha scritto alcun risultato";
+  }
+  const std::string last = run.LastLine();
+  if (!last.empty()) reason += " (" + last + ")";
+  return reason;
 }
 
 }  // namespace
+
+struct MainWindowWorkflow::Batch {
+  enum class State { kWaiting, kRunning, kMoving, kDone };
+
+  std::vector<std::unique_ptr<DocumentRun>> runs;
+  std::vector<State> states;
+  std::vector<std::string> failures;  // one per document: empty, or why it gave no result
+  std::vector<std::string> skipped;   // report lines of the items that were not PDFs
+  std::set<std::string> outputNames;  // what this batch brought into the output folder
+  int converted = 0;
+  bool stopping = false;
+  bool reported = false;
+
+  size_t Count(State state) const {
+    return static_cast<size_t>(std::count(states.begin(), states.end(), state));
+  }
+};
 
 MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
                                        DocumentOpener& opener, WorkingFolders folders)
@@ -110,21 +134,10 @@ MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopSe
       workFolder_(std::move(folders.work)),
       programFolder_(std::move(folders.program)),
       settingsFile_(SettingsFileIn(folders.settings, deliverable)),
-      objDOS_(desktop, deliverable.runnerTexts) {
-  objDOS_.AddReceiveOutputsListener([this](std::string& chunk) {
-    AppendBounded(outputText_, chunk, kOutputTextLimit);
-    if (deliverable_.printsPageLines && Running()) {
-      RunProgress next = progress_;
-      next.pagesDone = PagesDoneOfRange(settings_.pages, pageLines_.Feed(chunk));
-      SetProgress(next);
-    }
-  });
+      parallelRuns_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMostParallelRuns)) {
 }
 
-MainWindowWorkflow::~MainWindowWorkflow() {
-  // The converter must not outlive its window, nor its watcher post to a window that is gone.
-  StopConverterAndWait();
-}
+MainWindowWorkflow::~MainWindowWorkflow() = default;
 
 std::string MainWindowWorkflow::Caption() const {
   return WindowCaption(deliverable_);
@@ -138,9 +151,8 @@ std::string MainWindowWorkflow::ScratchPath(const std::string& name) const {
   return workFolder_ + Sep() + name;
 }
 
-bool MainWindowWorkflow::EntryExists(const std::string& path) const {
-  DirEntry entry;
-  return QueryEntry(path, entry);
+DocumentRun::Setup MainWindowWorkflow::RunSetup() const {
+  return {&deliverable_, &desktop_, workFolder_, programFolder_, settings_};
 }
 
 void MainWindowWorkflow::SetProgressListener(std::function<void(const RunProgress&)> listener) {
@@ -153,9 +165,22 @@ void MainWindowWorkflow::SetProgress(const RunProgress& progress) {
   if (progressListener_) progressListener_(progress_);
 }
 
+void MainWindowWorkflow::SetBusyPointer(bool busy) {
+  if (pointerBusy_ == busy) return;
+  desktop_.SetBusyPointer(busy);
+  pointerBusy_ = busy;
+}
+
+void MainWindowWorkflow::PostStep(std::function<void()> step) {
+  desktop_.PostToWindowThread(posted_.Wrap([this, step = std::move(step)]() mutable {
+    desktop_.RunWhenNoBoxOpen(posted_.Wrap(std::move(step)));
+  }));
+}
+
 unsigned MainWindowWorkflow::FormOLEDragOver(const DragData& data, unsigned allowedEffects) {
-  // The fields belong to the drop being handled until its run has ended.
-  if (busy_) return kDropEffectNone;
+  // The fields belong to the drop being handled until its run has ended; a list of files is
+  // welcome all the same, and waits its turn.
+  if (busy_) return data.offersFileList ? allowedEffects & kDropEffectCopy : kDropEffectNone;
   pdfPath_.clear();
   if (!data.offersFileList) {
     dropKind_ = kKindFolder;
@@ -168,18 +193,19 @@ unsigned MainWindowWorkflow::FormOLEDragOver(const DragData& data, unsigned allo
 }
 
 void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
-  if (busy_) return;
-  waitingDrops_.emplace_back(data, dropKind_);
+  if (busy_) {
+    if (!data.offersFileList) return;
+    waitingDrops_.push_back(
+        {data, !data.paths.empty() && IsFolder(data.paths.front()) ? kKindFolder : kKindFile,
+         true});
+    return;
+  }
+  waitingDrops_.push_back({data, dropKind_, false});
   HandleNextDrop();
 }
 
-void MainWindowWorkflow::HandleFile(const std::string& path) {
-  const DragData data{true, {path}};
-  if (busy_) {
-    // Nobody is there to be refused: the file waits its turn, classified as its drag-over would.
-    waitingDrops_.emplace_back(data, IsFolder(path) ? kKindFolder : kKindFile);
-    return;
-  }
+void MainWindowWorkflow::HandleFiles(const std::vector<std::string>& paths) {
+  const DragData data{true, paths};
   FormOLEDragOver(data, kDropEffectCopy);
   FormOLEDragDrop(data);
 }
@@ -187,228 +213,156 @@ void MainWindowWorkflow::HandleFile(const std::string& path) {
 void MainWindowWorkflow::HandleNextDrop() {
   if (busy_ || waitingDrops_.empty()) return;
   busy_ = true;
-  auto [data, kind] = std::move(waitingDrops_.front());
+  WaitingDrop drop = std::move(waitingDrops_.front());
   waitingDrops_.pop_front();
   // The drag source waits until the drop handler returns: everything that can take time or show
-  // a box comes after, from the event loop.
-  desktop_.PostToWindowThread(posted_.Wrap([this, data = std::move(data), kind = std::move(kind)] {
+  // a box comes after, from the event loop, and never on top of another box.
+  PostStep([this, drop = std::move(drop)] {
     // A drop that waited finds the fields as the drop before it left them: they start afresh, as
     // its drag-over would have left them.
-    dropKind_ = kind;
+    dropKind_ = drop.kind;
     pdfPath_.clear();
-    Trapped([&] { HandleDrop(data, kind); });
-  }));
+    if (!Trapped([&] { HandleDrop(drop); })) EndDrop();
+  });
 }
 
 template <typename Step>
-void MainWindowWorkflow::Trapped(Step&& step) {
+bool MainWindowWorkflow::Trapped(Step&& step) {
   try {
     std::forward<Step>(step)();
+    return true;
   } catch (const OperationFailure& failure) {
     ReportFailure(failure.failure());
-    EndDrop();
   } catch (const std::exception& failure) {
     ReportFailure({0, failure.what(), deliverable_.shortName});
-    EndDrop();
   }
+  return false;
 }
 
 void MainWindowWorkflow::EndDrop() {
-  if (pointerBusy_) {
-    desktop_.SetBusyPointer(false);
-    pointerBusy_ = false;
-  }
+  SetBusyPointer(false);
+  SetProgress({});
+  single_.reset();
+  batch_.reset();
   busy_ = false;
   // From the event loop, once the handler that ended this drop has returned.
-  if (!waitingDrops_.empty())
+  if (!waitingDrops_.empty()) {
     desktop_.PostToWindowThread(posted_.Wrap([this] { HandleNextDrop(); }));
+  }
 }
 
-void MainWindowWorkflow::HandleDrop(const DragData& data, const std::string& dropKind) {
-  if (dropKind == kKindFolder) {
-    desktop_.ShowMessageBox("..Ops... Prossima .. l'implementazione ;-) ", kMbIconExclamation,
-                            kOopsTitle);
-  } else if (dropKind == kKindFile && !data.paths.empty()) {
-    HandleDroppedFile(data.paths.front());
+void MainWindowWorkflow::HandleDrop(const WaitingDrop& drop) {
+  const std::vector<std::string>& items = drop.data.paths;
+  // What came while something converted adds to the output folder; only work that starts on
+  // its own empties it.
+  const bool emptyOutput = !drop.arrivedDuringRun;
+  if (items.size() == 1 && drop.kind == kKindFile) {
+    HandleDroppedFile(items.front(), emptyOutput);
+  } else if (!items.empty()) {
+    HandleBatch(items, emptyOutput);
   }
   // A drop that started a run ends with it.
-  if (!Running()) EndDrop();
+  if (!single_ && !batch_) EndDrop();
 }
 
-void MainWindowWorkflow::HandleDroppedFile(const std::string& path) {
-  const std::string name = GetLastPathPart(path);
-  pdfPath_ = GetShortFileName(path);
-  std::string extension = GetExtension(pdfPath_);
-  for (char& c : extension) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  if (extension != "PDF") {
-    desktop_.ShowMessageBox("Non è un file PDF", kMbIconExclamation, kOopsTitle);
-    return;
-  }
-
-  restorePdfPath_.clear();
-  // A PDF taken from an output folder that the run empties would be gone with it: the run
-  // puts it back where it lay.
-  if (deliverable_.emptiesOutputBeforeRun) {
-    restorePdfPath_ = PathInsideFolder(path, OutputFolder());
-  }
-  // Without a copy the run goes on as it always has and ends in the missing-results message:
-  // the converter is given a name under which nothing lies.
-  const std::string copyPath = MakeScratchCopy(pdfPath_, name);
-  pdfPath_ = copyMade_ ? GetShortFileName(copyPath) : copyPath;
-
+std::string MainWindowWorkflow::AskedQuestion(const std::string& path, const std::string& count) {
   // The options dialog's choices as the settings file holds them now, edited by hand or not.
   // A range the run cannot follow is said before the user confirms.
   IniSettingsStore settingsFile(settingsFile_, desktop_);
   settings_ = RunSettingsFrom(deliverable_.optionsForm, LoadOptionsForm(settingsFile));
-  std::string question = deliverable_.confirmationQuestion + "\r\n\r\n(file : " + path + " )";
+  std::string question = deliverable_.confirmationQuestion + "\r\n\r\n" +
+                         (count.empty() ? "(file : " + path + " )" : count);
   if (!settings_.unusableRange.empty()) question += "\r\n\r\n" + settings_.unusableRange;
+  return question;
+}
 
+void MainWindowWorkflow::HandleDroppedFile(const std::string& path, bool emptyOutput) {
+  pdfPath_ = GetShortFileName(path);
+  if (!IsPdf(path)) {
+    desktop_.ShowMessageBox("Non è un file PDF", kMbIconExclamation, kOopsTitle);
+    return;
+  }
+
+  auto run = std::make_unique<DocumentRun>(RunSetup(), path);
+  // A PDF taken from an output folder that the run empties would be gone with it: the run
+  // puts it back where it lay.
+  if (deliverable_.emptiesOutputBeforeRun && emptyOutput) {
+    run->restoreFromOutput = PathInsideFolder(path, OutputFolder());
+  }
+  // Without a copy the run goes on as it always has and ends in the missing-results message:
+  // the converter is given a name under which nothing lies.
+  if (run->Copy({}) != 0) {
+    desktop_.ShowMessageBox("Errore durante la copia del file", kMbOk, kApplicationTitle);
+  }
+  pdfPath_ = run->PdfPath();
+
+  const std::string question = AskedQuestion(path, {});
+  run->SetSettings(settings_);
   const int answer =
       desktop_.ShowMessageBox(question, kMbYesNo | kMbIconInformation | kMbSystemModal, ";-)");
   if (answer != kIdYes) {
     // Nothing of a cancelled drop stays behind: no later run would take the copy away.
-    RemoveRunFiles({});
+    run->RemoveRunFiles({});
     desktop_.ShowMessageBox(deliverable_.cancellationMessage, kMbSystemModal, "",
                             BoxPlacement::kCenterOnOwner);
     return;
   }
 
-  outputText_.clear();
-  commandLine_ = BuildCommandLine(deliverable_, pdfPath_, programFolder_, settings_);
-  CmdExecuteClick();
+  commandLine_ = run->CommandLine();
+  single_ = std::move(run);
+  if (deliverable_.emptiesOutputBeforeRun && emptyOutput) EmptyOutputFolder({single_.get()});
+  SetBusyPointer(true);
+  single_->Start([this] { PostStep([this] { SingleRunEnded(); }); },
+                 [this] { SetProgress(single_->Progress()); });
 }
 
-std::string MainWindowWorkflow::MakeScratchCopy(const std::string& source,
-                                                const std::string& name) {
-  copyMade_ = false;
-  FolderStamps present;
-  StampFolder(workFolder_, present);
-  // Whether the converter, given `candidate`, would write over an entry that lies here already.
-  const auto meetsAnEntry = [&](const std::string& candidate) {
-    return std::any_of(present.begin(), present.end(), [&](const auto& entry) {
-      return deliverable_.outputs->IsOutput(candidate, entry.first);
-    });
-  };
-  // The copy takes a name of its own: a file of the user's that lies here (the PDF itself, when
-  // it was dropped from this folder, or anything the converter would write over) stays as it is.
-  const std::string stem = GetFileName(name, false);
-  const std::string extension = name.substr(stem.size());
-  for (int attempt = 1; attempt <= kCopyNameAttempts; ++attempt) {
-    const std::string candidate =
-        attempt == 1 ? name : stem + " (" + std::to_string(attempt) + ")" + extension;
-    if (present.count(candidate) != 0 || EntryExists(ScratchPath(candidate))) continue;
-    if (meetsAnEntry(candidate)) continue;
-    const std::string copyPath = ScratchPath(candidate);
-    copyMade_ = CopySingleFile(source, copyPath, desktop_);
-    if (!copyMade_) return copyPath;
-    // The copy is the run's own: a read-only original must not give a copy that no later run
-    // can delete or replace.
-    SetNormalAttributes(copyPath);
-    // The converter writes its results after the short name, which the copy has only now.
-    const std::string shortName = GetLastPathPart(GetShortFileName(copyPath));
-    if (shortName.empty() || shortName == candidate || !meetsAnEntry(shortName)) return copyPath;
-    Check(ForceDeleteFile(copyPath), "CopySingleFile");
-    copyMade_ = false;
-  }
-  desktop_.ShowMessageBox("Errore durante la copia del file", kMbOk, kApplicationTitle);
-  return {};
-}
-
-void MainWindowWorkflow::CmdExecuteClick() {
-  if (Running()) return;
-  busy_ = true;
-  Trapped([this] {
-    if (deliverable_.emptiesOutputBeforeRun) EmptyOutputFolder();
-    Check(StampFolder(workFolder_, stampsBeforeRun_), "cmdExecute_Click");
-    desktop_.SetBusyPointer(true);
-    pointerBusy_ = true;
-    StartProgress();
-    objDOS_.SetCommandLine(commandLine_);
-    objDOS_.StartCommand([this](const DOSOutputs::RunEnd& end) {
-      // The steps after the converter show boxes: never on top of a box that is open.
-      desktop_.RunWhenNoBoxOpen(posted_.Wrap([this, end] { ConverterEnded(end); }));
-    });
-  });
-}
-
-void MainWindowWorkflow::StartProgress() {
-  pageLines_ = PageLineCounter();
-  SetProgress({true, 0, 0});
-  ProgressWatcher::Plan plan;
-  plan.pageCountCommand = PageCountCommandLine(pdfPath_, programFolder_);
-  if (!deliverable_.printsPageLines) {
-    plan.resultFile = ScratchPath(GetFileName(pdfPath_, false) + deliverable_.resultExtension);
-  }
-  watcher_ = std::make_unique<ProgressWatcher>(
-      std::move(plan),
-      [this, range = settings_.pages](int pageCount) {
-        const int count = PageCountOfRange(range, pageCount);
-        if (count > 0) PostProgress(&RunProgress::pageCount, count);
-      },
-      [this](int pagesDone) { PostProgress(&RunProgress::pagesDone, pagesDone); });
-}
-
-void MainWindowWorkflow::PostProgress(int RunProgress::*field, int value) {
-  // The watcher's findings reach the window's thread like the converter's output, and count
-  // only while the run lasts.
-  desktop_.PostToWindowThread(posted_.Wrap([this, field, value] {
-    if (!Running()) return;
-    RunProgress next = progress_;
-    next.*field = value;
-    SetProgress(next);
-  }));
-}
-
-void MainWindowWorkflow::StopConverterAndWait() {
-  objDOS_.StopCommand();
-  if (watcher_) watcher_->Stop();
-  objDOS_.WaitForChild();
-  watcher_.reset();
-}
-
-void MainWindowWorkflow::ConverterEnded(const DOSOutputs::RunEnd& end) {
-  runEnd_ = end;
-  watcher_.reset();
-  if (pointerBusy_) {
-    desktop_.SetBusyPointer(false);
-    pointerBusy_ = false;
-  }
+void MainWindowWorkflow::SingleRunEnded() {
+  if (!single_) return;
+  SetBusyPointer(false);
   SetProgress({});
-  if (end.stopped) {
+  if (single_->ConverterStopped()) {
     Trapped([this] {
-      RemovePartialResults();
+      RestoreFromOutput(*single_);
+      single_->RemovePartialResults();
       desktop_.ShowMessageBox("Conversione interrotta", kMbIconInformation, kApplicationTitle);
     });
-  } else {
-    Trapped([this] { CompleteRun(); });
-  }
-  EndDrop();
-}
-
-void MainWindowWorkflow::CompleteRun() {
-  const std::vector<std::string> results = WrittenOutputs();
-  const bool anyResult = std::any_of(results.begin(), results.end(), [&](const std::string& n) {
-    return MatchesWildcard(deliverable_.resultPattern, n);
-  });
-  if (!anyResult) {
-    // Nothing of this run is worth keeping; what it wrote goes with the copy before the end.
-    const std::string diagnosis = ConverterDiagnosis();
-    RemoveRunFiles(results);
-    ShowMissingResults(deliverable_.resultPattern, desktop_, diagnosis);
+    EndDrop();
     return;
   }
-  CopyOutputFiles(results);
-  RemoveRunFiles(results);
+  if (!Trapped([this] { CompleteSingleRun(); })) EndDrop();
+}
 
-  if (ConverterFailed()) {
+void MainWindowWorkflow::CompleteSingleRun() {
+  std::vector<std::string> results = single_->WrittenOutputs();
+  if (!single_->HoldsAResult(results)) {
+    // Nothing of this run is worth keeping; what it wrote goes with the copy before the end.
+    const std::string diagnosis = single_->Diagnosis(kDiagnosisLines);
+    RestoreFromOutput(*single_);
+    single_->RemoveRunFiles(results);
+    ShowMissingResults(deliverable_.resultPattern, desktop_, diagnosis);
+    EndDrop();
+    return;
+  }
+  single_->MoveResults(results, OutputFolder(), [this, results](std::optional<Failure> failure) {
+    desktop_.RunWhenNoBoxOpen(posted_.Wrap([this, results, failure] {
+      if (failure) {
+        ReportFailure(*failure);
+      } else {
+        Trapped([&] { FinishSingleRun(results); });
+      }
+      EndDrop();
+    }));
+  });
+}
+
+void MainWindowWorkflow::FinishSingleRun(const std::vector<std::string>& /*results*/) {
+  if (single_->ConverterFailed()) {
     // The results are kept, but they may well be incomplete: the user is told so, not that
     // the conversion is complete.
     desktop_.ShowMessageBox(
         "Il convertitore ha segnalato un errore: i risultati potrebbero essere "
         "incompleti.\r\n\r\n" +
-            ConverterDiagnosis(),
+            single_->Diagnosis(kDiagnosisLines),
         kMbIconExclamation, kApplicationTitle);
   } else {
     desktop_.ShowMessageBox(CompletionText(), kMbOk, kApplicationTitle);
@@ -419,28 +373,8 @@ void MainWindowWorkflow::CompleteRun() {
   if (settings_.openResultWithoutAsking ||
       desktop_.ShowMessageBox(deliverable_.openResultQuestion, kMbYesNo | kMbIconInformation,
                               kApplicationTitle) == kIdYes) {
-    OpenDocument(ResultPath(), "", programFolder_, opener_, desktop_);
+    OpenDocument(single_->ResultPath(OutputFolder()), "", programFolder_, opener_, desktop_);
   }
-}
-
-bool MainWindowWorkflow::ConverterFailed() const {
-  const ChildExit& exit = runEnd_.exit;
-  return !runEnd_.started || (exit.known && (exit.signalled || exit.code != 0));
-}
-
-std::vector<std::string> MainWindowWorkflow::WrittenOutputs() const {
-  FolderStamps now;
-  Check(StampFolder(workFolder_, now), "CopyOutputFiles");
-  const std::string input = ConverterInputName();
-  std::vector<std::string> outputs;
-  for (const std::string& name : WrittenSince(stampsBeforeRun_, now)) {
-    if (name != input && deliverable_.outputs->IsOutput(input, name)) outputs.push_back(name);
-  }
-  return outputs;
-}
-
-std::string MainWindowWorkflow::ConverterInputName() const {
-  return GetLastPathPart(pdfPath_);
 }
 
 std::string MainWindowWorkflow::CompletionText() const {
@@ -449,8 +383,8 @@ std::string MainWindowWorkflow::CompletionText() const {
   const PageRange& asked = *settings_.pages;
   // The converter stops at the document's last page; its "Page-N" lines tell where it stopped.
   int last = asked.last;
-  if (deliverable_.printsPageLines && pageLines_.pages() >= asked.first) {
-    last = std::min(last, pageLines_.pages());
+  if (deliverable_.printsPageLines && single_->PagesConverted() >= asked.first) {
+    last = std::min(last, single_->PagesConverted());
   }
   const std::string first = std::to_string(asked.first);
   std::string pages = last == asked.first
@@ -464,99 +398,234 @@ std::string MainWindowWorkflow::CompletionText() const {
   return done + "\r\n\r\n" + pages;
 }
 
-void MainWindowWorkflow::CopyOutputFiles(const std::vector<std::string>& results) {
-  const std::string output = OutputFolder();
-  // A link named "output" is used as it is (the user may have made it on purpose); only a
-  // missing folder is made.
-  if (!EntryExists(output) && !IsLink(output)) CreateFolders(output);
-  // One file that cannot be copied does not hold back the others; the first failure is
-  // reported once every copy was tried, and the results then stay where the converter left them.
-  long firstError = 0;
-  for (const std::string& name : results) {
-    const long error = CopyFileReplacing(ScratchPath(name), output + Sep() + name);
-    if (firstError == 0) firstError = error;
-  }
-  Check(firstError, "CopiaFileCreaCartella");
-}
-
-std::string MainWindowWorkflow::ConverterDiagnosis() const {
-  std::string diagnosis;
-  if (settings_.pages) {
-    diagnosis = "Le Opzioni chiedono le pagine da " + std::to_string(settings_.pages->first) +
-                " a " + std::to_string(settings_.pages->last) + ".";
-  }
-  const ChildExit& exit = runEnd_.exit;
-  std::string status;
-  if (!runEnd_.started) {
-    status = "Il convertitore " + ConverterName(deliverable_) + " non è partito.";
-  } else if (exit.known && !exit.signalled && exit.code == InterpreterNotFoundExit()) {
-    status = "Il convertitore " + ConverterName(deliverable_) +
-             " non è partito: l'interprete dei comandi non lo ha trovato (codice " +
-             std::to_string(exit.code) + ").";
-  } else if (exit.known) {
-    status =
-        exit.signalled
-            ? "Il convertitore è stato terminato dal segnale " + std::to_string(exit.code) + "."
-            : "Il convertitore è terminato con il codice " + std::to_string(exit.code) + ".";
-  }
-  if (!status.empty()) {
-    if (!diagnosis.empty()) diagnosis += "\r\n";
-    diagnosis += status;
-  }
-  for (const std::string& line : LastLines(outputText_, kDiagnosisLines)) {
-    if (!diagnosis.empty()) diagnosis += "\r\n";
-    diagnosis += line;
-  }
-  return diagnosis;
-}
-
-std::string MainWindowWorkflow::ResultPath() const {
-  return OutputFolder() + Sep() + deliverable_.outputs->ResultToOpen(ConverterInputName());
-}
-
-void MainWindowWorkflow::RemoveRunFiles(const std::vector<std::string>& outputs) const {
-  // By name and whatever their attributes: a read-only or hidden leftover of the run's own
-  // would stop every later run.
-  for (const std::string& name : outputs) {
-    if (EntryExists(ScratchPath(name))) {
-      Check(ForceDeleteFile(ScratchPath(name)), "EliminaFileConAsterisco");
+void MainWindowWorkflow::HandleBatch(const std::vector<std::string>& items, bool emptyOutput) {
+  std::vector<std::string> pdfs;
+  std::vector<std::string> skipped;
+  for (const std::string& item : items) {
+    const std::string name = GetLastPathPart(item);
+    if (IsFolder(item)) {
+      const std::vector<std::string> inside = PdfsInFolder(item);
+      if (inside.empty()) skipped.push_back(ReportLine(name, "la cartella non contiene file PDF"));
+      pdfs.insert(pdfs.end(), inside.begin(), inside.end());
+    } else if (IsPdf(item)) {
+      pdfs.push_back(item);
+    } else {
+      skipped.push_back(ReportLine(name, EntryExists(item) ? "non è un file PDF" : "non trovato"));
     }
   }
-  const std::string copy = ScratchPath(ConverterInputName());
-  if (copyMade_ && EntryExists(copy)) Check(ForceDeleteFile(copy), "EliminaFileConAsterisco");
+  if (pdfs.empty()) {
+    std::string text = items.size() == 1 ? "La cartella non contiene file PDF da convertire."
+                                         : "Tra gli elementi trascinati non c'è alcun file PDF.";
+    if (items.size() > 1) {
+      for (const std::string& line : skipped) text += "\r\n" + line;
+    }
+    desktop_.ShowMessageBox(text, kMbIconExclamation, kOopsTitle);
+    return;
+  }
+
+  std::vector<std::string> names;
+  for (const std::string& pdf : pdfs) names.push_back(GetLastPathPart(pdf));
+  const std::string question = AskedQuestion({}, BatchCount(names));
+  if (desktop_.ShowMessageBox(question, kMbYesNo | kMbIconInformation | kMbSystemModal, ";-)") !=
+      kIdYes) {
+    desktop_.ShowMessageBox(deliverable_.cancellationMessage, kMbSystemModal, "",
+                            BoxPlacement::kCenterOnOwner);
+    return;
+  }
+
+  batch_ = std::make_unique<Batch>();
+  batch_->skipped = std::move(skipped);
+  for (const std::string& pdf : pdfs) {
+    batch_->runs.push_back(std::make_unique<DocumentRun>(RunSetup(), pdf));
+    batch_->states.push_back(Batch::State::kWaiting);
+    batch_->failures.emplace_back();
+  }
+  SetBusyPointer(true);
+  if (deliverable_.emptiesOutputBeforeRun && emptyOutput) {
+    // The PDFs that lie inside the output folder are copied before it is emptied, and put back.
+    std::vector<DocumentRun*> inside;
+    for (size_t i = 0; i < batch_->runs.size(); ++i) {
+      DocumentRun& run = *batch_->runs[i];
+      run.restoreFromOutput = PathInsideFolder(run.Source(), OutputFolder());
+      if (run.restoreFromOutput.empty()) continue;
+      if (const long error = run.Copy(batch_->outputNames); error != 0) {
+        batch_->failures[i] = "copia non riuscita (" + DescribeSystemError(error) + ")";
+        batch_->states[i] = Batch::State::kDone;
+      }
+      inside.push_back(&run);
+    }
+    EmptyOutputFolder(inside);
+  }
+  PumpBatch();
 }
 
-void MainWindowWorkflow::RemovePartialResults() const {
-  // Only what the converter wrote for this run's copy since it started: a file saved here
-  // meanwhile under a name that merely begins like the copy's is the user's.
-  RemoveRunFiles(WrittenOutputs());
+void MainWindowWorkflow::PumpBatch() {
+  Batch& batch = *batch_;
+  for (size_t i = 0; i < batch.runs.size(); ++i) {
+    if (batch.states[i] != Batch::State::kWaiting) continue;
+    if (batch.stopping) {
+      batch.states[i] = Batch::State::kDone;
+      continue;
+    }
+    if (batch.Count(Batch::State::kRunning) >= parallelRuns_) break;
+    DocumentRun& run = *batch.runs[i];
+    if (!run.CopyMade()) {
+      if (const long error = run.Copy(batch.outputNames); error != 0) {
+        batch.failures[i] = "copia non riuscita (" + DescribeSystemError(error) + ")";
+        batch.states[i] = Batch::State::kDone;
+        continue;
+      }
+    }
+    // Two converters that could write one name never run side by side: this one waits.
+    bool sharesNames = false;
+    for (size_t j = 0; j < batch.runs.size(); ++j) {
+      if (batch.states[j] == Batch::State::kRunning &&
+          deliverable_.outputs->MayShareNames(run.InputName(), batch.runs[j]->InputName())) {
+        sharesNames = true;
+      }
+    }
+    if (sharesNames) break;
+    batch.states[i] = Batch::State::kRunning;
+    try {
+      run.Start([this, i] { BatchDocumentEnded(i); }, [this] { UpdateBatchProgress(); });
+    } catch (const OperationFailure& failure) {
+      batch.failures[i] = FormatFailureReport(failure.failure());
+      batch.states[i] = Batch::State::kDone;
+    }
+  }
+  UpdateBatchProgress();
+  if (batch.Count(Batch::State::kDone) == batch.runs.size() && !batch.reported) {
+    batch.reported = true;
+    PostStep([this] { FinishBatch(); });
+  }
 }
 
-void MainWindowWorkflow::EmptyOutputFolder() {
-  if (restorePdfPath_.empty()) {
+void MainWindowWorkflow::UpdateBatchProgress() {
+  const Batch& batch = *batch_;
+  RunProgress progress;
+  progress.running = batch.Count(Batch::State::kDone) < batch.runs.size();
+  progress.documents = static_cast<int>(batch.runs.size());
+  progress.documentsDone = static_cast<int>(batch.Count(Batch::State::kDone));
+  progress.document = std::min(progress.documentsDone + 1, progress.documents);
+  // The pages of the first document in the batch's order that converts.
+  for (size_t i = 0; i < batch.runs.size(); ++i) {
+    if (batch.states[i] != Batch::State::kRunning) continue;
+    progress.document = static_cast<int>(i) + 1;
+    progress.pagesDone = batch.runs[i]->Progress().pagesDone;
+    progress.pageCount = batch.runs[i]->Progress().pageCount;
+    break;
+  }
+  if (!progress.running) progress = {};
+  SetProgress(progress);
+}
+
+void MainWindowWorkflow::BatchDocumentEnded(size_t index) {
+  Batch& batch = *batch_;
+  DocumentRun& run = *batch.runs[index];
+  const auto done = [&](std::string failure) {
+    batch.failures[index] = std::move(failure);
+    batch.states[index] = Batch::State::kDone;
+    PumpBatch();
+  };
+  if (run.ConverterStopped()) {
+    try {
+      RestoreFromOutput(run);
+      run.RemovePartialResults();
+    } catch (const OperationFailure& failure) {
+      return done(FormatFailureReport(failure.failure()));
+    }
+    return done("conversione interrotta");
+  }
+  std::vector<std::string> results;
+  try {
+    results = run.WrittenOutputs();
+    if (!run.HoldsAResult(results)) {
+      RestoreFromOutput(run);
+      run.RemoveRunFiles(results);
+      return done(ConverterReason(run));
+    }
+  } catch (const OperationFailure& failure) {
+    return done(FormatFailureReport(failure.failure()));
+  }
+  batch.states[index] = Batch::State::kMoving;
+  run.MoveResults(results, OutputFolder(),
+                  [this, index, results](std::optional<Failure> failure) {
+                    Batch& batch = *batch_;
+                    DocumentRun& run = *batch.runs[index];
+                    std::string reason;
+                    if (failure) {
+                      reason = "i risultati restano in " + workFolder_ + " (" +
+                               FormatFailureReport(*failure) + ")";
+                    } else {
+                      batch.outputNames.insert(results.begin(), results.end());
+                      if (run.ConverterFailed()) {
+                        reason = ConverterReason(run) + "; i risultati sono comunque in output";
+                      } else {
+                        ++batch.converted;
+                      }
+                    }
+                    batch.failures[index] = reason;
+                    batch.states[index] = Batch::State::kDone;
+                    PumpBatch();
+                  });
+  PumpBatch();
+}
+
+void MainWindowWorkflow::FinishBatch() {
+  if (!batch_) return;
+  Batch& batch = *batch_;
+  SetBusyPointer(false);
+  SetProgress({});
+  Trapped([&] {
+    for (const auto& run : batch.runs) RestoreFromOutput(*run);
+  });
+  const int documents = static_cast<int>(batch.runs.size());
+  if (batch.stopping) {
+    desktop_.ShowMessageBox(
+        "Conversione interrotta\r\n\r\n" + BatchSummary(batch.converted, documents, {}),
+        kMbIconInformation, kApplicationTitle);
+  } else {
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < batch.runs.size(); ++i) {
+      if (!batch.failures[i].empty()) {
+        lines.push_back(ReportLine(batch.runs[i]->SourceName(), batch.failures[i]));
+      }
+    }
+    lines.insert(lines.end(), batch.skipped.begin(), batch.skipped.end());
+    desktop_.ShowMessageBox(
+        "Conversione completa\r\n\r\n" + BatchSummary(batch.converted, documents, lines),
+        lines.empty() ? kMbOk : kMbIconExclamation, kApplicationTitle);
+    if (settings_.openOutputFolder && !batch.outputNames.empty()) {
+      OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
+    }
+  }
+  EndDrop();
+}
+
+void MainWindowWorkflow::EmptyOutputFolder(const std::vector<DocumentRun*>& runs) {
+  // A PDF that lies inside the folder has only one other copy, the one in the scratch area.
+  // Without it (the copy failed) the folder stays as it is rather than lose the user's file.
+  for (const DocumentRun* run : runs) {
+    if (!run->restoreFromOutput.empty() && !run->CopyMade()) return;
+  }
+  try {
     // A linked output folder is written through but never emptied: what it points to is not
     // the program's.
     CleanAllPath(OutputFolder());
-    return;
-  }
-  // The dropped PDF's only other copy is the one this drop made in the program folder. Without
-  // it (the copy failed) the folder stays as it is rather than lose the user's file.
-  if (!copyMade_) return;
-  try {
-    CleanAllPath(OutputFolder());
   } catch (...) {
-    // Whatever the emptying got to, the user's PDF is back before the failure is reported.
-    RestoreDroppedPdf();
+    // Whatever the emptying got to, the user's PDFs are back before the failure is reported.
+    for (const DocumentRun* run : runs) RestoreFromOutput(*run);
     throw;
   }
-  RestoreDroppedPdf();
+  for (const DocumentRun* run : runs) RestoreFromOutput(*run);
 }
 
-void MainWindowWorkflow::RestoreDroppedPdf() const {
-  const std::string original = OutputFolder() + Sep() + restorePdfPath_;
-  if (EntryExists(original)) return;
-  CreateFolders(ParentOf(original));
-  Check(CopyFileReplacing(pdfPath_, original), "CopySingleFile");
+void MainWindowWorkflow::RestoreFromOutput(const DocumentRun& run) const {
+  if (run.restoreFromOutput.empty() || !run.CopyMade()) return;
+  const std::string original = OutputFolder() + Sep() + run.restoreFromOutput;
+  if (EntryExists(original) || !EntryExists(run.PdfPath())) return;
+  CreateFolderTree(ParentOf(original));
+  ThrowIfFailed(CopyFileReplacing(run.PdfPath(), original), "CopySingleFile");
 }
 
 void MainWindowWorkflow::ReportFailure(const Failure& failure) {
@@ -593,10 +662,32 @@ void MainWindowWorkflow::MnuSvuotaClick() {
 
 void MainWindowWorkflow::MnuInterrompiClick() {
   if (!Running()) return;
-  // The run ends as usual, through ConverterEnded, once everything the converter started is
-  // gone; only then is its partial work removed.
-  objDOS_.StopCommand();
-  if (watcher_) watcher_->Stop();
+  // Nothing more starts: what waits is dropped, and each run ends as usual once everything its
+  // converter started is gone; only then is its partial work removed.
+  waitingDrops_.clear();
+  if (single_) single_->Stop();
+  if (batch_) {
+    batch_->stopping = true;
+    for (const auto& run : batch_->runs) run->Stop();
+  }
+}
+
+void MainWindowWorkflow::StopEverything() {
+  std::vector<DocumentRun*> runs;
+  if (single_) runs.push_back(single_.get());
+  if (batch_) {
+    for (const auto& run : batch_->runs) runs.push_back(run.get());
+  }
+  for (DocumentRun* run : runs) {
+    run->StopAndWait();
+    run->WaitForFileStep();
+    try {
+      RestoreFromOutput(*run);
+      if (run->HoldsUnmovedWork()) run->RemovePartialResults();
+    } catch (const OperationFailure&) {
+      // The program ends as asked; what could not be removed is left for the user.
+    }
+  }
 }
 
 bool MainWindowWorkflow::FormQueryUnload() {
@@ -604,15 +695,7 @@ bool MainWindowWorkflow::FormQueryUnload() {
       kIdNo) {
     return true;
   }
-  if (Running()) {
-    StopConverterAndWait();
-    try {
-      RemovePartialResults();
-      if (deliverable_.emptiesOutputBeforeRun && !restorePdfPath_.empty()) RestoreDroppedPdf();
-    } catch (const OperationFailure&) {
-      // The program ends as asked; what could not be removed is left for the next run.
-    }
-  }
+  StopEverything();
   desktop_.EndProgram();
   return false;  // not reached: the program has ended
 }

@@ -13,10 +13,9 @@
 #include "common/posted_call_guard.h"
 #include "common/working_folders.h"
 #include "files/document_opener.h"
-#include "files/entry_stamps.h"
 #include "front_end/deliverable.h"
+#include "front_end/document_run.h"
 #include "front_end/run_progress.h"
-#include "runner/dos_outputs.h"
 
 namespace droplet {
 
@@ -26,16 +25,22 @@ inline constexpr unsigned kDropEffectCopy = 1;
 // What a drag carries, as the GUI backends and the tests hand it to the workflow.
 struct DragData {
   bool offersFileList = false;     // the data is a list of files
-  std::vector<std::string> paths;  // their full paths; only the first one is used
+  std::vector<std::string> paths;  // their full paths, in the order the drag gives them
 };
 
 // The main window (Form1) of both programs without its GUI: the drop handling, the conversion
-// run, the menu commands and the quit confirmation. The GUI backends forward their events here.
+// runs, the menu commands and the quit confirmation. The GUI backends forward their events here.
 //
 // A drop never holds the window up: the drop handler records the paths and returns, and the
 // rest follows from the window's event loop (calls posted through the desktop services): the
 // checks, the copy and the confirmation, then the converter, which is waited for on a thread of
-// its own, then the steps after it. Everything but that waiting runs on the window's thread.
+// its own, then the file steps after it, on a thread of their own too. The boxes and the
+// window's state stay on the window's thread, in the workflow's order.
+//
+// One PDF dropped alone is the single run, with its every box. Several items, a folder, or
+// several files handed over at once are a batch: one question, the PDFs converted side by side
+// (as many at once as the machine has cores, at most four), one report at the end. What comes
+// while something converts waits its turn, in order.
 class MainWindowWorkflow {
  public:
   // `folders.work` is the scratch area, whose "output" folder receives the results;
@@ -53,28 +58,26 @@ class MainWindowWorkflow {
   MainWindowWorkflow(const MainWindowWorkflow&) = delete;
   MainWindowWorkflow& operator=(const MainWindowWorkflow&) = delete;
 
-  // Form_OLEDragOver: classifies the drag and returns the effect the window accepts: none while
-  // an earlier drop is being handled, whose fields stay as they are.
+  // Form_OLEDragOver: classifies the drag and returns the effect the window accepts. While a
+  // drop is being handled its fields stay as they are, and a file list is welcome all the same:
+  // it waits its turn.
   unsigned FormOLEDragOver(const DragData& data, unsigned allowedEffects);
   // Form_OLEDragDrop: records the drop and returns; its handling follows from the event loop.
-  // Refused while an earlier drop is being handled.
   void FormOLEDragDrop(const DragData& data);
-  // A file handed to the window otherwise than by a drag (named on the command line, passed on
-  // by a second start, chosen in the file dialog): handled exactly as if it had been dropped;
-  // while a drop is being handled it waits its turn instead of being refused.
-  void HandleFile(const std::string& path);
-  // cmdExecute_Click: starts the conversion run of the command line field. The converter runs
-  // on after this returns; the run ends on the window's thread.
-  void CmdExecuteClick();
+  // Files handed to the window otherwise than by a drag (named on the command line, passed on
+  // by a second start, chosen in the file dialog): handled exactly as if they had been dropped
+  // together; while a drop is being handled they wait their turn.
+  void HandleFiles(const std::vector<std::string>& paths);
+  void HandleFile(const std::string& path) { HandleFiles({path}); }
 
   void MnuInfoClick();      // the About text
   void MnuOpenPathClick();  // opens the output folder
   void MnuSvuotaClick();    // empties the output folder
-  // "Interrompi conversione": stops the converter and everything it started; the run then
-  // removes what it wrote and says "Conversione interrotta".
+  // "Interrompi conversione": stops every converter and everything they started, and all that
+  // waits; the runs then remove what they wrote and "Conversione interrotta" says so.
   void MnuInterrompiClick();
   // Form_QueryUnload: asks whether to quit. Returns true (cancel) when the window stays; a Yes
-  // stops a running converter as "Interrompi conversione" does, then ends the program through
+  // stops the running converters as "Interrompi conversione" does, then ends the program through
   // DesktopServices::EndProgram and does not return.
   bool FormQueryUnload();
 
@@ -83,7 +86,7 @@ class MainWindowWorkflow {
 
   // A drop is being handled, from the drop to the end of its run.
   bool Busy() const { return busy_; }
-  // The converter runs: "Interrompi conversione" applies.
+  // A conversion runs: "Interrompi conversione" applies.
   bool Running() const { return progress_.running; }
   const RunProgress& Progress() const { return progress_; }
   // Called on the window's thread whenever the progress changes, at the start and the end of
@@ -102,67 +105,63 @@ class MainWindowWorkflow {
   const std::string& DropKind() const { return dropKind_; }             // lblControl
   const std::string& PdfPath() const { return pdfPath_; }               // txtFile
   const std::string& CommandLineField() const { return commandLine_; }  // txtCommand
-  const std::string& OutputText() const { return outputText_; }         // txtOutputs
   // What the options dialog's settings asked of the latest drop's run.
   const RunSettings& Settings() const { return settings_; }
-  DOSOutputs& Runner() { return objDOS_; }
 
  private:
+  struct WaitingDrop {
+    DragData data;
+    std::string kind;
+    bool arrivedDuringRun = false;  // it came while something converted: nothing is emptied
+  };
+  struct Batch;
+
   // The drop's handling, from the event loop: the checks, the copy, the confirmation, the run.
-  void HandleDrop(const DragData& data, const std::string& dropKind);
-  void HandleDroppedFile(const std::string& path);
-  // The converter has ended: the steps after it, or the clean-up of a stopped run.
-  void ConverterEnded(const DOSOutputs::RunEnd& end);
-  void CompleteRun();
-  // Copies `source` into the scratch area under a name that nothing there has and under which
-  // the converter would write over nothing that lies there: `name`, else "NAME (2).pdf", ...
-  // Returns the copy's path (with copyMade_ false when the copy failed, and its message shown).
-  std::string MakeScratchCopy(const std::string& source, const std::string& name);
-  // The name the converter is given (the copy's short name), after which it names its outputs.
-  std::string ConverterInputName() const;
-  // What the converter wrote for this run's copy since it started: new or changed entries of
-  // the scratch area that it names after the copy. Nothing else is the run's to move or delete.
-  std::vector<std::string> WrittenOutputs() const;
-  // The converter ended with a failure, or never started.
-  bool ConverterFailed() const;
-  // Brings `results` into the output folder; a file that cannot be copied throws, and the
-  // caller then leaves the results in the program folder.
-  void CopyOutputFiles(const std::vector<std::string>& results);
-  // The result to open, in the output folder.
-  std::string ResultPath() const;
-  // Deletes by name, whatever their attributes, `outputs` and the copy of the PDF this drop
-  // made, and nothing else.
-  void RemoveRunFiles(const std::vector<std::string>& outputs) const;
-  // After a stop: deletes what the converter had begun to write and the run's copy of the PDF,
-  // leaving every file that was there before the run.
-  void RemovePartialResults() const;
-  // Empties the output folder before a run, keeping a PDF that was dropped from inside it.
-  void EmptyOutputFolder();
-  // Puts a PDF dropped from inside the output folder back where it lay, when it is gone.
-  void RestoreDroppedPdf() const;
-  // Stops the converter and the watcher and waits for both, from the window's thread.
-  void StopConverterAndWait();
-  void StartProgress();
-  // A count the progress watcher found, for `field` of the progress, from its own thread.
-  void PostProgress(int RunProgress::*field, int value);
-  void SetProgress(const RunProgress& progress);
-  // What the missing-results box adds: the page range asked for, the converter's exit status
-  // and its last lines.
-  std::string ConverterDiagnosis() const;
+  void HandleDrop(const WaitingDrop& drop);
+  void HandleDroppedFile(const std::string& path, bool emptyOutput);
+  // The single run's converter has ended: the steps after it, or the clean-up of a stop.
+  void SingleRunEnded();
+  void CompleteSingleRun();
+  void FinishSingleRun(const std::vector<std::string>& results);
   // "Conversione completa", and which pages were converted when a range applied.
   std::string CompletionText() const;
+
+  // A batch: the PDFs among `items` (and directly inside the folders among them).
+  void HandleBatch(const std::vector<std::string>& items, bool emptyOutput);
+  // Starts what may start of the batch; reports the batch once nothing of it is left.
+  void PumpBatch();
+  void BatchDocumentEnded(size_t index);
+  void BatchDocumentDone(size_t index, const std::string& failure);
+  void FinishBatch();
+  // The batch's progress: which document of how many, the pages of the first that runs.
+  void UpdateBatchProgress();
+
+  // Empties the output folder before a run, keeping the PDFs of `runs` that lie inside it:
+  // their copies are made first, and each is put back where it lay.
+  void EmptyOutputFolder(const std::vector<DocumentRun*>& runs);
+  // Puts a PDF that lay inside the output folder back where it lay, when it is gone.
+  void RestoreFromOutput(const DocumentRun& run) const;
+  // The settings file as it is now, and the confirmation question with what it adds.
+  std::string AskedQuestion(const std::string& path, const std::string& count);
+  void SetProgress(const RunProgress& progress);
+  void SetBusyPointer(bool busy);
   // The run's error report: "description - source - number".
   void ReportFailure(const Failure& failure);
-  // Runs a step of the drop's handling; a failure that escapes it is reported.
+  // Runs a step of the drop's handling; a failure that escapes it is reported and ends the drop.
+  // Returns whether it ran through.
   template <typename Step>
-  void Trapped(Step&& step);
-  // The drop's handling is over: the next drop is welcome, and the next one waiting is handled.
+  bool Trapped(Step&& step);
+  // The drop's handling is over: the next drop that waits is handled.
   void EndDrop();
   // Starts handling the first drop that waits, unless one is being handled.
   void HandleNextDrop();
+  // Posts `step` to the event loop, to run once no box of the program is open.
+  void PostStep(std::function<void()> step);
+  // Stops every converter, waits for them, and removes what they wrote.
+  void StopEverything();
 
   std::string ScratchPath(const std::string& name) const;
-  bool EntryExists(const std::string& path) const;
+  DocumentRun::Setup RunSetup() const;
 
   const Deliverable& deliverable_;
   DesktopServices& desktop_;
@@ -170,33 +169,22 @@ class MainWindowWorkflow {
   std::string workFolder_;
   std::string programFolder_;
   SettingsFile settingsFile_;
+  // How many documents of a batch run at once.
+  size_t parallelRuns_ = 1;
 
   std::string dropKind_ = "-";
   std::string pdfPath_;
   std::string commandLine_;
-  std::string outputText_;
-  // Where a PDF dropped from inside the output folder lay, relative to that folder, when the run
-  // empties it; the run puts the PDF back there.
-  std::string restorePdfPath_;
-  // Whether the drop copied the PDF into the program folder: only then is the copy the run's own.
-  bool copyMade_ = false;
   // Read from the settings file for each drop, before its confirmation.
   RunSettings settings_;
 
   bool busy_ = false;
-  // Files handed over while a drop was being handled, each with its kind, in their order.
-  std::deque<std::pair<DragData, std::string>> waitingDrops_;
+  std::deque<WaitingDrop> waitingDrops_;
   bool pointerBusy_ = false;
   RunProgress progress_;
-  PageLineCounter pageLines_;
   std::function<void(const RunProgress&)> progressListener_;
-  // The scratch area's entries as the converter found them: the run's outputs are what it
-  // wrote after.
-  FolderStamps stampsBeforeRun_;
-  // How the latest converter ended.
-  DOSOutputs::RunEnd runEnd_;
-  std::unique_ptr<ProgressWatcher> watcher_;
-  DOSOutputs objDOS_;
+  std::unique_ptr<DocumentRun> single_;
+  std::unique_ptr<Batch> batch_;
   PostedCallGuard posted_;  // last: it goes first, before anything a posted call would touch
 };
 

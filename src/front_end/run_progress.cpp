@@ -59,6 +59,17 @@ constexpr size_t kReadStep = 64 * 1024;
 }  // namespace
 
 std::string ProgressDescription(const RunProgress& progress) {
+  if (progress.InBatch()) {
+    RunProgress pages = progress;
+    pages.documents = 0;
+    std::string text = "Conversione in corso: documento " + std::to_string(progress.document) +
+                       " di " + std::to_string(progress.documents);
+    const std::string head = "Conversione in corso: ";
+    if (progress.Determinate() || progress.pagesDone > 0) {
+      text += ", " + ProgressDescription(pages).substr(head.size());
+    }
+    return text;
+  }
   if (progress.Determinate()) {
     return "Conversione in corso: pagina " +
            std::to_string(std::min(progress.pagesDone, progress.pageCount)) + " di " +
@@ -72,6 +83,13 @@ std::string ProgressDescription(const RunProgress& progress) {
 }
 
 std::string ProgressCount(const RunProgress& progress) {
+  if (progress.InBatch()) {
+    RunProgress pages = progress;
+    pages.documents = 0;
+    const std::string rest = ProgressCount(pages);
+    return std::to_string(progress.document) + "/" + std::to_string(progress.documents) +
+           (rest.empty() ? std::string() : " " + rest);
+  }
   if (progress.Determinate()) {
     return std::to_string(std::min(progress.pagesDone, progress.pageCount)) + "/" +
            std::to_string(progress.pageCount);
@@ -159,6 +177,17 @@ std::optional<PictureRect> ProgressBarPlace(const std::vector<RunRect>& opaqueRu
 PictureRect ProgressFill(const PictureRect& bar, const RunProgress& progress, int tick) {
   const PictureRect inner{bar.left + 1, bar.top + 1, std::max(0, bar.width - 2),
                           std::max(0, bar.height - 2)};
+  if (progress.InBatch()) {
+    // Whole documents, and the pages of the current one as a part of the next.
+    const long long scale = 1000;
+    long long done = scale * std::clamp(progress.documentsDone, 0, progress.documents);
+    if (progress.Determinate()) {
+      done += scale * std::clamp(progress.pagesDone, 0, progress.pageCount) / progress.pageCount;
+    }
+    done = std::min(done, scale * progress.documents);
+    return {inner.left, inner.top,
+            static_cast<int>(inner.width * done / (scale * progress.documents)), inner.height};
+  }
   if (progress.Determinate()) {
     const int done = std::clamp(progress.pagesDone, 0, progress.pageCount);
     return {inner.left, inner.top,

@@ -20,15 +20,23 @@ struct RunProgress {
   bool running = false;
   int pagesDone = 0;
   int pageCount = 0;  // 0 while the document's page count is not known
+  // In a batch: the document the pages belong to (from 1), how many documents the batch has,
+  // and how many of them are over. All 0 outside a batch.
+  int document = 0;
+  int documents = 0;
+  int documentsDone = 0;
 
   bool Determinate() const { return pageCount > 0; }
+  bool InBatch() const { return documents > 0; }
   bool operator==(const RunProgress&) const = default;
 };
 
 // What the droplet shows of a run: "Conversione in corso: pagina 3 di 17", or without a page
-// count "Conversione in corso: 3 pagine convertite" / "Conversione in corso...".
+// count "Conversione in corso: 3 pagine convertite" / "Conversione in corso...". In a batch the
+// document comes first: "Conversione in corso: documento 2 di 8, pagina 3 di 17".
 std::string ProgressDescription(const RunProgress& progress);
-// The short count drawn on the bar: "3/17", "3", or empty text.
+// The short count drawn on the bar: "3/17", "3", or empty text; in a batch the document first:
+// "2/8 3/17", "2/8".
 std::string ProgressCount(const RunProgress& progress);
 
 // The highest page of the "Page-N" lines the HTML converter prints, one per page, fed in reads
@@ -67,6 +75,7 @@ std::optional<PictureRect> ProgressBarPlace(const std::vector<RunRect>& opaqueRu
 
 // The filled part of `bar` inside its one-pixel frame: in proportion to the pages done, or,
 // with no page count, a block a quarter of the bar wide that sweeps to and fro with `tick`.
+// In a batch, in proportion to the documents over and the pages done of the current one.
 PictureRect ProgressFill(const PictureRect& bar, const RunProgress& progress, int tick);
 
 // Watches one conversion from a thread of its own: once the run has lasted `pageCountDelay`

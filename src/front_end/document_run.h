@@ -1,0 +1,131 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/desktop_services.h"
+#include "common/failure.h"
+#include "common/posted_call_guard.h"
+#include "files/entry_stamps.h"
+#include "front_end/deliverable.h"
+#include "front_end/run_progress.h"
+#include "runner/dos_outputs.h"
+
+namespace droplet {
+
+// One PDF through the converter: its scratch copy, the converter run on it, and what that run
+// wrote. It owns exactly its copy and the files its converter wrote from the copy's name while
+// it ran (the deliverable's ConverterOutputs says which names those are); it moves and deletes
+// nothing else. Every call but the file step's own work belongs to the window's thread.
+class DocumentRun {
+ public:
+  struct Setup {
+    const Deliverable* deliverable = nullptr;
+    DesktopServices* desktop = nullptr;
+    std::string workFolder;     // the scratch area
+    std::string programFolder;  // where the converter is looked for first
+    RunSettings settings;       // what the options asked of the run
+  };
+
+  DocumentRun(Setup setup, std::string source);
+  // Stops a converter still running and waits for it and for a file step under way.
+  ~DocumentRun();
+  DocumentRun(const DocumentRun&) = delete;
+  DocumentRun& operator=(const DocumentRun&) = delete;
+
+  // The PDF as it was handed over, and its name.
+  const std::string& Source() const { return source_; }
+  std::string SourceName() const;
+
+  // Copies the PDF into the scratch area under a name that nothing there has and under which
+  // the converter would write over nothing that lies there, nor over one of `taken` (names
+  // that other documents of the same batch put into the output folder): its own name, else
+  // "NAME (2).pdf", ... Returns 0, or the system's code of a copy that failed.
+  long Copy(const std::set<std::string>& taken);
+  bool CopyMade() const { return copyMade_; }
+  // The copy's path as the converter gets it (its short form), or, without a copy, a path under
+  // which nothing lies.
+  const std::string& PdfPath() const { return pdfPath_; }
+  // The copy's name as the converter gets it, after which it names its outputs.
+  std::string InputName() const;
+  // Where the PDF lay inside the output folder, relative to it, when it lies there (the HTML
+  // run empties that folder); empty otherwise.
+  std::string restoreFromOutput;
+
+  // What the options ask of the run, read once the user has been asked.
+  void SetSettings(const RunSettings& settings) { setup_.settings = settings; }
+  std::string CommandLine() const;
+  // Starts the converter. `onEnd` runs on the window's thread once it has ended (or failed to
+  // start); `onProgress` whenever its progress changes.
+  void Start(std::function<void()> onEnd, std::function<void()> onProgress);
+  bool Running() const { return running_; }
+  // Stops the converter and all it started; `onEnd` still follows.
+  void Stop();
+  // Stops the converter and waits for it, on the window's thread.
+  void StopAndWait();
+  // Waits for a file step under way (MoveResults); its `onDone` still comes through the event
+  // loop.
+  void WaitForFileStep();
+  // The converter was started, and its results have not been brought into the output folder.
+  bool HoldsUnmovedWork() const { return started_ && !resultsMoved_; }
+
+  const DOSOutputs::RunEnd& End() const { return end_; }
+  // The converter ended with a failure status, was ended by a signal, or never started.
+  bool ConverterFailed() const;
+  bool ConverterStopped() const { return end_.stopped; }
+  // The pages as far as this run knows them.
+  const RunProgress& Progress() const { return progress_; }
+  int PagesConverted() const { return pageLines_.pages(); }
+
+  // What the converter wrote for the copy since it started, in name order.
+  std::vector<std::string> WrittenOutputs() const;
+  // Whether `outputs` hold the main result (a name of the deliverable's result pattern).
+  bool HoldsAResult(const std::vector<std::string>& outputs) const;
+  // Brings `results` into `outputFolder` and then removes them and the copy from the scratch
+  // area, on a thread of its own; `onDone` runs on the window's thread with the failure, if any.
+  // A copy that fails leaves every result and the copy where they are.
+  void MoveResults(std::vector<std::string> results, const std::string& outputFolder,
+                   std::function<void(std::optional<Failure>)> onDone);
+  // Deletes by name, whatever their attributes, `outputs` and the copy this run made.
+  void RemoveRunFiles(const std::vector<std::string>& outputs) const;
+  // After a stop or a failure: what the converter wrote, and the copy.
+  void RemovePartialResults() const { RemoveRunFiles(WrittenOutputs()); }
+
+  // The result to open, in `outputFolder`.
+  std::string ResultPath(const std::string& outputFolder) const;
+  // The converter's exit status and last lines of output, lines separated by CR LF.
+  std::string Diagnosis(size_t lines) const;
+  // The converter's last line of output, or empty text.
+  std::string LastLine() const;
+
+ private:
+  void StartProgress();
+  void PostProgress(int RunProgress::*field, int value);
+  void SetProgress(const RunProgress& progress);
+  std::string ScratchPath(const std::string& name) const;
+
+  Setup setup_;
+  std::string source_;
+  std::string pdfPath_;
+  bool copyMade_ = false;
+  bool running_ = false;
+  bool started_ = false;
+  bool resultsMoved_ = false;  // written by the file step's thread, read after it is joined
+  DOSOutputs::RunEnd end_;
+  std::string outputText_;  // the end of it only
+  PageLineCounter pageLines_;
+  RunProgress progress_;
+  std::function<void()> onProgress_;
+  FolderStamps stampsBeforeRun_;
+  std::unique_ptr<ProgressWatcher> watcher_;
+  std::thread fileStep_;
+  DOSOutputs runner_;
+  PostedCallGuard posted_;  // last: it goes first, before anything a posted call would touch
+};
+
+}  // namespace droplet
