@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -85,14 +86,19 @@ TEST_F(RunnerTest, ConverterBesideTheProgramRunsFromAnyCurrentFolder) {
   const CurrentFolderScope inCurrent(current.path());
 
   // The test child takes the "document" as its action: it prints what follows "out:".
-  EXPECT_EQ(FindProgram("pdftotext", folder).found, folder + "\\pdftotext.exe");
+  // PATHEXT may spell the extensions in capitals.
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  EXPECT_EQ(lower(FindProgram("pdftotext", folder).found), lower(folder + "\\pdftotext.exe"));
   EXPECT_EQ(runner_.ExecuteCommand(BuildCommandLine(TessikDeliverable(), "out:a 100%", folder)),
             "a 100%");
   EXPECT_EQ(runner_.ExecuteCommand(PageCountCommandLine("out:pagine", folder)), "pagine");
 
   // Without one beside the program, the run and the search both take the current folder's.
   std::filesystem::remove(program / "pdftotext.exe");
-  EXPECT_EQ(FindProgram("pdftotext", folder).found, current / "pdftotext.bat");
+  EXPECT_EQ(lower(FindProgram("pdftotext", folder).found), lower(current / "pdftotext.bat"));
   EXPECT_EQ(runner_.ExecuteCommand(BuildCommandLine(TessikDeliverable(), "out:x", folder)),
             "dalla cartella corrente\r\n");
 }
