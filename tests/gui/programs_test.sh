@@ -2,9 +2,6 @@
 # The programs as the desktop starts them, each copied into a folder of its own:
 #  - "Open with" twice in quick succession: the second start hands its PDF to the first and
 #    ends; both PDFs are converted completely, one after the other, and nothing is lost;
-#  - without a runtime folder the claim goes to a private folder of the user's own in the
-#    temporary folder, and a later start still hands its file over; a folder open to everyone
-#    planted there is not used, and the program runs unguarded and says so;
 #  - --help and --version answer without a display;
 #  - an installed program whose working folder cannot be made says which and why, and ends
 #    without leaving anything behind.
@@ -109,38 +106,6 @@ open_with_twice() {
     fail "a dropped PDF is gone"
 }
 
-no_runtime_folder() {
-  user_session "$scratch/noruntime-home"
-  unset XDG_RUNTIME_DIR
-  export TMPDIR="$scratch/tmp"
-  mkdir -p "$TMPDIR"
-  local program="$scratch/noruntime" own="$TMPDIR/droplet-$(id -u)"
-  mkdir -p "$program"
-  cp "$tessik" "$program/Tessik"
-  write_pdf "$HOME/primo.pdf" "Primo documento"
-  "$program/Tessik" &
-  local first=$!
-  pids+=("$first")
-  [ -n "$(main_window_of "$first" 20)" ] || fail "the instance showed no window" || return 1
-  [ "$(stat -c '%a %u' "$own")" = "700 $(id -u)" ] || fail "not private: $(ls -ld "$own")" ||
-    return 1
-  timeout 20 "$program/Tessik" "$HOME/primo.pdf" || fail "the later start did not hand over" ||
-    return 1
-  kill "$first" && wait "$first"
-
-  rm -rf "$own"
-  mkdir -m 777 "$own"
-  "$program/Tessik" 2>"$scratch/noruntime-errors.txt" &
-  local unguarded=$!
-  pids+=("$unguarded")
-  [ -n "$(main_window_of "$unguarded" 20)" ] || fail "the unguarded start showed no window" ||
-    return 1
-  cat "$scratch/noruntime-errors.txt"
-  grep -q "running unguarded" "$scratch/noruntime-errors.txt" || fail "it did not say so" ||
-    return 1
-  [ -z "$(ls -A "$own")" ] || fail "written in the shared folder: $(ls -A "$own")"
-}
-
 help_and_version() {
   local out
   out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$orvane" --help) || fail "--help failed" || return 1
@@ -184,7 +149,7 @@ unusable_working_folder() {
 
 logs="$scratch/logs"
 mkdir -p "$logs"
-for check in help_and_version open_with_twice no_runtime_folder unusable_working_folder; do
+for check in help_and_version open_with_twice unusable_working_folder; do
   started=$SECONDS
   (
     trap stop_started EXIT
