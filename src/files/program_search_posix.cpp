@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/platform.h"
 #include "common/quoting.h"
 #include "files/program_search.h"
 
@@ -50,6 +51,11 @@ ProgramSearch FindProgram(const std::string& name, const std::string& programFol
 std::string ProgramInvocation(const std::string& name, const std::string& programFolder) {
   const std::string beside = Join(programFolder, name);
   return IsExecutableFile(beside) ? QuoteForPosixShell(beside) : name;
+}
+
+std::string ProgramCommandLine(const std::string& name, const std::string& programFolder,
+                               const std::string& arguments) {
+  return InterpreterPrefix() + ProgramInvocation(name, programFolder) + arguments;
 }
 
 }  // namespace droplet

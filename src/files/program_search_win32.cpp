@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "common/platform.h"
+#include "common/quoting.h"
 #include "common/text_win32.h"
 #include "files/program_search.h"
 
@@ -42,30 +44,50 @@ std::string CurrentFolder() {
   return FromWide(folder);
 }
 
-}  // namespace
-
-ProgramSearch FindProgram(const std::string& name, const std::string&) {
-  ProgramSearch search;
+std::vector<std::string> Extensions() {
   std::vector<std::string> extensions = Split(Environment(L"PATHEXT"));
   if (extensions.empty()) extensions = {".COM", ".EXE", ".BAT", ".CMD"};
-  std::vector<std::string> folders = {CurrentFolder()};
+  return extensions;
+}
+
+// `name` in `folder` with the first of `extensions` that names a file, or empty text.
+std::string FileIn(const std::string& folder, const std::string& name,
+                   const std::vector<std::string>& extensions) {
+  const std::string base =
+      folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
+  for (const std::string& extension : extensions) {
+    if (IsFile(base + extension)) return base + extension;
+  }
+  return {};
+}
+
+}  // namespace
+
+ProgramSearch FindProgram(const std::string& name, const std::string& programFolder) {
+  ProgramSearch search;
+  const std::vector<std::string> extensions = Extensions();
+  std::vector<std::string> folders = {programFolder, CurrentFolder()};
   for (const std::string& folder : Split(Environment(L"PATH"))) folders.push_back(folder);
   for (const std::string& folder : folders) {
     search.searched.push_back(folder);
-    const std::string base =
-        folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
-    for (const std::string& extension : extensions) {
-      if (IsFile(base + extension)) {
-        search.found = base + extension;
-        return search;
-      }
-    }
+    search.found = FileIn(folder, name, extensions);
+    if (!search.found.empty()) return search;
   }
   return search;
 }
 
-std::string ProgramInvocation(const std::string& name, const std::string&) {
-  return name;
+std::string ProgramInvocation(const std::string& name, const std::string& programFolder) {
+  const std::string beside = FileIn(programFolder, name, Extensions());
+  return beside.empty() ? name : QuoteForCmd(beside);
+}
+
+std::string ProgramCommandLine(const std::string& name, const std::string& programFolder,
+                               const std::string& arguments) {
+  const std::string program = ProgramInvocation(name, programFolder);
+  // A line after /c that begins with a quote loses its first and its last quote, unless it
+  // holds just one quoted program name: one more pair around the whole line is what goes.
+  if (program.front() == '"') return InterpreterPrefix() + "\"" + program + arguments + "\"";
+  return InterpreterPrefix() + program + arguments;
 }
 
 }  // namespace droplet

@@ -29,13 +29,13 @@ std::string BuildCommandLine(const Deliverable& deliverable, const std::string& 
   if (settings.ignoreImages && !deliverable.ignoreImagesOption.empty()) {
     chosen += deliverable.ignoreImagesOption + " ";
   }
-  return InterpreterPrefix() + ProgramInvocation(name, programFolder) +
-         deliverable.converterCommand.substr(name.size()) + chosen + QuoteForInterpreter(pdfPath);
+  return ProgramCommandLine(
+      name, programFolder,
+      deliverable.converterCommand.substr(name.size()) + chosen + QuoteForInterpreter(pdfPath));
 }
 
 std::string PageCountCommandLine(const std::string& pdfPath, const std::string& programFolder) {
-  return InterpreterPrefix() + ProgramInvocation("pdfinfo", programFolder) + " " +
-         QuoteForInterpreter(pdfPath);
+  return ProgramCommandLine("pdfinfo", programFolder, " " + QuoteForInterpreter(pdfPath));
 }
 
 OptionsForm WithAccessibleTexts(OptionsForm form, const std::string& programName) {

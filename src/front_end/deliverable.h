@@ -64,9 +64,9 @@ Deliverable WithVersion(const Deliverable& deliverable, const std::string& fileD
 std::string ConverterName(const Deliverable& deliverable);
 
 // The full converter command line for the PDF at `pdfPath`: interpreter prefix, converter (by
-// its path where it lies in the program folder and the interpreter would not look there) and
-// its options, then what `settings` ask of it (a page range, no images), then the path quoted
-// for the interpreter.
+// its path where it lies in the program folder, whatever the current folder) and its options,
+// then what `settings` ask of it (a page range, no images), then the path quoted for the
+// interpreter.
 std::string BuildCommandLine(const Deliverable& deliverable, const std::string& pdfPath,
                              const std::string& programFolder, const RunSettings& settings = {});
 

@@ -11,7 +11,9 @@ namespace droplet {
 // each other's copies. The first start for a folder becomes its instance and, once listening,
 // takes the files of every later start for the same folder, which then ends instead of showing
 // a window of its own. The name (InstanceName) stands for the folder. Each platform keeps the
-// claim its own way; a claim left by a program that no longer runs never stops a new start.
+// claim its own way, where only the user's own programs can reach it; a claim left by a program
+// that no longer runs never stops a new start. When no claim of the user's own can be had, the
+// start runs unguarded (as the instance, which cannot listen) and says so on standard error.
 class SingleInstance {
  public:
   explicit SingleInstance(const std::string& name);
@@ -31,7 +33,8 @@ class SingleInstance {
   // the instance did not take them within `timeoutMs` (it may still be starting, or hang).
   bool HandOver(const std::vector<std::string>& files, int timeoutMs);
 
-  // Where later starts reach the instance, for messages.
+  // Where later starts reach the instance, for messages; empty text for a start that runs
+  // unguarded.
   std::string Address() const;
 
   // What each platform keeps; known only to its implementation (and its window procedure).

@@ -2,18 +2,23 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <algorithm>
 #include <chrono>
 #include <deque>
 #include <thread>
 #include <utility>
 
+#include "common/scoped_win32.h"
 #include "common/text_win32.h"
 
 // The instance holds a named mutex of the session (Local\<name>) and, once listening, a
 // message-only window whose title is the same name. A later start finds the mutex taken and
 // hands its files over to that window with WM_COPYDATA (full paths, UTF-16, each ended by a
-// zero). The system releases the mutex of a program that ended in any way.
+// zero). The system releases the mutex of a program that ended in any way. The session's own
+// namespace and the desktop's windows keep other sessions out; within the session, a mutex or a
+// window of another user (a program started as someone else) is never taken for the instance.
 
 namespace droplet {
 namespace {
@@ -48,6 +53,66 @@ std::vector<std::string> Unpack(const COPYDATASTRUCT& data) {
 
 LRESULT CALLBACK InstanceWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The user a process token stands for, as a copy of its SID, or empty.
+std::vector<unsigned char> TokenUserOf(HANDLE process) {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(process, TOKEN_QUERY, &token)) return {};
+  const ScopedHandle owned(token);
+  DWORD size = 0;
+  ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> buffer(size);
+  if (size == 0 || !::GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+  const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+  return std::vector<unsigned char>(static_cast<unsigned char*>(sid),
+                                    static_cast<unsigned char*>(sid) + ::GetLengthSid(sid));
+}
+
+bool IsOwnUser(PSID sid) {
+  static const std::vector<unsigned char> own = TokenUserOf(::GetCurrentProcess());
+  return sid != nullptr && !own.empty() && ::IsValidSid(sid) &&
+         ::EqualSid(sid, const_cast<unsigned char*>(own.data()));
+}
+
+// The process `process` runs in this program's session as its user.
+bool IsOwnSessionAndUser(DWORD process) {
+  DWORD session = 0;
+  DWORD ownSession = 0;
+  if (!::ProcessIdToSessionId(process, &session) ||
+      !::ProcessIdToSessionId(::GetCurrentProcessId(), &ownSession) || session != ownSession) {
+    return false;
+  }
+  const ScopedHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+  if (!handle) return false;
+  std::vector<unsigned char> user = TokenUserOf(handle.get());
+  return !user.empty() && IsOwnUser(user.data());
+}
+
+// The kernel object `object` was made by another user. False when the system cannot tell.
+bool MadeByAnotherUser(HANDLE object) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  const bool another = owner != nullptr && !IsOwnUser(owner);
+  ::LocalFree(descriptor);
+  return another;
+}
+
+// The listening window of the instance named `title`: in this desktop (where the search looks),
+// of a program of this session and user.
+HWND FindInstanceWindow(const std::wstring& title) {
+  for (HWND window = ::FindWindowExW(HWND_MESSAGE, nullptr, kWindowClass, title.c_str());
+       window != nullptr;
+       window = ::FindWindowExW(HWND_MESSAGE, window, kWindowClass, title.c_str())) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != 0 && IsOwnSessionAndUser(process)) return window;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 struct SingleInstance::State {
@@ -62,9 +127,11 @@ struct SingleInstance::State {
 SingleInstance::SingleInstance(const std::string& name) : state_(std::make_unique<State>()) {
   state_->title = ToWide(name);
   state_->mutex = ::CreateMutexW(nullptr, FALSE, (L"Local\\" + state_->title).c_str());
-  // Without a mutex (an object of another kind holds the name) this start cannot tell; it runs
-  // as the instance rather than not at all.
-  state_->first = state_->mutex == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS;
+  // Without a mutex (an object of another kind holds the name, or another user's that this one
+  // may not open) this start cannot tell; it runs as the instance rather than not at all. So it
+  // does beside a mutex that another user made: that user cannot keep this one from starting.
+  state_->first = state_->mutex == nullptr || ::GetLastError() != ERROR_ALREADY_EXISTS ||
+                  MadeByAnotherUser(state_->mutex);
 }
 
 SingleInstance::~SingleInstance() {
@@ -104,8 +171,7 @@ bool SingleInstance::HandOver(const std::vector<std::string>& files, int timeout
   // The instance may have taken the mutex a moment ago and not be listening yet.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    const HWND instance =
-        ::FindWindowExW(HWND_MESSAGE, nullptr, kWindowClass, state_->title.c_str());
+    const HWND instance = FindInstanceWindow(state_->title);
     if (instance != nullptr) {
       // The instance brings its window to the front; the system lets it only when told so.
       DWORD process = 0;

@@ -123,8 +123,10 @@ int RunProgram(const Deliverable& deliverable, int& argc, char** argv) {
   MoveToStartPosition(form1);
   form1.show();
   form1.CheckConverterSoon();
+  // An unguarded start has said so already.
   if (!instance.Listen(
-          [&form1](const std::vector<std::string>& handed) { form1.OpenFiles(handed); })) {
+          [&form1](const std::vector<std::string>& handed) { form1.OpenFiles(handed); }) &&
+      !instance.Address().empty()) {
     std::fprintf(stderr, "%s: cannot listen on %s; a later start cannot hand its files over\n",
                  programFile.c_str(), instance.Address().c_str());
   }

@@ -53,11 +53,13 @@ class RunStopper {
 
 // Runs `commandLine` as a hidden child process whose standard output and standard error are
 // the write end of one pipe and whose standard input is empty. Windows hands the line to
-// CreateProcess unchanged; POSIX runs it with /bin/sh -c, or starts the program directly when
-// the line is only plain and single-quoted words (the shell would give them the same meaning).
-// Calls `onChunk` once for every read of at most kPipeChunkSize bytes, the last call (the read
-// that found the end) with an empty chunk. Returns when every holder of the write end has let
-// go of it; all handles are closed and the child is reaped before it returns.
+// CreateProcess unchanged, and a line that starts the command interpreter by its bare name
+// ("cmd /c ...") starts the one of the system folder, never one of another folder; POSIX runs it
+// with /bin/sh -c, or starts the program directly when the line is only plain and single-quoted
+// words (the shell would give them the same meaning). Calls `onChunk` once for every read of at
+// most kPipeChunkSize bytes, the last call (the read that found the end) with an empty chunk.
+// Returns when every holder of the write end has let go of it; all handles are closed and the child
+// is reaped before it returns.
 SpawnResult RunWithMergedOutput(const std::string& commandLine,
                                 const std::function<void(std::string_view)>& onChunk,
                                 RunStopper* stopper = nullptr);

@@ -68,6 +68,22 @@ HANDLE CreateKillOnCloseJob() {
   return job;
 }
 
+// The command interpreter of the system folder when `line` starts one by its bare name ("cmd",
+// "cmd.exe"), else empty text. Looking for a bare name, CreateProcess tries the program's folder
+// and the current folder before the system's: a cmd.exe lying in either would run instead.
+std::wstring SystemInterpreterFor(const std::wstring& line) {
+  const size_t start = line.find_first_not_of(L" \t");
+  if (start == std::wstring::npos) return {};
+  const size_t end = line.find_first_of(L" \t", start);
+  std::wstring word = line.substr(start, end == std::wstring::npos ? end : end - start);
+  ::CharLowerBuffW(word.data(), static_cast<DWORD>(word.size()));
+  if (word != L"cmd" && word != L"cmd.exe") return {};
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return std::wstring(folder, length) + L"\\cmd.exe";
+}
+
 }  // namespace
 
 SpawnResult RunWithMergedOutput(const std::string& commandLine,
@@ -98,13 +114,14 @@ SpawnResult RunWithMergedOutput(const std::string& commandLine,
   const std::wstring wide = ToWide(commandLine);
   std::vector<wchar_t> line(wide.begin(), wide.end());
   line.push_back(L'\0');
+  const std::wstring interpreter = SystemInterpreterFor(wide);
 
   // The child starts suspended so that it is in its job before it can start anything.
   ScopedHandle job(CreateKillOnCloseJob());
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, line.data(), &security, &security, TRUE,
-                        NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &startup,
-                        &info)) {
+  if (!::CreateProcessW(interpreter.empty() ? nullptr : interpreter.c_str(), line.data(), &security,
+                        &security, TRUE, NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr,
+                        &startup, &info)) {
     const DWORD error = ::GetLastError();
     writeEnd.reset();
     readEnd.reset();

@@ -8,6 +8,30 @@
 #include "runner/child_process.h"
 
 namespace droplet {
+namespace {
+
+// The end of `text` within `limit` bytes: from the first line that starts in it, or, when no
+// line starts there, from the first character that does.
+std::string_view LastLines(std::string_view text, size_t limit) {
+  if (text.size() <= limit) return text;
+  size_t start = text.size() - limit;
+  if (text[start - 1] != '\n') {
+    const size_t lineEnd = text.find('\n', start);
+    if (lineEnd != std::string_view::npos && lineEnd + 1 < text.size()) {
+      start = lineEnd + 1;
+    } else {
+      // A UTF-8 character cut in two loses its continuation bytes.
+      for (int i = 0; i < 3 && start + 1 < text.size() &&
+                      (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80;
+           ++i) {
+        ++start;
+      }
+    }
+  }
+  return text.substr(start);
+}
+
+}  // namespace
 
 DOSOutputs::DOSOutputs(DesktopServices& desktop, RunnerTexts texts)
     : desktop_(desktop), texts_(std::move(texts)) {}
@@ -26,7 +50,16 @@ const std::string& DOSOutputs::CommandLine() const {
 }
 
 const std::string& DOSOutputs::Outputs() const {
-  return outputs_;
+  if (limit_ == 0) return outputs_;
+  if (!shownCurrent_) {
+    shown_ = LastLines(outputs_, limit_);
+    shownCurrent_ = true;
+  }
+  return shown_;
+}
+
+void DOSOutputs::SetOutputsLimit(size_t maxBytes) {
+  limitAsked_ = maxBytes;
 }
 
 void DOSOutputs::AddReceiveOutputsListener(ReceiveOutputsListener listener) {
@@ -50,8 +83,8 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
     return {};
   }
   lastExit_ = result.exit;
-  if (!started_) outputs_.clear();
-  return outputs_;
+  if (!started_) BeginOutputs();
+  return Outputs();
 }
 
 void DOSOutputs::StartCommand(RunEndHandler onEnd, const std::string& commandLine) {
@@ -99,18 +132,28 @@ void DOSOutputs::FinishRun(const SpawnResult& result, const RunEndHandler& onEnd
   } else {
     end = {true, result.stopped, result.exit};
     lastExit_ = result.exit;
-    if (!started_) outputs_.clear();
+    if (!started_) BeginOutputs();
   }
   running_ = false;
   onEnd(end);
 }
 
+void DOSOutputs::BeginOutputs() {
+  started_ = true;
+  outputs_.clear();
+  limit_ = limitAsked_;
+  shownCurrent_ = false;
+}
+
 void DOSOutputs::TakeChunk(std::string_view chunk) {
-  if (!started_) {
-    outputs_.clear();
-    started_ = true;
-  }
+  if (!started_) BeginOutputs();
   outputs_.append(chunk);
+  if (limit_ > 0) {
+    shownCurrent_ = false;
+    // The byte before the last `limit_` tells whether a line starts there; everything before it
+    // goes, once it is as much again, so that each byte is moved about once.
+    if (outputs_.size() > 2 * (limit_ + 1)) outputs_.erase(0, outputs_.size() - (limit_ + 1));
+  }
   RaiseReceiveOutputs(chunk);
 }
 

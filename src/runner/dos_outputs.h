@@ -37,10 +37,13 @@ class DOSOutputs {
   void SetCommandLine(const std::string& dosCommand);
   const std::string& CommandLine() const;
   const std::string& Outputs() const;
+  // From the next run on, Outputs() keeps at most the last `maxBytes` bytes of the output (cut
+  // at a line start where one lies in them); 0, the default, keeps everything.
+  void SetOutputsLimit(size_t maxBytes);
 
-  // A non-empty argument replaces the stored command line first. Returns the whole output of
-  // the child, or empty text after a failure, which is reported with a critical message box.
-  // The caller's thread waits for the child.
+  // A non-empty argument replaces the stored command line first. Returns the output of the
+  // child as Outputs() keeps it (whole without a limit), or empty text after a failure, which is
+  // reported with a critical message box. The caller's thread waits for the child.
   std::string ExecuteCommand(const std::string& commandLine = {});
 
   // ExecuteCommand without waiting: the child is waited for on a thread of its own, and
@@ -69,12 +72,20 @@ class DOSOutputs {
   // The failure text of a run that did not start, or empty text.
   std::string FailureText(const SpawnResult& result) const;
   void TakeChunk(std::string_view chunk);
+  // The first output of a run that started: the outputs start afresh, under the limit asked for.
+  void BeginOutputs();
   void FinishRun(const SpawnResult& result, const RunEndHandler& onEnd);
 
   DesktopServices& desktop_;
   RunnerTexts texts_;
   std::string commandLine_;
+  // The output of the latest run; under a limit only its end, between limit_ + 1 and about
+  // twice that many bytes, of which Outputs() shows the last lines.
   std::string outputs_;
+  size_t limitAsked_ = 0;
+  size_t limit_ = 0;                   // the latest run's
+  mutable std::string shown_;          // Outputs() under a limit
+  mutable bool shownCurrent_ = false;  // shown_ is what outputs_ holds
   bool started_ = false;  // the current run's process started: its first chunk empties outputs
   ChildExit lastExit_;
   std::vector<ReceiveOutputsListener> listeners_;

@@ -30,12 +30,15 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-// How a program is started: from which folder (a fresh one without), with which arguments, and
-// whether its window is waited for.
+// How a program is started: from which program folder (a fresh one without), with which
+// arguments, whether its window is waited for, in which current folder (the program folder
+// without) and whether the test converters are on its search path.
 struct Start {
   std::string folder;
   std::vector<std::string> arguments;
   bool waitForWindow = true;
+  std::string current = {};
+  bool convertersOnPath = true;
 };
 
 // One program started from a copy in its program folder, with the test converters on its
@@ -47,14 +50,16 @@ class Program {
     std::filesystem::create_directories(PathFromUtf8(folder_));
     const std::string copy = folder_ + "\\" + fileName;
     ::CopyFileW(ToWide(BesideTests("programs\\" + fileName)).c_str(), ToWide(copy).c_str(), FALSE);
-    const SearchPathScope converters(SearchPathWith(TestConverterFolder()));
+    const SearchPathScope converters(start.convertersOnPath ? SearchPathWith(TestConverterFolder())
+                                                            : SearchPathScope::Current());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + ToWide(copy) + L"\"";
     for (const std::string& argument : start.arguments)
       commandLine += L" \"" + ToWide(argument) + L"\"";
+    const std::string current = start.current.empty() ? folder_ : start.current;
     if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         ToWide(folder_).c_str(), &startup, &process_) &&
+                         ToWide(current).c_str(), &startup, &process_) &&
         start.waitForWindow) {
       PumpUntil([this] { return (window_ = FindWindow()) != nullptr; }, seconds(20));
       PumpFor(milliseconds(300));
@@ -384,6 +389,36 @@ TEST(ProgramsWin32, TwoQuickStartsGiveTwoConversionsInOneProgram) {
   EXPECT_NE(firstEnded, secondEnded);
   EXPECT_EQ((firstEnded ? first : second).Ended(milliseconds(0)), std::optional<DWORD>(0));
   EXPECT_EQ(NamesIn(PathFromUtf8(installed)), std::vector<std::string>{"Tessik.exe"});
+}
+
+// Started from another folder, one that holds a cmd.exe of its own, the droplet runs the
+// system's interpreter and the converter that lies beside it, which its search path lacks; the
+// start-up check finds that converter too.
+TEST(ProgramsWin32, ConverterBesideTheProgramIsUsedFromAnyFolderAndAStrayCmdIsNot) {
+  TempFolder program;
+  TempFolder elsewhere;
+  TempFolder documents;
+  const auto copy = [](const std::string& from, const std::filesystem::path& to) {
+    ASSERT_TRUE(::CopyFileW(ToWide(from).c_str(), to.c_str(), FALSE)) << from;
+  };
+  copy(TestConverterFolder() + "\\pdftotext.exe", program.path() / "pdftotext.exe");
+  copy(TestConverterFolder() + "\\pdftohtml.exe", elsewhere.path() / "cmd.exe");
+  WriteFile(program.path() / "Tessik.INI", "[Folders]\nopen=0\n");
+  WritePdf(documents.path() / "uno.pdf", NumberedPages(2));
+
+  const Program tessik("Tessik.exe",
+                       {program.str(), {documents / "uno.pdf"}, false, elsewhere.str(), false});
+  const std::vector<std::string> texts =
+      AnswerBoxes({&tessik}, TessikDeliverable().confirmationQuestion,
+                  [](const std::vector<std::string>& seen) {
+                    return std::count(seen.begin(), seen.end(), "Conversione completa") == 1;
+                  });
+  EXPECT_NE(ReadFile(program.path() / "output" / "uno.txt").find("Pagina 2"), std::string::npos)
+      << ::testing::PrintToString(texts);
+  for (const std::string& text : texts)
+    EXPECT_EQ(text.find("non è stato trovato"), std::string::npos);
+  EXPECT_EQ(NamesIn(elsewhere.path()), std::vector<std::string>{"cmd.exe"});
+  EXPECT_EQ(NamesIn(documents.path()), std::vector<std::string>{"uno.pdf"});
 }
 
 // A program that holds the working folder but never takes files over: the later start says

@@ -127,6 +127,52 @@ TEST_F(RunnerTest, LargeOutputArrivesWhole) {
   EXPECT_GE(chunks_.size(), size / kPipeChunkSize + 1);
 }
 
+// The lines of `text`, without their line ends (LF or CR LF).
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+TEST_F(RunnerTest, LimitedOutputsKeepTheLastWholeLinesOfAHugeOutput) {
+  const size_t limit = 64 * 1024;
+  runner_.SetOutputsLimit(limit);
+  // About 4.7 MB of numbered lines, waited for and then off the caller's thread.
+  const std::string lines = ChildCommand("lines:400000");
+  const std::string result = runner_.ExecuteCommand(lines);
+  EXPECT_EQ(result, runner_.Outputs());
+  RunToTheEnd(lines);
+  for (const std::string* kept : {&result, &runner_.Outputs()}) {
+    ASSERT_LE(kept->size(), limit);
+    EXPECT_GT(kept->size(), limit - 20);
+    const std::vector<std::string> kepts = LinesOf(*kept);
+    ASSERT_GT(kepts.size(), 1000u);
+    // Whole lines, in order, up to the very last one.
+    EXPECT_EQ(kepts.back(), "riga 400000");
+    const size_t first = 400001 - kepts.size();
+    EXPECT_EQ(kepts.front(), "riga " + std::to_string(first));
+    EXPECT_EQ(kepts[kepts.size() / 2], "riga " + std::to_string(first + kepts.size() / 2));
+  }
+  // The listeners still get every byte.
+  EXPECT_GT(Join(chunks_).size(), 2 * 4'000'000u);
+
+  // Output without a line end keeps its last bytes; a limit of 0 keeps everything again, from
+  // the run after it was asked for.
+  EXPECT_EQ(runner_.ExecuteCommand(ChildCommand("count:200000")),
+            Pattern(200000).substr(200000 - limit));
+  runner_.SetOutputsLimit(0);
+  EXPECT_EQ(runner_.Outputs().size(), limit);
+  EXPECT_EQ(runner_.ExecuteCommand(ChildCommand("count:200000")), Pattern(200000));
+}
+
 TEST_F(RunnerTest, RunOffTheCallersThreadDeliversEverythingInOrderThenItsEnd) {
   const DOSOutputs::RunEnd end =
       RunToTheEnd(ChildCommand("out:uno sleep:50 count:700 err:due exit:3"));

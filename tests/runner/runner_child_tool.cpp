@@ -4,6 +4,7 @@
 //   err:TEXT    writes TEXT to standard error
 //   count:N     writes N bytes of PatternByte(0), PatternByte(1), ... to standard output
 //   bytes       writes the 256 byte values 0 to 255 to standard output
+//   lines:N     writes the lines "riga 1" to "riga N" to standard output
 //   sleep:MS    waits MS milliseconds
 //   exit:N      ends at once with exit code N
 // Standard output is flushed after every action, so the texts reach the pipe in this order.
@@ -44,6 +45,16 @@ bool Perform(std::string_view action) {
         block[i] = droplet::testing::PatternByte(static_cast<size_t>(done) + i);
       }
       Write(stdout, block);
+    }
+  } else if (verb == "lines") {
+    const unsigned long total = std::strtoul(std::string(value).c_str(), nullptr, 10);
+    std::string block;
+    for (unsigned long line = 1; line <= total; ++line) {
+      block += "riga " + std::to_string(line) + "\n";
+      if (block.size() >= 65536 || line == total) {
+        Write(stdout, block);
+        block.clear();
+      }
     }
   } else if (verb == "bytes") {
     std::string all;
