@@ -27,19 +27,24 @@
 namespace droplet::testing {
 namespace {
 
+// Whether TestConverterFolder() holds poppler's converters or the stand-ins.
+constexpr bool kRealConverters = DROPLET_REAL_CONVERTERS;
+
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-// How a program is started: from which folder (a fresh one without), with which arguments, and
-// whether its window is waited for.
+// How a program is started: from which folder (a fresh one without), with which arguments,
+// whether its window is waited for, and whether its converter lies beside it as shipped (none on
+// the search path) or the tests' converters are on the search path.
 struct Start {
   std::string folder;
   std::vector<std::string> arguments;
   bool waitForWindow = true;
+  std::string converterBeside = {};
 };
 
-// One program started from a copy in its program folder, with the test converters on its
-// search path; ended when the object goes, if it still runs.
+// One program started from a copy in its program folder, with the tests' converters on its
+// search path or its own beside it; ended when the object goes, if it still runs.
 class Program {
  public:
   explicit Program(const std::string& fileName, const Start& start = {})
@@ -47,7 +52,13 @@ class Program {
     std::filesystem::create_directories(PathFromUtf8(folder_));
     const std::string copy = folder_ + "\\" + fileName;
     ::CopyFileW(ToWide(BesideTests("programs\\" + fileName)).c_str(), ToWide(copy).c_str(), FALSE);
-    const SearchPathScope converters(SearchPathWith(TestConverterFolder()));
+    const std::string& beside = start.converterBeside;
+    if (!beside.empty()) {
+      ::CopyFileW(ToWide(TestConverterFolder() + "\\" + beside).c_str(),
+                  ToWide(folder_ + "\\" + beside).c_str(), FALSE);
+    }
+    const SearchPathScope converters(beside.empty() ? SearchPathWith(TestConverterFolder())
+                                                    : SearchPathScope::Current());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + ToWide(copy) + L"\"";
@@ -384,6 +395,31 @@ TEST(ProgramsWin32, TwoQuickStartsGiveTwoConversionsInOneProgram) {
   EXPECT_NE(firstEnded, secondEnded);
   EXPECT_EQ((firstEnded ? first : second).Ended(milliseconds(0)), std::optional<DWORD>(0));
   EXPECT_EQ(NamesIn(PathFromUtf8(installed)), std::vector<std::string>{"Tessik.exe"});
+}
+
+// The portable Orvane.exe as its zip unpacks it, pdftohtml.exe beside it and none on the search
+// path: a PDF on its command line becomes the HTML pages and their background images of poppler's
+// converter in its output folder, and the converter stays where it was.
+TEST(ProgramsWin32, OrvaneWithItsConverterBesideItMakesPagesAndTheirImages) {
+  if (!kRealConverters) GTEST_SKIP() << "the stand-in converters write placeholder pages";
+  TempFolder documents;
+  WritePdf(documents.path() / "foto.pdf",
+           {PdfPage{{"Pagina con una foto"}, true}, PdfPage{{"Seconda pagina"}, true}});
+  const Program orvane("Orvane.exe", {{}, {documents / "foto.pdf"}, false, "pdftohtml.exe"});
+  const std::vector<std::string> texts =
+      AnswerBoxes({&orvane}, OrvaneDeliverable().confirmationQuestion,
+                  [](const std::vector<std::string>& seen) {
+                    return std::count(seen.begin(), seen.end(), "Conversione completa") == 1;
+                  });
+  ASSERT_EQ(std::count(texts.begin(), texts.end(), "Conversione completa"), 1)
+      << ::testing::PrintToString(texts);
+  const std::filesystem::path output = PathFromUtf8(orvane.path()) / "output";
+  EXPECT_EQ(NamesIn(output),
+            (std::vector<std::string>{"foto-1.html", "foto-2.html", "foto.html", "foto001.png",
+                                      "foto002.png", "foto_ind.html"}));
+  EXPECT_NE(ReadFile(output / "foto-1.html").find("foto001.png"), std::string::npos);
+  EXPECT_GT(std::filesystem::file_size(output / "foto002.png"), 1000u) << "no rendered page";
+  EXPECT_TRUE(std::filesystem::exists(PathFromUtf8(orvane.path()) / "pdftohtml.exe"));
 }
 
 // A program that holds the working folder but never takes files over: the later start says

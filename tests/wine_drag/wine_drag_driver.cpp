@@ -237,8 +237,8 @@ TEST_F(WineDrop, TextEqualsTheLinuxConvertersText) {
   for (int page = 1; page <= 3; ++page) {
     PdfPage content;
     for (int line = 1; line <= 12; ++line) {
-      content.lines.push_back("Pagina " + std::to_string(page) + ", riga " +
-                              std::to_string(line) + ": qualità, città, perché è così. 10 €");
+      content.lines.push_back("Pagina " + std::to_string(page) + ", riga " + std::to_string(line) +
+                              ": qualità, città, perché è così. 10 €");
     }
     pages.push_back(content);
   }
@@ -248,9 +248,8 @@ TEST_F(WineDrop, TextEqualsTheLinuxConvertersText) {
   ASSERT_EQ(outcome.boxes.size(), 3u);
   EXPECT_EQ(outcome.boxes[1].second, "Conversione completa");
   const fs::path linuxText = current_.path() / "linux.txt";
-  ASSERT_EQ(QProcess::execute(QStringLiteral("pdftotext"),
-                              {Q(pdf.string()), Q(linuxText.string())}),
-            0);
+  ASSERT_EQ(
+      QProcess::execute(QStringLiteral("pdftotext"), {Q(pdf.string()), Q(linuxText.string())}), 0);
   const auto withoutCarriageReturns = [](std::string text) {
     std::erase(text, '\r');
     return text;
