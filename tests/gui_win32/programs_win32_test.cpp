@@ -402,10 +402,14 @@ TEST(ProgramsWin32, TwoQuickStartsGiveTwoConversionsInOneProgram) {
 // converter in its output folder, and the converter stays where it was.
 TEST(ProgramsWin32, OrvaneWithItsConverterBesideItMakesPagesAndTheirImages) {
   if (!kRealConverters) GTEST_SKIP() << "the stand-in converters write placeholder pages";
+  TempFolder folder;
   TempFolder documents;
+  // Nothing opened afterwards (an explorer started by the test would outlive it).
+  WriteFile(folder.path() / "Orvane.INI", "[Folders]\nopen=0\n");
   WritePdf(documents.path() / "foto.pdf",
            {PdfPage{{"Pagina con una foto"}, true}, PdfPage{{"Seconda pagina"}, true}});
-  const Program orvane("Orvane.exe", {{}, {documents / "foto.pdf"}, false, "pdftohtml.exe"});
+  const Program orvane("Orvane.exe",
+                       {folder.str(), {documents / "foto.pdf"}, false, "pdftohtml.exe"});
   const std::vector<std::string> texts =
       AnswerBoxes({&orvane}, OrvaneDeliverable().confirmationQuestion,
                   [](const std::vector<std::string>& seen) {
