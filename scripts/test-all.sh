@@ -129,6 +129,14 @@ if wineserver -p </dev/null >/dev/null 2>&1; then
   coproc WINE_SESSION { exec wine cmd >/dev/null 2>&1; }
   timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     </dev/null >/dev/null 2>&1 || true
+  # The converters the Windows programs carry (poppler and its libraries, cross-built once into
+  # the windows build tree, which the installers below reuse) first, as a stage of their own so
+  # that its time shows; a failure shows in the windows build after it.
+  stage "windows: the converters (poppler, cross-built)"
+  cmake --preset windows >"$log_dir/windows-configure.log" 2>&1 &&
+    cmake --build --preset windows --target windows_converters -j "$jobs" \
+      >"$log_dir/windows-converters.log" 2>&1 ||
+    tail -n 30 "$log_dir/windows-converters.log" 2>/dev/null
   # Under load Wine now and then fails to start a process (a test itself, or the converter a
   # test's run starts, seen about once in a few hundred runs); such a test gets a second try.
   ctest_tries=2 run_config windows env

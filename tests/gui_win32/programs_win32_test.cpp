@@ -27,22 +27,27 @@
 namespace droplet::testing {
 namespace {
 
+// Whether TestConverterFolder() holds poppler's converters or the stand-ins.
+constexpr bool kRealConverters = DROPLET_REAL_CONVERTERS;
+
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
 // How a program is started: from which program folder (a fresh one without), with which
 // arguments, whether its window is waited for, in which current folder (the program folder
-// without) and whether the test converters are on its search path.
+// without), whether the tests' converters are on its search path, and which converter lies
+// beside it as shipped (none on the search path then).
 struct Start {
   std::string folder;
   std::vector<std::string> arguments;
   bool waitForWindow = true;
   std::string current = {};
   bool convertersOnPath = true;
+  std::string converterBeside = {};
 };
 
-// One program started from a copy in its program folder, with the test converters on its
-// search path; ended when the object goes, if it still runs.
+// One program started from a copy in its program folder, with the tests' converters on its
+// search path or its own beside it; ended when the object goes, if it still runs.
 class Program {
  public:
   explicit Program(const std::string& fileName, const Start& start = {})
@@ -50,8 +55,14 @@ class Program {
     std::filesystem::create_directories(PathFromUtf8(folder_));
     const std::string copy = folder_ + "\\" + fileName;
     ::CopyFileW(ToWide(BesideTests("programs\\" + fileName)).c_str(), ToWide(copy).c_str(), FALSE);
-    const SearchPathScope converters(start.convertersOnPath ? SearchPathWith(TestConverterFolder())
-                                                            : SearchPathScope::Current());
+    const std::string& beside = start.converterBeside;
+    if (!beside.empty()) {
+      ::CopyFileW(ToWide(TestConverterFolder() + "\\" + beside).c_str(),
+                  ToWide(folder_ + "\\" + beside).c_str(), FALSE);
+    }
+    const SearchPathScope converters(start.convertersOnPath && beside.empty()
+                                         ? SearchPathWith(TestConverterFolder())
+                                         : SearchPathScope::Current());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + ToWide(copy) + L"\"";
@@ -419,6 +430,37 @@ TEST(ProgramsWin32, ConverterBesideTheProgramIsUsedFromAnyFolderAndAStrayCmdIsNo
     EXPECT_EQ(text.find("non è stato trovato"), std::string::npos);
   EXPECT_EQ(NamesIn(elsewhere.path()), std::vector<std::string>{"cmd.exe"});
   EXPECT_EQ(NamesIn(documents.path()), std::vector<std::string>{"uno.pdf"});
+}
+
+// The portable Orvane.exe as its zip unpacks it, pdftohtml.exe beside it and none on the search
+// path: a PDF on its command line becomes the HTML pages and their background images of poppler's
+// converter in its output folder, and the converter stays where it was.
+TEST(ProgramsWin32, OrvaneWithItsConverterBesideItMakesPagesAndTheirImages) {
+  if (!kRealConverters) GTEST_SKIP() << "the stand-in converters write placeholder pages";
+  TempFolder folder;
+  TempFolder documents;
+  // Nothing opened afterwards (an explorer started by the test would outlive it).
+  WriteFile(folder.path() / "Orvane.INI", "[Folders]\nopen=0\n");
+  WritePdf(documents.path() / "foto.pdf",
+           {PdfPage{{"Pagina con una foto"}, true}, PdfPage{{"Seconda pagina"}, true}});
+  const Program orvane("Orvane.exe", {.folder = folder.str(),
+                                      .arguments = {documents / "foto.pdf"},
+                                      .waitForWindow = false,
+                                      .converterBeside = "pdftohtml.exe"});
+  const std::vector<std::string> texts =
+      AnswerBoxes({&orvane}, OrvaneDeliverable().confirmationQuestion,
+                  [](const std::vector<std::string>& seen) {
+                    return std::count(seen.begin(), seen.end(), "Conversione completa") == 1;
+                  });
+  ASSERT_EQ(std::count(texts.begin(), texts.end(), "Conversione completa"), 1)
+      << ::testing::PrintToString(texts);
+  const std::filesystem::path output = PathFromUtf8(orvane.path()) / "output";
+  EXPECT_EQ(NamesIn(output),
+            (std::vector<std::string>{"foto-1.html", "foto-2.html", "foto.html", "foto001.png",
+                                      "foto002.png", "foto_ind.html"}));
+  EXPECT_NE(ReadFile(output / "foto-1.html").find("foto001.png"), std::string::npos);
+  EXPECT_GT(std::filesystem::file_size(output / "foto002.png"), 1000u) << "no rendered page";
+  EXPECT_TRUE(std::filesystem::exists(PathFromUtf8(orvane.path()) / "pdftohtml.exe"));
 }
 
 // A program that holds the working folder but never takes files over: the later start says

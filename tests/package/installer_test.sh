@@ -3,9 +3,11 @@
 # cpack builds its installer and zip from a finished windows build; the zip holds the program and
 # its readme in a folder of their own; the installer, run silently (/S) in a scratch Wine prefix,
 # installs into the user's programs folder without asking for administrator rights, with a
-# Start-menu shortcut and an uninstall entry of the user's own; the installed program converts a
-# PDF dragged onto it from another program on the display, through the Windows test converter,
-# into the user's folder %LOCALAPPDATA%\<Program>\output; a silent uninstall refuses while the
+# Start-menu shortcut and an uninstall entry of the user's own; both carry the program's
+# converter beside it and its licences, and the readme names the converter's version and the
+# source archives that lie beside the installers; the installed program converts a PDF dragged
+# onto it from another program on the display, with the converter installed beside it (none is
+# on the search path), into the user's folder %LOCALAPPDATA%\<Program>\output; a silent uninstall refuses while the
 # program runs, and then removes what the installer put there and keeps the results and settings.
 #
 #   bash tests/package/installer_test.sh [WINDOWS_BUILD [LINUX_BUILD]]
@@ -40,9 +42,10 @@ export HOME="$scratch/home"
 export WINEPREFIX="$scratch/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
-# The Windows test converters come first on the programs' search path.
-export WINEPATH="Z:${build//\//\\}\\tests\\front_end\\test-converter"
 mkdir -p "$HOME" "$WINEPREFIX"
+# The licences beside each converter, in the installer's and the zip's folder licenze.
+licences=(freetype-FTL.txt freetype-GPLv2.txt libjpeg-turbo-LICENSE.md.txt
+  libjpeg-turbo-README.ijg.txt libpng-LICENSE.txt poppler-COPYING.txt zlib-LICENSE.txt)
 
 end_wine() {
   timeout 30 wineserver -k >/dev/null 2>&1
@@ -58,29 +61,64 @@ registry_value() {
 
 # --- Checks of one program ----------------------------------------------------------------------
 
-# The zip holds the folder <Program> with the program and its readme, and nothing else.
+# What the installer puts into the program's folder (the uninstaller beside it), one a line,
+# sorted, folders with a trailing slash: the program, its converter and the licences.
+installed_files() {
+  local program=$1 converter=$2
+  {
+    printf '%s\n' "$program.exe" "$converter.exe" licenze/
+    printf 'licenze/%s\n' "${licences[@]}"
+  } | sort
+}
+
+# The files and folders under folder $1, as installed_files writes them.
+files_in() {
+  (cd "$1" && find . -mindepth 1 \( -type d -printf '%P/\n' \) -o -printf '%P\n') | sort
+}
+
+# The zip holds the folder <Program> with the program, its converter, the licences and the
+# readme, and nothing else. The readme names the converter, its version and the source archives,
+# each of which lies beside the installers.
 check_zip() {
   local zip=$1 program=$2 converter=$3
   local listing
   listing=$(cmake -E tar tf "$zip" | sed 's|/$||' | sort)
   echo "$listing"
-  [ "$listing" = "$(printf '%s\n' "$program" "$program/LEGGIMI.txt" "$program/$program.exe")" ] ||
-    fail "not the folder $program with $program.exe and LEGGIMI.txt"
+  [ "$listing" = "$( (printf '%s\n' "$program" "$program/LEGGIMI.txt"
+    installed_files "$program" "$converter" | sed "s|/\$||; s|^|$program/|") | sort)" ] ||
+    fail "not the folder $program with $program.exe, $converter.exe, licenze and LEGGIMI.txt"
   mkdir -p "$scratch/$program-zip"
   (cd "$scratch/$program-zip" && cmake -E tar xf "$zip") || fail "cannot unpack the zip"
   local readme="$scratch/$program-zip/$program/LEGGIMI.txt"
   grep -q $'\r$' "$readme" || fail "the readme has no Windows line ends"
   grep -Fq "$converter.exe" "$readme" || fail "the readme does not name $converter.exe"
+  local dsc version archive
+  dsc=$(ls "$build/packages/"poppler_*.dsc 2>/dev/null | head -n 1)
+  [ -n "$dsc" ] || fail "no poppler source package beside the installers"
+  version=$(sed -n 's/^Version: \([0-9]*:\)\{0,1\}//p' "$dsc")
+  grep -Fq "poppler $version" "$readme" || fail "the readme does not say poppler $version is inside"
+  grep -q 'PATH' "$readme" || fail "the readme does not speak of the search path"
+  for archive in $(tr -d '\r' <"$readme" | sed -n 's/^  \([^ ]*\.\(dsc\|tar\.[a-z0-9]*\|asc\)\)$/\1/p'); do
+    [ -s "$build/packages/$archive" ] || fail "the readme names $archive, which is not beside the installers"
+  done
+  for archive in "$build/packages/"*.dsc; do
+    grep -Fq "$(basename "$archive")" "$readme" || fail "the readme does not name $(basename "$archive")"
+  done
+  local converted="$scratch/$program-zip/$program/$converter.exe"
+  echo "$converter.exe: $(stat -c %s "$converted") bytes"
+  # A console program that runs by itself: its version, from the zip, in a folder of its own.
+  timeout 60 wine "$converted" -v 2>&1 | tr -d '\r' | grep -q "version 22" ||
+    fail "$converter.exe from the zip does not run"
 }
 
 check_install() {
-  local setup=$1 program=$2 version=$3 folder=$4 shortcut=$5
+  local setup=$1 program=$2 version=$3 folder=$4 shortcut=$5 converter=$6
   local key="Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$program"
   # Run as the user is (asInvoker): no administrator rights asked for.
   grep -aq 'level="asInvoker"' "$setup" || fail "the installer asks for more than the user's rights"
   timeout 120 wine "$setup" /S || fail "the silent install failed ($?)"
-  [ "$(ls "$folder" | sort)" = "$(printf '%s\n' "$program.exe" Uninstall.exe)" ] ||
-    fail "the install folder holds: $(ls "$folder")"
+  [ "$(files_in "$folder")" = "$( (installed_files "$program" "$converter"; echo Uninstall.exe) | sort)" ] ||
+    fail "the install folder holds: $(files_in "$folder")"
   [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
   strings -el "$shortcut" | grep -Fq "C:\\users\\$wine_user\\AppData\\Local\\Programs\\$program\\$program.exe" ||
     fail "the shortcut does not start the installed program: $(strings -el "$shortcut")"
@@ -100,7 +138,7 @@ EOF
   # About the size of the installed files, in KiB.
   local size actual
   size=$(registry_value "$key" EstimatedSize)
-  actual=$(du -k --apparent-size -c "$folder"/* | tail -n 1 | cut -f 1)
+  actual=$(find "$folder" -type f -printf '%s\n' | awk '{ bytes += $1 } END { print int(bytes / 1024) }')
   echo "EstimatedSize: $size (files: $actual KiB)"
   [ $((${size#REG_DWORD })) -ge $((actual - 8)) ] && [ $((${size#REG_DWORD })) -le $((actual + 8)) ] ||
     fail "EstimatedSize is not the installed files' size"
@@ -109,7 +147,7 @@ EOF
 # The installed program, started as its shortcut starts it, converts a dragged PDF into the
 # user's folder; the program's own folder gets nothing.
 check_conversion() {
-  local program=$1 extension=$2 folder=$3 work=$4
+  local program=$1 extension=$2 folder=$3 work=$4 converter=$5
   local documents="$scratch/$program-documents"
   mkdir -p "$documents"
   local pdf="$documents/prova installata.pdf"
@@ -153,8 +191,8 @@ check_conversion() {
     fail "no result holds the document's text"
   diff <(grep '^box: ' "$scratch/$program-boxes.txt") <(printf 'box: %s\n' ';-)' "$program" "$program") ||
     fail "not the boxes of a conversion"
-  [ "$(ls "$folder" | sort)" = "$(printf '%s\n' "$program.exe" Uninstall.exe)" ] ||
-    fail "the program's folder was written into: $(ls "$folder")"
+  [ "$(files_in "$folder")" = "$( (installed_files "$program" "$converter"; echo Uninstall.exe) | sort)" ] ||
+    fail "the program's folder was written into: $(files_in "$folder")"
   [ -f "$pdf" ] || fail "the dropped PDF is gone"
 }
 
@@ -162,7 +200,7 @@ check_conversion() {
 # uninstaller removes the program, itself, the shortcut, the uninstall entry and the emptied
 # folder, and keeps the user's results and settings.
 check_uninstall() {
-  local program=$1 folder=$2 shortcut=$3 work=$4
+  local program=$1 folder=$2 shortcut=$3 work=$4 converter=$5
   local key="Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$program"
   local uninstaller="C:\\users\\$wine_user\\AppData\\Local\\Programs\\$program\\Uninstall.exe"
   # Settings the user saved; results, if the conversion check left none.
@@ -180,8 +218,8 @@ check_uninstall() {
   local status=$?
   echo "uninstall while the program runs: exit status $status"
   [ "$status" -ne 0 ] || fail "the uninstaller did not refuse while the program runs"
-  [ "$(ls "$folder" | sort)" = "$(printf '%s\n' "$program.exe" Uninstall.exe)" ] ||
-    fail "the refused uninstall removed files: $(ls "$folder")"
+  [ "$(files_in "$folder")" = "$( (installed_files "$program" "$converter"; echo Uninstall.exe) | sort)" ] ||
+    fail "the refused uninstall removed files: $(files_in "$folder")"
   [ -f "$shortcut" ] && [ -n "$(registry_value "$key" DisplayName)" ] ||
     fail "the refused uninstall removed the shortcut or the uninstall entry"
   kill "$pid" 2>/dev/null
@@ -230,9 +268,10 @@ for name in orvane tessik; do
   shortcut="$user_folder/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/$program.lnk"
   work="$user_folder/AppData/Local/$program"
   check "$name-zip" check_zip "$zip" "$program" "$converter"
-  check "$name-install" check_install "$setup" "$program" "$version" "$folder" "$shortcut"
-  check "$name-conversion" check_conversion "$program" "$extension" "$folder" "$work"
-  check "$name-uninstall" check_uninstall "$program" "$folder" "$shortcut" "$work"
+  check "$name-install" check_install "$setup" "$program" "$version" "$folder" "$shortcut" \
+    "$converter"
+  check "$name-conversion" check_conversion "$program" "$extension" "$folder" "$work" "$converter"
+  check "$name-uninstall" check_uninstall "$program" "$folder" "$shortcut" "$work" "$converter"
   timeout 30 wineserver -k >/dev/null 2>&1
 done
 

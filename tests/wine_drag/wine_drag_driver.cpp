@@ -1,9 +1,11 @@
 // Real drags from an X11 program (the GUI tests' Qt drag source, moved by xdotool) onto the
 // Win32 droplet running under Wine (drop_host_win32.cpp: the program's main window with the
-// Windows test converters), ending with the result in the output folder. A Linux program: the
+// Windows converters), ending with the result in the output folder. A Linux program: the
 // Windows build's tests run it (tests/wine_drag/CMakeLists.txt) with
 //   DROPLET_WINE_DROP_HOST   the host executable
-//   DROPLET_TEST_CONVERTERS  the folder of the Windows test converters
+//   DROPLET_TEST_CONVERTERS  the folder of the Windows converters
+//   DROPLET_REAL_CONVERTERS  1 when those are the real ones (poppler's, cross-built), whose
+//                            results the tests then hold against the Linux converters'
 // and it skips, saying why, when those, wine, xdotool or the display are missing.
 
 #include <QCoreApplication>
@@ -74,6 +76,14 @@ class WineDrop : public ::testing::Test {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "WINE-DRAG SKIPPED: no X display";
     host_ = host;
     converters_ = converters;
+    const char* real = std::getenv("DROPLET_REAL_CONVERTERS");
+    realConverters_ = real != nullptr && std::string(real) == "1";
+  }
+
+  // Skips a test that needs the real Windows converters and the Linux one named `linux`.
+  bool SkipWithoutRealConverters(const char* linux) {
+    if (!realConverters_) return true;
+    return QStandardPaths::findExecutable(QString::fromLatin1(linux)).isEmpty();
   }
 
   // Starts the droplet under Wine, drags `pdf` onto it from the drag source and collects what
@@ -142,6 +152,7 @@ class WineDrop : public ::testing::Test {
 
   std::string host_;
   std::string converters_;
+  bool realConverters_ = false;
   TempFolder programFolder_;
   TempFolder documents_;
   TempFolder current_;
@@ -187,6 +198,66 @@ TEST_F(WineDrop, NameOutsideTheAnsiCodePageSurvivesTheDropAndTheCopy) {
   EXPECT_NE(outcome.boxes[0].second.find(name), std::string::npos) << outcome.boxes[0].second;
   EXPECT_EQ(outcome.boxes[1].second, "Conversione completa");
   ExpectTextResult();
+}
+
+// pdftohtml -c of a two-page document with a picture on each page: the frame set, its index, a
+// page each with the text, and each page's background image, all moved into the output folder.
+TEST_F(WineDrop, DraggedPdfBecomesHtmlPagesWithTheirBackgroundImages) {
+  if (SkipWithoutRealConverters("pdftohtml")) {
+    GTEST_SKIP() << "WINE-DRAG SKIPPED: the stand-in converters write placeholder pages";
+  }
+  const fs::path pdf = documents_.path() / "catalogo.pdf";
+  WritePdf(pdf, {PdfPage{{"Prima pagina del catalogo"}, true},
+                 PdfPage{{"Seconda pagina, città"}, true}});
+  const DragOutcome outcome = DragOnto("orvane", pdf);
+  EXPECT_EQ(outcome.dropAction, 1);
+  ASSERT_EQ(outcome.boxes.size(), 3u);
+  EXPECT_EQ(outcome.boxes[1].second, "Conversione completa");
+  const fs::path output = programFolder_.path() / "output";
+  EXPECT_EQ(NamesIn(output),
+            (std::vector<std::string>{"catalogo-1.html", "catalogo-2.html", "catalogo.html",
+                                      "catalogo001.png", "catalogo002.png", "catalogo_ind.html"}));
+  EXPECT_NE(ReadFile(output / "catalogo-1.html").find("Prima"), std::string::npos);
+  EXPECT_NE(ReadFile(output / "catalogo-2.html").find("catalogo002.png"), std::string::npos);
+  for (const char* image : {"catalogo001.png", "catalogo002.png"}) {
+    const std::string png = ReadFile(output / image);
+    EXPECT_TRUE(png.starts_with("\x89PNG")) << image;
+    EXPECT_GT(png.size(), 1000u) << image << " is no rendered page";
+  }
+  EXPECT_EQ(NamesIn(programFolder_.path()), std::vector<std::string>{"output"});
+}
+
+// The text Tessik's converter makes under Wine is the text the Linux pdftotext makes of the
+// same PDF, line ends aside.
+TEST_F(WineDrop, TextEqualsTheLinuxConvertersText) {
+  if (SkipWithoutRealConverters("pdftotext")) {
+    GTEST_SKIP() << "WINE-DRAG SKIPPED: no real converters to compare";
+  }
+  std::vector<PdfPage> pages;
+  for (int page = 1; page <= 3; ++page) {
+    PdfPage content;
+    for (int line = 1; line <= 12; ++line) {
+      content.lines.push_back("Pagina " + std::to_string(page) + ", riga " + std::to_string(line) +
+                              ": qualità, città, perché è così. 10 €");
+    }
+    pages.push_back(content);
+  }
+  const fs::path pdf = documents_.path() / "testo.pdf";
+  WritePdf(pdf, pages);
+  const DragOutcome outcome = DragOnto("tessik", pdf);
+  ASSERT_EQ(outcome.boxes.size(), 3u);
+  EXPECT_EQ(outcome.boxes[1].second, "Conversione completa");
+  const fs::path linuxText = current_.path() / "linux.txt";
+  ASSERT_EQ(
+      QProcess::execute(QStringLiteral("pdftotext"), {Q(pdf.string()), Q(linuxText.string())}), 0);
+  const auto withoutCarriageReturns = [](std::string text) {
+    std::erase(text, '\r');
+    return text;
+  };
+  const std::string expected = ReadFile(linuxText);
+  EXPECT_NE(expected.find("qualità, città"), std::string::npos);
+  EXPECT_EQ(withoutCarriageReturns(ReadFile(programFolder_.path() / "output" / "testo.txt")),
+            expected);
 }
 
 }  // namespace
