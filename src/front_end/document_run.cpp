@@ -104,15 +104,17 @@ long DocumentRun::Copy(const std::set<std::string>& taken) {
   // Whether the converter, given `candidate`, would write over an entry that lies here already
   // or over a result of the same batch.
   const auto meetsAnEntry = [&](const std::string& candidate) {
-    return std::any_of(present.begin(), present.end(),
-                       [&](const auto& entry) { return outputs.IsOutput(candidate, entry.first); }) ||
+    return std::any_of(
+               present.begin(), present.end(),
+               [&](const auto& entry) { return outputs.IsOutput(candidate, entry.first); }) ||
            std::any_of(taken.begin(), taken.end(),
                        [&](const std::string& name) { return outputs.IsOutput(candidate, name); });
   };
   const std::string name = SourceName();
   const std::string stem = GetFileName(name, false);
   const std::string extension = name.substr(stem.size());
-  const std::string source = GetShortFileName(source_).empty() ? source_ : GetShortFileName(source_);
+  const std::string source =
+      GetShortFileName(source_).empty() ? source_ : GetShortFileName(source_);
   for (int attempt = 1; attempt <= kCopyNameAttempts; ++attempt) {
     const std::string candidate =
         attempt == 1 ? name : stem + " (" + std::to_string(attempt) + ")" + extension;
@@ -241,30 +243,30 @@ void DocumentRun::MoveResults(std::vector<std::string> results, const std::strin
                               std::function<void(std::optional<Failure>)> onDone) {
   WaitForFileStep();
   // Hundreds of pages and images take their time: the window answers meanwhile.
-  fileStep_ = std::thread([this, results = std::move(results), outputFolder,
-                           onDone = std::move(onDone)]() mutable {
-    std::optional<Failure> failure;
-    try {
-      // A link named "output" is used as it is (the user may have made it on purpose); only a
-      // missing folder is made.
-      if (!EntryExists(outputFolder) && !IsLink(outputFolder)) CreateFolderTree(outputFolder);
-      // One file that cannot be copied does not hold back the others; the first failure is
-      // reported once every copy was tried, and the results then stay where the converter left
-      // them.
-      long firstError = 0;
-      for (const std::string& name : results) {
-        const long error = CopyFileReplacing(ScratchPath(name), outputFolder + Sep() + name);
-        if (firstError == 0) firstError = error;
-      }
-      ThrowIfFailed(firstError, "CopiaFileCreaCartella");
-      resultsMoved_ = true;
-      RemoveRunFiles(results);
-    } catch (const OperationFailure& caught) {
-      failure = caught.failure();
-    }
-    setup_.desktop->PostToWindowThread(posted_.Wrap(
-        [onDone = std::move(onDone), failure = std::move(failure)] { onDone(failure); }));
-  });
+  fileStep_ = std::thread(
+      [this, results = std::move(results), outputFolder, onDone = std::move(onDone)]() mutable {
+        std::optional<Failure> failure;
+        try {
+          // A link named "output" is used as it is (the user may have made it on purpose); only a
+          // missing folder is made.
+          if (!EntryExists(outputFolder) && !IsLink(outputFolder)) CreateFolderTree(outputFolder);
+          // One file that cannot be copied does not hold back the others; the first failure is
+          // reported once every copy was tried, and the results then stay where the converter left
+          // them.
+          long firstError = 0;
+          for (const std::string& name : results) {
+            const long error = CopyFileReplacing(ScratchPath(name), outputFolder + Sep() + name);
+            if (firstError == 0) firstError = error;
+          }
+          ThrowIfFailed(firstError, "CopiaFileCreaCartella");
+          resultsMoved_ = true;
+          RemoveRunFiles(results);
+        } catch (const OperationFailure& caught) {
+          failure = caught.failure();
+        }
+        setup_.desktop->PostToWindowThread(posted_.Wrap(
+            [onDone = std::move(onDone), failure = std::move(failure)] { onDone(failure); }));
+      });
 }
 
 void DocumentRun::RemoveRunFiles(const std::vector<std::string>& outputs) const {
@@ -301,10 +303,10 @@ std::string DocumentRun::Diagnosis(size_t lines) const {
              " non è partito: l'interprete dei comandi non lo ha trovato (codice " +
              std::to_string(exit.code) + ").";
   } else if (exit.known) {
-    status = exit.signalled ? "Il convertitore è stato terminato dal segnale " +
-                                  std::to_string(exit.code) + "."
-                            : "Il convertitore è terminato con il codice " +
-                                  std::to_string(exit.code) + ".";
+    status =
+        exit.signalled
+            ? "Il convertitore è stato terminato dal segnale " + std::to_string(exit.code) + "."
+            : "Il convertitore è terminato con il codice " + std::to_string(exit.code) + ".";
   }
   if (!status.empty()) {
     if (!diagnosis.empty()) diagnosis += "\r\n";

@@ -548,26 +548,24 @@ void MainWindowWorkflow::BatchDocumentEnded(size_t index) {
     return done(FormatFailureReport(failure.failure()));
   }
   batch.states[index] = Batch::State::kMoving;
-  run.MoveResults(results, OutputFolder(),
-                  [this, index, results](std::optional<Failure> failure) {
-                    Batch& batch = *batch_;
-                    DocumentRun& run = *batch.runs[index];
-                    std::string reason;
-                    if (failure) {
-                      reason = "i risultati restano in " + workFolder_ + " (" +
-                               FormatFailureReport(*failure) + ")";
-                    } else {
-                      batch.outputNames.insert(results.begin(), results.end());
-                      if (run.ConverterFailed()) {
-                        reason = ConverterReason(run) + "; i risultati sono comunque in output";
-                      } else {
-                        ++batch.converted;
-                      }
-                    }
-                    batch.failures[index] = reason;
-                    batch.states[index] = Batch::State::kDone;
-                    PumpBatch();
-                  });
+  run.MoveResults(results, OutputFolder(), [this, index, results](std::optional<Failure> failure) {
+    Batch& batch = *batch_;
+    DocumentRun& run = *batch.runs[index];
+    std::string reason;
+    if (failure) {
+      reason = "i risultati restano in " + workFolder_ + " (" + FormatFailureReport(*failure) + ")";
+    } else {
+      batch.outputNames.insert(results.begin(), results.end());
+      if (run.ConverterFailed()) {
+        reason = ConverterReason(run) + "; i risultati sono comunque in output";
+      } else {
+        ++batch.converted;
+      }
+    }
+    batch.failures[index] = reason;
+    batch.states[index] = Batch::State::kDone;
+    PumpBatch();
+  });
   PumpBatch();
 }
 

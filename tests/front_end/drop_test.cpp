@@ -51,13 +51,13 @@ TEST_F(DropTest, WhatIsNotAnExistingPdfIsRefusedAndNothingElseHappens) {
   fs::remove(PathFromUtf8(vanished));
   window.FormOLEDragDrop(data);
   EXPECT_FALSE(Settle());
-  // A folder is not processed.
+  // A folder without any PDF.
   EXPECT_FALSE(Drop({documents.str()}));
 
   ASSERT_EQ(desktop.boxes().size(), 3u);
   EXPECT_EQ(desktop.texts(),
             (std::vector<std::string>{"Non è un file PDF", "Non è un file PDF",
-                                      "..Ops... Prossima .. l'implementazione ;-) "}));
+                                      "La cartella non contiene file PDF da convertire."}));
   for (const auto& box : desktop.boxes()) {
     EXPECT_EQ(box.title, "Ops :-( ");
     EXPECT_EQ(box.style, 0x30u);
@@ -89,11 +89,77 @@ TEST_F(DropTest, CancelLeavesNothingBehind) {
   EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
 }
 
-TEST_F(DropTest, OnlyTheFirstOfSeveralFilesIsConverted) {
+// Several PDFs dropped together are one batch: one question, every PDF converted, one report,
+// the output folder opened once, and items that are not PDFs named in the report.
+TEST_F(DropTest, SeveralFilesAreOneBatchWithOneQuestionAndOneReport) {
   Window(TessikDeliverable());
-  EXPECT_FALSE(Drop({Document("uno.pdf"), Document("due.pdf"), Document("tre.pdf")}));
-  EXPECT_EQ(NamesIn(OutputFolder()), std::vector<std::string>{"uno.txt"});
-  EXPECT_EQ(desktop.boxes().size(), 3u);
+  WriteFile(documents.path() / "appunti.odt", "testo");
+  EXPECT_FALSE(Drop({Document("uno.pdf"), Document("due.pdf"), Document("tre.pdf"),
+                     Document("quattro.pdf"), documents / "appunti.odt"}));
+  EXPECT_EQ(NamesIn(OutputFolder()),
+            (std::vector<std::string>{"due.txt", "quattro.txt", "tre.txt", "uno.txt"}));
+  ASSERT_EQ(desktop.boxes().size(), 2u);
+  EXPECT_EQ(desktop.texts()[0],
+            "Eseguire la conversione in formato TESTO ?\r\n\r\n"
+            "4 file PDF: uno.pdf, due.pdf, tre.pdf e un altro");
+  EXPECT_EQ(desktop.boxes()[0].title, ";-)");
+  EXPECT_EQ(desktop.texts()[1],
+            "Conversione completa\r\n\r\nConvertiti 4 PDF su 4.\r\n"
+            "- appunti.odt: non è un file PDF");
+  EXPECT_EQ(desktop.boxes()[1].title, kApplicationTitle);
+  ASSERT_EQ(opener.requests().size(), 1u);
+  EXPECT_EQ(opener.requests()[0].target, program / "output");
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+  EXPECT_EQ(desktop.busyChanges(), 2);
+}
+
+// A batch that the user declines leaves nothing behind: its PDFs are copied only when their
+// turn comes.
+TEST_F(DropTest, ADeclinedBatchCopiesNothing) {
+  Window(OrvaneDeliverable());
+  desktop.Answer(kIdNo);
+  EXPECT_FALSE(Drop({Document("uno.pdf"), Document("due.pdf")}));
+  EXPECT_EQ(desktop.texts(),
+            (std::vector<std::string>{"Eseguire la conversione in formato HTML ?\r\n\r\n"
+                                      "2 file PDF: uno.pdf e due.pdf",
+                                      "conversione in HTML annullata dall'utente"}));
+  EXPECT_TRUE(NamesIn(program.path()).empty());
+}
+
+// A folder dropped alone: the PDFs directly inside it, in name order, subfolders left out; two
+// PDFs of one name from different folders keep both results; a damaged PDF is one line of the
+// report and the others are converted all the same.
+TEST_F(DropTest, AFolderIsABatchOfItsPdfsAndAFailureIsOneLine) {
+  Window(OrvaneDeliverable());
+  TempFolder other;
+  const fs::path folder = documents.path() / "cartella";
+  fs::create_directories(folder / "sotto");
+  WritePdf(folder / "b.pdf", NumberedPages(1));
+  WritePdf(folder / "A.pdf", NumberedPages(2));
+  WritePdf(folder / "sotto" / "c.pdf", NumberedPages(1));
+  WriteFile(folder / "rotto.pdf", "%PDF-1.4 non è davvero un PDF");
+  WritePdf(other.path() / "b.pdf", NumberedPages(1));
+
+  EXPECT_FALSE(Drop({Utf8(folder)}));
+  ASSERT_EQ(desktop.texts().size(), 2u);
+  EXPECT_EQ(desktop.texts()[0],
+            "Eseguire la conversione in formato HTML ?\r\n\r\n3 file PDF: A.pdf, b.pdf e "
+            "rotto.pdf");
+  EXPECT_TRUE(desktop.texts()[1].starts_with(
+      "Conversione completa\r\n\r\nConvertiti 2 PDF su 3.\r\n- rotto.pdf: il convertitore "))
+      << desktop.texts()[1];
+  EXPECT_TRUE(fs::exists(OutputFolder() / "A.html"));
+  EXPECT_TRUE(fs::exists(OutputFolder() / "b-1.html"));
+  EXPECT_FALSE(fs::exists(OutputFolder() / "c.html"));
+  EXPECT_EQ(NamesIn(program.path()), std::vector<std::string>{"output"});
+
+  desktop.Clear();
+  EXPECT_FALSE(Drop({Utf8(folder / "b.pdf"), Utf8(other.path() / "b.pdf")}));
+  EXPECT_EQ(desktop.texts().at(1), "Conversione completa\r\n\r\nConvertiti 2 PDF su 2.");
+  // The HTML run empties the output folder once, before the batch: both b's stay side by side.
+  EXPECT_TRUE(fs::exists(OutputFolder() / "b.html"));
+  EXPECT_TRUE(fs::exists(OutputFolder() / "b (2).html"));
+  EXPECT_FALSE(fs::exists(OutputFolder() / "A.html"));
 }
 
 // Names that a shell or cmd would read as commands, blanks and quotes: each one reaches the
@@ -119,7 +185,7 @@ TEST_F(DropTest, FileNamesCannotInjectCommands) {
   EXPECT_EQ(NamesIn(documents.path()).size(), names.size());
 }
 
-TEST_F(DropTest, TheDropReturnsAtOnceAndRefusesAnotherWhileFilesHandedOverWaitTheirTurn) {
+TEST_F(DropTest, TheDropReturnsAtOnceAndWhatComesMeanwhileWaitsItsTurn) {
   auto& window = Window(TessikDeliverable());
   const DragData data{true, {Document("doc.pdf")}};
   window.FormOLEDragOver(data, kDropEffectCopy);
@@ -128,14 +194,14 @@ TEST_F(DropTest, TheDropReturnsAtOnceAndRefusesAnotherWhileFilesHandedOverWaitTh
   EXPECT_TRUE(desktop.boxes().empty());
   EXPECT_TRUE(NamesIn(program.path()).empty());
   EXPECT_TRUE(window.Busy());
-  // Another drag is refused and leaves the fields to the drop being handled; a file handed over
-  // otherwise has nobody to be refused to and waits its turn.
+  // Another drag is welcome and leaves the fields to the drop being handled; it waits its turn,
+  // and so do files handed over otherwise.
   const DragData folder{true, {documents.str()}};
-  EXPECT_EQ(window.FormOLEDragOver(folder, kDropEffectCopy), kDropEffectNone);
+  EXPECT_EQ(window.FormOLEDragOver(folder, kDropEffectCopy), kDropEffectCopy);
   EXPECT_EQ(window.DropKind(), "file");
+  EXPECT_EQ(window.FormOLEDragOver({false, {}}, kDropEffectCopy), kDropEffectNone);
   window.FormOLEDragDrop(folder);
   window.HandleFile(Document("due.pdf"));
-  window.HandleFile(documents.str());
   window.HandleFile(documents / "nessuno.pdf");
 
   EXPECT_FALSE(Settle());
@@ -145,10 +211,11 @@ TEST_F(DropTest, TheDropReturnsAtOnceAndRefusesAnotherWhileFilesHandedOverWaitTh
           "Eseguire la conversione in formato TESTO ?\r\n\r\n(file : " + (documents / "doc.pdf") +
               " )",
           "Conversione completa", "Aprire il file per la visualizzazione ?",
+          "Eseguire la conversione in formato TESTO ?\r\n\r\n2 file PDF: doc.pdf e due.pdf",
+          "Conversione completa\r\n\r\nConvertiti 2 PDF su 2.",
           "Eseguire la conversione in formato TESTO ?\r\n\r\n(file : " + (documents / "due.pdf") +
               " )",
-          "Conversione completa", "Aprire il file per la visualizzazione ?",
-          "..Ops... Prossima .. l'implementazione ;-) ", "Non è un file PDF"}));
+          "Conversione completa", "Aprire il file per la visualizzazione ?", "Non è un file PDF"}));
   EXPECT_EQ(NamesIn(OutputFolder()), (std::vector<std::string>{"doc.txt", "due.txt"}));
   EXPECT_FALSE(window.Busy());
   EXPECT_EQ(window.FormOLEDragOver(data, kDropEffectCopy), kDropEffectCopy);
