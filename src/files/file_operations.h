@@ -53,9 +53,14 @@ void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& t
 void EliminaFileConAsterisco(const std::string& folder, const std::string& pattern,
                              const std::string& keepName = {});
 
+enum class CleanOutcome { kEmptied, kFolderIsLink };
+
 // Empties `folder` recursively and keeps the folder itself: ordinary files, then hidden files,
-// then the subfolders. Any failure throws; what was deleted stays deleted.
-void CleanAllPath(const std::string& folder);
+// then the subfolders. No link is ever followed, at any depth: a link inside is removed as a
+// link. When `folder` itself is a link (or reparse point) nothing is deleted and kFolderIsLink
+// is returned. A missing folder is kEmptied (nothing to do). Any failure throws; what was
+// deleted stays deleted.
+CleanOutcome CleanAllPath(const std::string& folder);
 
 // Opens `target` with its associated program; a refusal shows "Error jumping to:" + target.
 // Empty text does nothing.

@@ -107,6 +107,11 @@ bool QueryEntry(const std::string& path, DirEntry& entry) {
   return true;
 }
 
+bool IsLink(const std::string& path) {
+  struct stat status;
+  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
 bool SameEntry(const std::string& first, const std::string& second) {
   struct stat one;
   struct stat other;
@@ -191,8 +196,8 @@ long ReadFilePart(const std::string& path, unsigned long long offset, size_t max
   bytes.resize(maxBytes);
   size_t got = 0;
   while (got < maxBytes) {
-    const ssize_t count = ::pread(file.get(), bytes.data() + got, maxBytes - got,
-                                  static_cast<off_t>(offset + got));
+    const ssize_t count =
+        ::pread(file.get(), bytes.data() + got, maxBytes - got, static_cast<off_t>(offset + got));
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
       const long error = errno;
@@ -204,6 +209,123 @@ long ReadFilePart(const std::string& path, unsigned long long offset, size_t max
   }
   bytes.resize(got);
   return 0;
+}
+
+struct HeldFolderAccess {
+  static int Fd(const HeldFolder& folder) { return static_cast<int>(folder.handle_); }
+  static void Set(HeldFolder& folder, int fd) {
+    folder.Close();
+    folder.handle_ = fd;
+  }
+};
+
+HeldFolder::~HeldFolder() {
+  Close();
+}
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)) {
+  other.handle_ = kClosed;
+}
+
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    path_ = std::move(other.path_);
+    other.handle_ = kClosed;
+  }
+  return *this;
+}
+
+void HeldFolder::Close() {
+  if (handle_ != kClosed) ::close(static_cast<int>(handle_));
+  handle_ = kClosed;
+}
+
+namespace {
+
+// openat that never follows a link in the last part: a link fails with ELOOP (or ENOTDIR for
+// some file systems), which fstatat then tells apart from a real failure.
+long OpenFolderAt(int parent, const char* name, HeldFolder& folder, bool& isLink) {
+  isLink = false;
+  folder.Close();
+  const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0) {
+    HeldFolderAccess::Set(folder, fd);
+    return 0;
+  }
+  const long error = errno;
+  struct stat status;
+  if ((error == ELOOP || error == ENOTDIR) &&
+      ::fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
+    isLink = true;
+    return 0;
+  }
+  return error;
+}
+
+}  // namespace
+
+long OpenFolderNoFollow(const std::string& path, HeldFolder& folder, bool& isLink) {
+  return OpenFolderAt(AT_FDCWD, path.c_str(), folder, isLink);
+}
+
+long OpenSubfolderNoFollow(const HeldFolder& parent, const std::string& name, HeldFolder& folder,
+                           bool& isLink) {
+  return OpenFolderAt(HeldFolderAccess::Fd(parent), name.c_str(), folder, isLink);
+}
+
+FindResult ListHeldFolder(const HeldFolder& folder) {
+  FindResult result;
+  const int fd = HeldFolderAccess::Fd(folder);
+  // fdopendir takes over the descriptor it is given: a duplicate keeps the folder's own open.
+  const int listFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (listFd < 0) {
+    result.error = errno;
+    return result;
+  }
+  DIR* dir = ::fdopendir(listFd);
+  if (dir == nullptr) {
+    result.error = errno;
+    ::close(listFd);
+    return result;
+  }
+  // The duplicate shares the reading position with earlier listings of the same folder.
+  ::rewinddir(dir);
+  for (;;) {
+    errno = 0;
+    const dirent* item = ::readdir(dir);
+    if (item == nullptr) {
+      if (errno != 0) result.error = errno;
+      break;
+    }
+    const std::string name = item->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat status;
+    if (::fstatat(fd, item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    DirEntry entry;
+    entry.name = name;
+    entry.isHidden = name[0] == '.';
+    entry.isDirectory = S_ISDIR(status.st_mode);
+    entry.isLink = S_ISLNK(status.st_mode);
+    entry.isReadOnly = !entry.isLink && OwnerCannotWrite(status);
+    result.entries.push_back(std::move(entry));
+  }
+  ::closedir(dir);
+  return result;
+}
+
+long DeleteEntryAt(const HeldFolder& folder, const std::string& name) {
+  return ::unlinkat(HeldFolderAccess::Fd(folder), name.c_str(), 0) == 0 ? 0 : errno;
+}
+
+long RemoveFolderAt(const HeldFolder& folder, const std::string& name) {
+  return ::unlinkat(HeldFolderAccess::Fd(folder), name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
+}
+
+bool IsNothingThereError(long code) {
+  return code == ENOENT || code == ENOTDIR;
 }
 
 std::string DescribeSystemError(long code) {
