@@ -56,6 +56,9 @@ long SetNormalAttributes(const std::string& path);  // clears read-only, hidden 
 long CreateOneFolder(const std::string& path);      // parents are not created
 long RemoveEmptyFolder(const std::string& path);
 
+// The size in bytes of the file at `path` (followed through links), into `size`.
+long QueryFileSize(const std::string& path, unsigned long long& size);
+
 // Up to `maxBytes` bytes of the file at `path` from byte `offset` on, into `bytes` (fewer at
 // its end). The file may be open for writing by another program meanwhile.
 long ReadFilePart(const std::string& path, unsigned long long offset, size_t maxBytes,

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -49,6 +51,26 @@ long CopyContents(int from, int to) {
       written += put;
     }
   }
+}
+
+// Creates a new file named ".droplet-copy-..." in `folder` (empty text or ending in a slash)
+// and returns its descriptor, or -1 with errno set. The name is new: an entry of that name,
+// a link included, is never opened.
+int CreateTemporaryBeside(const std::string& folder, std::string& path) {
+  static unsigned serial = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const unsigned long long stamp = static_cast<unsigned long long>(now.tv_nsec) ^
+                                     (static_cast<unsigned long long>(::getpid()) << 32) ^
+                                     (static_cast<unsigned long long>(++serial) << 20);
+    path = folder + ".droplet-copy-" + std::to_string(stamp);
+    // open applies the umask to 0644; no group or other write, no execute, no special bits.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 }  // namespace
@@ -141,17 +163,18 @@ long CopyFileReplacing(const std::string& source, const std::string& target) {
     return errno;
   }
 
-  // The copy goes to a temporary file beside the target and replaces it only when complete, so
-  // a failure leaves neither a half file nor a damaged old target.
+  // The copy goes to a new temporary file beside the target and replaces it only when complete,
+  // so a failure leaves neither a half file nor a damaged old target, and a link at the
+  // target's name is replaced, never written through. The copy is a plain document, whatever
+  // the source's bits: read and write for the owner, read for others as the umask allows.
   const size_t slash = target.rfind('/');
-  std::string temporary =
-      (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
-      ".droplet-copy-XXXXXX";
-  Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
+  const std::string folder =
+      slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  std::string temporary;
+  Descriptor out(CreateTemporaryBeside(folder, temporary));
   if (out.get() < 0) return errno;
 
   long error = CopyContents(in.get(), out.get());
-  if (error == 0 && ::fchmod(out.get(), sourceStatus.st_mode & 07777) != 0) error = errno;
   if (!out.Close() && error == 0) error = errno;
   if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) ::unlink(temporary.c_str());
@@ -181,11 +204,19 @@ long SetNormalAttributes(const std::string& path) {
 }
 
 long CreateOneFolder(const std::string& path) {
-  return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+  // rwxr-xr-x at most, as the umask allows: nobody else may add or remove entries.
+  return ::mkdir(path.c_str(), 0755) == 0 ? 0 : errno;
 }
 
 long RemoveEmptyFolder(const std::string& path) {
   return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
+long QueryFileSize(const std::string& path, unsigned long long& size) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) return errno;
+  size = static_cast<unsigned long long>(status.st_size);
+  return 0;
 }
 
 long ReadFilePart(const std::string& path, unsigned long long offset, size_t maxBytes,

@@ -116,8 +116,17 @@ std::string ShortPathName(const std::string& path) {
 
 long CopyFileReplacing(const std::string& source, const std::string& target) {
   const std::wstring wideTarget = ToWide(target);
-  const bool targetExisted = ::GetFileAttributesW(wideTarget.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (::CopyFileW(ToWide(source).c_str(), wideTarget.c_str(), FALSE)) return 0;
+  const DWORD attributes = ::GetFileAttributesW(wideTarget.c_str());
+  const bool targetExisted = attributes != INVALID_FILE_ATTRIBUTES;
+  // A link at the target's name is replaced, never written through: it goes first.
+  if (targetExisted && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !::DeleteFileW(wideTarget.c_str())) {
+    return LastError();
+  }
+  if (::CopyFileW(ToWide(source).c_str(), wideTarget.c_str(), FALSE)) {
+    // The copy is a plain document: none of the source's read-only, hidden or system marks.
+    return ::SetFileAttributesW(wideTarget.c_str(), FILE_ATTRIBUTE_NORMAL) ? 0 : LastError();
+  }
   const long error = LastError();
   // A copy that stopped half-way must not pass for a result.
   if (!targetExisted) ::DeleteFileW(wideTarget.c_str());
@@ -144,6 +153,15 @@ long CreateOneFolder(const std::string& path) {
 
 long RemoveEmptyFolder(const std::string& path) {
   return ::RemoveDirectoryW(ToWide(path).c_str()) ? 0 : LastError();
+}
+
+long QueryFileSize(const std::string& path, unsigned long long& size) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
+    return LastError();
+  }
+  size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return 0;
 }
 
 long ReadFilePart(const std::string& path, unsigned long long offset, size_t maxBytes,

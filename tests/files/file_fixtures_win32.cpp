@@ -28,6 +28,14 @@ void MakeReadOnly(const fs::path& path) {
   ::SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
 }
 
+bool MakeFolderLink(const fs::path& target, const fs::path& link) {
+  // Without developer mode the unprivileged flag is refused; an elevated run may do without.
+  constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  return ::CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged) ||
+         ::CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+}
+
 bool ReadOnlyTargetsIgnored() {
   TempFolder folder;
   WriteFile(folder.path() / "source", "new");
