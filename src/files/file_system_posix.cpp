@@ -5,6 +5,7 @@
 
 #include <time.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -57,7 +58,7 @@ long CopyContents(int from, int to) {
 // and returns its descriptor, or -1 with errno set. The name is new: an entry of that name,
 // a link included, is never opened.
 int CreateTemporaryBeside(const std::string& folder, std::string& path) {
-  static unsigned serial = 0;
+  static std::atomic<unsigned> serial{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
