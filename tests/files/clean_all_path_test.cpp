@@ -131,20 +131,6 @@ TEST(CleanAllPath, AFolderThatIsALinkIsNeverEmptied) {
   EXPECT_EQ(testing::ReadFile(linked.outside.path() / "doc.html"), "<html>");
 }
 
-TEST(CleanAllPath, ALinkedSubfolderIsRemovedAsALink) {
-  LinkedFolder linked;
-  if (!linked.made) GTEST_SKIP() << "this platform cannot make a link to a folder here";
-  fs::rename(linked.link, linked.root.path() / "linked");
-  fs::create_directory(linked.link);
-  fs::create_directory(linked.link / "deeper");
-  fs::rename(linked.root.path() / "linked", linked.link / "deeper" / "linked");
-  WriteFile(linked.link / "plain.txt", "p");
-
-  EXPECT_EQ(CleanAllPath(testing::Utf8(linked.link)), CleanOutcome::kEmptied);
-  EXPECT_TRUE(fs::is_empty(linked.link));
-  linked.ExpectOutsideIntact();
-}
-
 // A subfolder that someone swaps for a link between the listing and the descent is not entered:
 // it no longer opens as a folder, and goes as the link it has become.
 TEST(CleanAllPath, ASubfolderSwappedForALinkAfterTheListingIsNotEntered) {
