@@ -16,7 +16,29 @@ std::string UnusableFolderMessage(const std::string& programName, const std::str
          reason + "\r\n\r\nIl programma si chiude senza aver toccato alcun file.";
 }
 
+// Why a per-user folder that exists is not the user's alone, or empty text when it is.
+std::string PrivacyReason(const std::string& folder) {
+  FolderPrivacy privacy = FolderPrivacy::kPrivate;
+  const long error = QueryFolderPrivacy(folder, privacy);
+  if (error != 0) return "Motivo: " + DescribeSystemError(error) + ".";
+  switch (privacy) {
+    case FolderPrivacy::kPrivate:
+      return {};
+    case FolderPrivacy::kOthersMayWrite:
+      return "Motivo: anche altri utenti possono scrivere in questa cartella, che deve essere "
+             "soltanto dell'utente.";
+    case FolderPrivacy::kOtherOwner:
+      return "Motivo: la cartella appartiene a un altro utente.";
+  }
+  return {};
+}
+
 }  // namespace
+
+bool SharedWithOthers(const std::string& folder) {
+  FolderPrivacy privacy = FolderPrivacy::kPrivate;
+  return QueryFolderPrivacy(folder, privacy) != 0 || privacy != FolderPrivacy::kPrivate;
+}
 
 std::string PrepareWorkingFolders(const WorkingFolders& folders, const std::string& programName) {
   if (!folders.perUser) return {};
@@ -32,6 +54,9 @@ std::string PrepareWorkingFolders(const WorkingFolders& folders, const std::stri
       return UnusableFolderMessage(programName, folder,
                                    "Motivo: " + DescribeSystemError(error) + ".");
     }
+    // A folder that others may write, or that another user owns, could hold their links.
+    const std::string reason = PrivacyReason(folder);
+    if (!reason.empty()) return UnusableFolderMessage(programName, folder, reason);
   }
   return {};
 }

@@ -6,8 +6,10 @@
 // area, its "output" folder and the settings file lie beside the program. An installed droplet
 // (one whose program folder it may not write, or which lies where the install rules put
 // programs) works in folders of the user's own instead, so that it never scratches in a folder
-// shared with other programs. The platform files (working_folders_posix.cpp,
-// working_folders_win32.cpp) say where those are; the rest is portable (working_folders.cpp).
+// shared with other programs. A program folder that other users may write is treated the same
+// way: they could put links where the droplet writes. The platform files
+// (working_folders_posix.cpp, working_folders_win32.cpp) say where those are; the rest is portable
+// (working_folders.cpp).
 
 namespace droplet {
 
@@ -33,6 +35,21 @@ long FolderWriteError(const std::string& folder);
 // Creates `folder` and whatever of its parents is missing, readable by the user alone. 0 or the
 // system's error code.
 long CreatePrivateFolders(const std::string& folder);
+
+// Whether a folder is the user's own: nobody else may add, replace or remove its entries.
+enum class FolderPrivacy {
+  kPrivate,
+  kOthersMayWrite,  // POSIX: group or other write bits; Windows: the access list lets others write
+  kOtherOwner,      // another user owns it
+};
+
+// How far the existing folder `folder` (followed through links) is the user's own, judged on
+// the folder once it is open. 0 with `privacy` set, or the system's error code.
+long QueryFolderPrivacy(const std::string& folder, FolderPrivacy& privacy);
+
+// True when the droplet must not scratch in `folder`: others may write it, another user owns
+// it, or that cannot be told.
+bool SharedWithOthers(const std::string& folder);
 
 // Creates the per-user folders where they are missing. Returns empty text when the folders are
 // ready; otherwise the message (in Italian) that names the folder that cannot be used and why.

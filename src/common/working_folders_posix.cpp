@@ -70,7 +70,8 @@ WorkingFolders ResolveWorkingFolders(const std::string& programFolder,
                                      const std::string& programName) {
   WorkingFolders folders;
   folders.program = programFolder;
-  if (!InInstalledProgramFolder(programFolder) && FolderWriteError(programFolder) == 0) {
+  if (!InInstalledProgramFolder(programFolder) && FolderWriteError(programFolder) == 0 &&
+      !SharedWithOthers(programFolder)) {
     folders.work = programFolder;
     folders.settings = programFolder;
     return folders;
@@ -86,6 +87,25 @@ WorkingFolders ResolveWorkingFolders(const std::string& programFolder,
 long FolderWriteError(const std::string& folder) {
   // The effective user's rights, as opening entries there would be judged.
   return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+long QueryFolderPrivacy(const std::string& folder, FolderPrivacy& privacy) {
+  // Judged on the folder that is open, whatever its path names a moment later.
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  struct stat status {};
+  const int result = ::fstat(fd, &status);
+  const long error = result == 0 ? 0 : errno;
+  ::close(fd);
+  if (error != 0) return error;
+  if (status.st_uid != ::geteuid()) {
+    privacy = FolderPrivacy::kOtherOwner;
+  } else if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    privacy = FolderPrivacy::kOthersMayWrite;
+  } else {
+    privacy = FolderPrivacy::kPrivate;
+  }
+  return 0;
 }
 
 long CreatePrivateFolders(const std::string& folder) {

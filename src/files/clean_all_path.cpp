@@ -17,39 +17,45 @@ void Check(long error) {
   if (error != 0) Fail(error);
 }
 
-bool IsDotEntry(const std::string& name) {
-  return name == "." || name == "..";
-}
-
-// Deletes the files of `folder` (ending in a separator) that the pass takes: ordinary files,
-// read-only ones included, and with `withHidden` the hidden ones too. System files stay.
-void DeleteFiles(const std::string& folder, bool withHidden) {
-  const FindResult found = FindEntries(folder + "*", false);
+// Deletes the files of the open folder that the pass takes: ordinary files, read-only ones
+// included, links to anything, and with `withHidden` the hidden ones too. System files stay.
+void DeleteFiles(const HeldFolder& folder, bool withHidden) {
+  const FindResult found = ListHeldFolder(folder);
   Check(found.error);
   for (const DirEntry& entry : found.entries) {
     if (entry.isDirectory || entry.isSystem || (entry.isHidden && !withHidden)) continue;
-    Check(ForceDeleteFile(folder + entry.name));
+    Check(DeleteEntryAt(folder, entry.name));
   }
 }
 
-void Clean(const std::string& folder) {
+void Clean(const HeldFolder& folder) {
   DeleteFiles(folder, false);
   DeleteFiles(folder, true);
 
   // Whatever is left and is neither hidden nor system counts as a subfolder. The names are
   // collected first; the recursion starts after the enumeration has ended.
-  const FindResult found = FindEntries(folder + "*", false);
+  const FindResult found = ListHeldFolder(folder);
   Check(found.error);
   std::vector<DirEntry> subfolders;
   for (const DirEntry& entry : found.entries) {
-    if (entry.isHidden || entry.isSystem || IsDotEntry(entry.name)) continue;
+    if (entry.isHidden || entry.isSystem) continue;
     subfolders.push_back(entry);
   }
   for (const DirEntry& entry : subfolders) {
-    const std::string path = folder + entry.name;
-    // A linked folder is removed as a link: what it points to is not ours to empty.
-    if (!entry.isLink) Clean(path + Sep());
-    Check(RemoveEmptyFolder(path));
+    // A linked folder is removed as a link: what it points to is not ours to empty. A folder
+    // swapped for a link since the listing fails to open as a folder and goes the same way.
+    bool isLink = entry.isLink;
+    if (!isLink) {
+      HeldFolder child;
+      Check(OpenSubfolderNoFollow(folder, entry.name, child, isLink));
+      if (!isLink) {
+        Clean(child);
+        child.Close();
+        Check(RemoveFolderAt(folder, entry.name));
+        continue;
+      }
+    }
+    Check(DeleteEntryAt(folder, entry.name));
   }
 }
 
@@ -58,14 +64,21 @@ void Clean(const std::string& folder) {
 CleanOutcome CleanAllPath(const std::string& folder) {
   // Empty text names no folder; cleaning the separator alone would mean the root.
   if (folder.empty()) return CleanOutcome::kEmptied;
-  const std::string separator = Sep();
-  if (IsLink(folder.back() == separator.back() ? folder.substr(0, folder.size() - 1) : folder))
-    return CleanOutcome::kFolderIsLink;
-  if (folder.back() != separator.back()) {
-    Clean(folder + separator);
-  } else {
-    Clean(folder);
+  std::string path = folder;
+  // The folder is opened by its own name, so that a link named like it is seen as a link.
+  while (path.size() > 1 && path.back() == Sep().back() && path[path.size() - 2] != ':') {
+    path.pop_back();
   }
+  HeldFolder held;
+  bool isLink = false;
+  const long error = OpenFolderNoFollow(path, held, isLink);
+  if (isLink) return CleanOutcome::kFolderIsLink;
+  if (error != 0) {
+    // A folder that is not there has nothing to empty.
+    if (IsNothingThereError(error)) return CleanOutcome::kEmptied;
+    Fail(error);
+  }
+  Clean(held);
   return CleanOutcome::kEmptied;
 }
 

@@ -1,5 +1,6 @@
 #include "common/failure.h"
 #include "common/message_box.h"
+#include "common/platform.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
 
@@ -18,8 +19,11 @@ void ShowMissingResults(const std::string& pattern, DesktopServices& desktop,
 void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& targetFolder,
                            const std::string& pattern, DesktopServices& desktop,
                            const std::string& diagnosis) {
-  // An existing folder is fine; a missing parent shows up as a copy failure below.
-  CreateOneFolder(targetFolder);
+  // An existing folder is fine; a missing parent shows up as a copy failure below. A link in
+  // the folder's place stays as it is: the results go where it leads.
+  std::string folder = targetFolder;
+  if (!folder.empty() && folder.back() == Sep().back()) folder.pop_back();
+  if (!IsLink(folder)) CreateOneFolder(targetFolder);
 
   const FindResult found = FindEntries(sourceFolder + pattern);
   if (found.entries.empty()) {

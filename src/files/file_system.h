@@ -56,10 +56,53 @@ long SetNormalAttributes(const std::string& path);  // clears read-only, hidden 
 long CreateOneFolder(const std::string& path);      // parents are not created
 long RemoveEmptyFolder(const std::string& path);
 
+// The size in bytes of the file at `path` (followed through links), into `size`.
+long QueryFileSize(const std::string& path, unsigned long long& size);
+
 // Up to `maxBytes` bytes of the file at `path` from byte `offset` on, into `bytes` (fewer at
 // its end). The file may be open for writing by another program meanwhile.
 long ReadFilePart(const std::string& path, unsigned long long offset, size_t maxBytes,
                   std::string& bytes);
+
+// A folder held open for emptying it without following links: the folder stays the one that
+// was opened, whatever is renamed or swapped meanwhile along its path. Move-only; closes itself.
+class HeldFolder {
+ public:
+  HeldFolder() = default;
+  ~HeldFolder();
+  HeldFolder(HeldFolder&& other) noexcept;
+  HeldFolder& operator=(HeldFolder&& other) noexcept;
+  HeldFolder(const HeldFolder&) = delete;
+  HeldFolder& operator=(const HeldFolder&) = delete;
+
+  bool IsOpen() const { return handle_ != kClosed; }
+  void Close();
+
+ private:
+  friend struct HeldFolderAccess;  // the platform's implementation
+  static constexpr long long kClosed = -1;
+  long long handle_ = kClosed;  // a descriptor on POSIX, a HANDLE on Windows
+  std::string path_;            // Windows names the entries inside by their path
+};
+
+// Opens the folder `path` itself, never through a link. 0 with `folder` open; with `isLink`
+// true and 0 when `path` is a link (or reparse point), which stays closed; otherwise the
+// system's error (a missing folder, a file where the folder should be).
+long OpenFolderNoFollow(const std::string& path, HeldFolder& folder, bool& isLink);
+// The same for the entry `name` of an open folder.
+long OpenSubfolderNoFollow(const HeldFolder& parent, const std::string& name, HeldFolder& folder,
+                           bool& isLink);
+// Every entry of the open folder except "." and "..", links reported as links (isLink, never
+// isDirectory on POSIX; on Windows a linked folder is both).
+FindResult ListHeldFolder(const HeldFolder& folder);
+// Deletes the entry `name` of the open folder when it is a file or a link (a link to a folder
+// included), never what a link points to. Read-only files are deleted too.
+long DeleteEntryAt(const HeldFolder& folder, const std::string& name);
+// Removes the empty folder `name` of the open folder.
+long RemoveFolderAt(const HeldFolder& folder, const std::string& name);
+
+// True for the codes that mean no folder is there: nothing at the path, or a file.
+bool IsNothingThereError(long code);
 
 std::string DescribeSystemError(long code);
 

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -51,6 +54,26 @@ long CopyContents(int from, int to) {
   }
 }
 
+// Creates a new file named ".droplet-copy-..." in `folder` (empty text or ending in a slash)
+// and returns its descriptor, or -1 with errno set. The name is new: an entry of that name,
+// a link included, is never opened.
+int CreateTemporaryBeside(const std::string& folder, std::string& path) {
+  static std::atomic<unsigned> serial{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const unsigned long long stamp = static_cast<unsigned long long>(now.tv_nsec) ^
+                                     (static_cast<unsigned long long>(::getpid()) << 32) ^
+                                     (static_cast<unsigned long long>(++serial) << 20);
+    path = folder + ".droplet-copy-" + std::to_string(stamp);
+    // open applies the umask to 0644; no group or other write, no execute, no special bits.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
 }  // namespace
 
 FindResult FindEntries(const std::string& pathPattern, bool withReadOnly) {
@@ -94,11 +117,6 @@ FindResult FindEntries(const std::string& pathPattern, bool withReadOnly) {
   return result;
 }
 
-bool IsLink(const std::string& path) {
-  struct stat status;
-  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
-}
-
 bool QueryEntry(const std::string& path, DirEntry& entry) {
   struct stat status;
   if (::stat(path.c_str(), &status) != 0) return false;
@@ -110,6 +128,11 @@ bool QueryEntry(const std::string& path, DirEntry& entry) {
   entry.isSystem = false;
   entry.isLink = false;
   return true;
+}
+
+bool IsLink(const std::string& path) {
+  struct stat status;
+  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
 bool SameEntry(const std::string& first, const std::string& second) {
@@ -141,17 +164,18 @@ long CopyFileReplacing(const std::string& source, const std::string& target) {
     return errno;
   }
 
-  // The copy goes to a temporary file beside the target and replaces it only when complete, so
-  // a failure leaves neither a half file nor a damaged old target.
+  // The copy goes to a new temporary file beside the target and replaces it only when complete,
+  // so a failure leaves neither a half file nor a damaged old target, and a link at the
+  // target's name is replaced, never written through. The copy is a plain document, whatever
+  // the source's bits: read and write for the owner, read for others as the umask allows.
   const size_t slash = target.rfind('/');
-  std::string temporary =
-      (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
-      ".droplet-copy-XXXXXX";
-  Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
+  const std::string folder =
+      slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  std::string temporary;
+  Descriptor out(CreateTemporaryBeside(folder, temporary));
   if (out.get() < 0) return errno;
 
   long error = CopyContents(in.get(), out.get());
-  if (error == 0 && ::fchmod(out.get(), sourceStatus.st_mode & 07777) != 0) error = errno;
   if (!out.Close() && error == 0) error = errno;
   if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) ::unlink(temporary.c_str());
@@ -181,11 +205,19 @@ long SetNormalAttributes(const std::string& path) {
 }
 
 long CreateOneFolder(const std::string& path) {
-  return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+  // rwxr-xr-x at most, as the umask allows: nobody else may add or remove entries.
+  return ::mkdir(path.c_str(), 0755) == 0 ? 0 : errno;
 }
 
 long RemoveEmptyFolder(const std::string& path) {
   return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
+long QueryFileSize(const std::string& path, unsigned long long& size) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) return errno;
+  size = static_cast<unsigned long long>(status.st_size);
+  return 0;
 }
 
 long ReadFilePart(const std::string& path, unsigned long long offset, size_t maxBytes,
@@ -209,6 +241,123 @@ long ReadFilePart(const std::string& path, unsigned long long offset, size_t max
   }
   bytes.resize(got);
   return 0;
+}
+
+struct HeldFolderAccess {
+  static int Fd(const HeldFolder& folder) { return static_cast<int>(folder.handle_); }
+  static void Set(HeldFolder& folder, int fd) {
+    folder.Close();
+    folder.handle_ = fd;
+  }
+};
+
+HeldFolder::~HeldFolder() {
+  Close();
+}
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)) {
+  other.handle_ = kClosed;
+}
+
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    path_ = std::move(other.path_);
+    other.handle_ = kClosed;
+  }
+  return *this;
+}
+
+void HeldFolder::Close() {
+  if (handle_ != kClosed) ::close(static_cast<int>(handle_));
+  handle_ = kClosed;
+}
+
+namespace {
+
+// openat that never follows a link in the last part: a link fails with ELOOP (or ENOTDIR for
+// some file systems), which fstatat then tells apart from a real failure.
+long OpenFolderAt(int parent, const char* name, HeldFolder& folder, bool& isLink) {
+  isLink = false;
+  folder.Close();
+  const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0) {
+    HeldFolderAccess::Set(folder, fd);
+    return 0;
+  }
+  const long error = errno;
+  struct stat status;
+  if ((error == ELOOP || error == ENOTDIR) &&
+      ::fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
+    isLink = true;
+    return 0;
+  }
+  return error;
+}
+
+}  // namespace
+
+long OpenFolderNoFollow(const std::string& path, HeldFolder& folder, bool& isLink) {
+  return OpenFolderAt(AT_FDCWD, path.c_str(), folder, isLink);
+}
+
+long OpenSubfolderNoFollow(const HeldFolder& parent, const std::string& name, HeldFolder& folder,
+                           bool& isLink) {
+  return OpenFolderAt(HeldFolderAccess::Fd(parent), name.c_str(), folder, isLink);
+}
+
+FindResult ListHeldFolder(const HeldFolder& folder) {
+  FindResult result;
+  const int fd = HeldFolderAccess::Fd(folder);
+  // fdopendir takes over the descriptor it is given: a duplicate keeps the folder's own open.
+  const int listFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (listFd < 0) {
+    result.error = errno;
+    return result;
+  }
+  DIR* dir = ::fdopendir(listFd);
+  if (dir == nullptr) {
+    result.error = errno;
+    ::close(listFd);
+    return result;
+  }
+  // The duplicate shares the reading position with earlier listings of the same folder.
+  ::rewinddir(dir);
+  for (;;) {
+    errno = 0;
+    const dirent* item = ::readdir(dir);
+    if (item == nullptr) {
+      if (errno != 0) result.error = errno;
+      break;
+    }
+    const std::string name = item->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat status;
+    if (::fstatat(fd, item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    DirEntry entry;
+    entry.name = name;
+    entry.isHidden = name[0] == '.';
+    entry.isDirectory = S_ISDIR(status.st_mode);
+    entry.isLink = S_ISLNK(status.st_mode);
+    entry.isReadOnly = !entry.isLink && OwnerCannotWrite(status);
+    result.entries.push_back(std::move(entry));
+  }
+  ::closedir(dir);
+  return result;
+}
+
+long DeleteEntryAt(const HeldFolder& folder, const std::string& name) {
+  return ::unlinkat(HeldFolderAccess::Fd(folder), name.c_str(), 0) == 0 ? 0 : errno;
+}
+
+long RemoveFolderAt(const HeldFolder& folder, const std::string& name) {
+  return ::unlinkat(HeldFolderAccess::Fd(folder), name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
+}
+
+bool IsNothingThereError(long code) {
+  return code == ENOENT || code == ENOTDIR;
 }
 
 std::string DescribeSystemError(long code) {

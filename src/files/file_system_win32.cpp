@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "common/text_win32.h"
@@ -14,10 +15,10 @@ bool IsNothingFound(DWORD error) {
          error == ERROR_NO_MORE_FILES;
 }
 
+// Every reparse point counts as a link, junctions and symbolic links alike: what it leads to
+// is never emptied or deleted through it.
 bool IsLinkedEntry(const WIN32_FIND_DATAW& data) {
-  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-         (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK ||
-          data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 DirEntry ToEntry(const WIN32_FIND_DATAW& data) {
@@ -55,11 +56,6 @@ FindResult FindEntries(const std::string& pathPattern, bool /*withReadOnly*/) {
   return result;
 }
 
-bool IsLink(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
 bool QueryEntry(const std::string& path, DirEntry& entry) {
   const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
@@ -69,6 +65,11 @@ bool QueryEntry(const std::string& path, DirEntry& entry) {
   entry.isSystem = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
   entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   return true;
+}
+
+bool IsLink(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool SameEntry(const std::string& first, const std::string& second) {
@@ -115,8 +116,17 @@ std::string ShortPathName(const std::string& path) {
 
 long CopyFileReplacing(const std::string& source, const std::string& target) {
   const std::wstring wideTarget = ToWide(target);
-  const bool targetExisted = ::GetFileAttributesW(wideTarget.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (::CopyFileW(ToWide(source).c_str(), wideTarget.c_str(), FALSE)) return 0;
+  const DWORD attributes = ::GetFileAttributesW(wideTarget.c_str());
+  const bool targetExisted = attributes != INVALID_FILE_ATTRIBUTES;
+  // A link at the target's name is replaced, never written through: it goes first.
+  if (targetExisted && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !::DeleteFileW(wideTarget.c_str())) {
+    return LastError();
+  }
+  if (::CopyFileW(ToWide(source).c_str(), wideTarget.c_str(), FALSE)) {
+    // The copy is a plain document: none of the source's read-only, hidden or system marks.
+    return ::SetFileAttributesW(wideTarget.c_str(), FILE_ATTRIBUTE_NORMAL) ? 0 : LastError();
+  }
   const long error = LastError();
   // A copy that stopped half-way must not pass for a result.
   if (!targetExisted) ::DeleteFileW(wideTarget.c_str());
@@ -145,6 +155,15 @@ long RemoveEmptyFolder(const std::string& path) {
   return ::RemoveDirectoryW(ToWide(path).c_str()) ? 0 : LastError();
 }
 
+long QueryFileSize(const std::string& path, unsigned long long& size) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
+    return LastError();
+  }
+  size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return 0;
+}
+
 long ReadFilePart(const std::string& path, unsigned long long offset, size_t maxBytes,
                   std::string& bytes) {
   bytes.clear();
@@ -171,6 +190,122 @@ long ReadFilePart(const std::string& path, unsigned long long offset, size_t max
   ::CloseHandle(file);
   bytes.resize(error == 0 ? got : 0);
   return error;
+}
+
+struct HeldFolderAccess {
+  static HANDLE Handle(const HeldFolder& folder) {
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(folder.handle_));
+  }
+  static const std::string& Path(const HeldFolder& folder) { return folder.path_; }
+  static void Set(HeldFolder& folder, HANDLE handle, std::string path) {
+    folder.Close();
+    folder.handle_ = static_cast<long long>(reinterpret_cast<intptr_t>(handle));
+    folder.path_ = std::move(path);
+  }
+};
+
+HeldFolder::~HeldFolder() {
+  Close();
+}
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)) {
+  other.handle_ = kClosed;
+}
+
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    path_ = std::move(other.path_);
+    other.handle_ = kClosed;
+  }
+  return *this;
+}
+
+void HeldFolder::Close() {
+  if (handle_ != kClosed) ::CloseHandle(HeldFolderAccess::Handle(*this));
+  handle_ = kClosed;
+}
+
+namespace {
+
+std::string Inside(const HeldFolder& folder, const std::string& name) {
+  const std::string& path = HeldFolderAccess::Path(folder);
+  return !path.empty() && path.back() == '\\' ? path + name : path + "\\" + name;
+}
+
+// Opens the folder itself, never what a reparse point leads to. The handle does not share
+// deletion, so while it is open nobody can rename the folder or put a link in its place: the
+// entries named through its path are the ones inside this folder.
+long OpenFolderByPath(const std::string& path, HeldFolder& folder, bool& isLink) {
+  isLink = false;
+  folder.Close();
+  const HANDLE handle =
+      ::CreateFileW(ToWide(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!::GetFileInformationByHandle(handle, &information)) {
+    const long error = LastError();
+    ::CloseHandle(handle);
+    return error;
+  }
+  if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    ::CloseHandle(handle);
+    isLink = true;
+    return 0;
+  }
+  if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    ::CloseHandle(handle);
+    return ERROR_DIRECTORY;
+  }
+  HeldFolderAccess::Set(folder, handle, path);
+  return 0;
+}
+
+}  // namespace
+
+long OpenFolderNoFollow(const std::string& path, HeldFolder& folder, bool& isLink) {
+  return OpenFolderByPath(path, folder, isLink);
+}
+
+long OpenSubfolderNoFollow(const HeldFolder& parent, const std::string& name, HeldFolder& folder,
+                           bool& isLink) {
+  return OpenFolderByPath(Inside(parent, name), folder, isLink);
+}
+
+FindResult ListHeldFolder(const HeldFolder& folder) {
+  FindResult found = FindEntries(Inside(folder, "*"));
+  std::erase_if(found.entries,
+                [](const DirEntry& entry) { return entry.name == "." || entry.name == ".."; });
+  return found;
+}
+
+long DeleteEntryAt(const HeldFolder& folder, const std::string& name) {
+  const std::wstring wide = ToWide(Inside(folder, name));
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    // The link itself goes: a linked folder is removed as a folder entry, which never
+    // reaches what it points to.
+    const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                             ? ::RemoveDirectoryW(wide.c_str())
+                             : ::DeleteFileW(wide.c_str());
+    return removed ? 0 : LastError();
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_DIRECTORY;
+  if (!::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL)) return LastError();
+  return ::DeleteFileW(wide.c_str()) ? 0 : LastError();
+}
+
+long RemoveFolderAt(const HeldFolder& folder, const std::string& name) {
+  return ::RemoveDirectoryW(ToWide(Inside(folder, name)).c_str()) ? 0 : LastError();
+}
+
+bool IsNothingThereError(long code) {
+  return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_DIRECTORY;
 }
 
 std::string DescribeSystemError(long code) {

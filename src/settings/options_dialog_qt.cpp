@@ -290,7 +290,7 @@ class FrmOption : public QDialog {
   // What the values shown now mean for the next run, on the controls that show them: a tool
   // tip, and a tinted background where the run will not follow the value as shown.
   void ShowNotices() {
-    const std::vector<ControlNotice> notices = FormNotices(form_, Shown());
+    const std::vector<ControlNotice> notices = FormNotices(form_, Shown(), store_.UnreadableFile());
     for (const FormSetting& setting : FormSettings()) {
       QWidget& widget = *controls_.at(std::string(setting.control));
       const auto notice = std::find_if(

@@ -333,7 +333,7 @@ class FrmOption {
   // What the values shown now mean for the next run, on the controls that show them: the tool's
   // text, and a tinted background where the run will not follow the value as shown.
   void ShowNotices() {
-    const std::vector<ControlNotice> notices = FormNotices(form_, Shown());
+    const std::vector<ControlNotice> notices = FormNotices(form_, Shown(), store_.UnreadableFile());
     std::set<HWND> faulty;
     for (const FormSetting& setting : FormSettings()) {
       const HWND window = WindowOf(std::string(setting.control));

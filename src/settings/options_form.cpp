@@ -156,17 +156,33 @@ bool IniSettingsStore::Exists() {
   return FileExists(file_.existencePath, desktop_);
 }
 
+const ProfileReader& IniSettingsStore::Reader() {
+  if (!reader_) reader_.emplace(file_.path);
+  return *reader_;
+}
+
+bool IniSettingsStore::Readable() {
+  return !Reader().unreadable();
+}
+
 std::string IniSettingsStore::Read(const SettingKey& key) {
-  return ReadIniValue(file_.path, std::string(key.section), std::string(key.key));
+  return Reader().Read(std::string(key.section), std::string(key.key));
 }
 
 void IniSettingsStore::Write(const SettingKey& key, const std::string& value) {
   WriteIniValue(file_.path, std::string(key.section), std::string(key.key), value);
+  // The next read sees the file as it is now, not as it was loaded. Whether it could be read
+  // stays what the load found, for the dialog's notes.
+  if (reader_ && !reader_->unreadable()) reader_.reset();
+}
+
+std::string IniSettingsStore::UnreadableFile() const {
+  return reader_ && reader_->unreadable() ? file_.path : std::string();
 }
 
 OptionsFormState LoadOptionsForm(SettingsStore& store) {
   OptionsFormState state;
-  if (!store.Exists()) return state;
+  if (!store.Exists() || !store.Readable()) return state;
   for (const FormSetting& setting : FormSettings()) {
     const std::string value = store.Read(setting.key);
     if (setting.text != nullptr) {
@@ -296,7 +312,8 @@ RunSettings RunSettingsFrom(const OptionsForm& form, const OptionsFormState& sta
   return settings;
 }
 
-std::vector<ControlNotice> FormNotices(const OptionsForm& form, const OptionsFormState& state) {
+std::vector<ControlNotice> FormNotices(const OptionsForm& form, const OptionsFormState& state,
+                                       const std::string& unreadableSettings) {
   std::vector<ControlNotice> notices;
   for (const FormSetting& setting : FormSettings()) {
     if (setting.check == nullptr || state.*setting.check != kCheckGreyed ||
@@ -315,6 +332,23 @@ std::vector<ControlNotice> FormNotices(const OptionsForm& form, const OptionsFor
     const std::string text = UnusableRangeSentence(reading.reason);
     if (reading.startAtFault) notices.push_back({"txtPagStart", NoticeKind::kFault, text});
     if (reading.endAtFault) notices.push_back({"txtPagEnd", NoticeKind::kFault, text});
+  }
+  if (!unreadableSettings.empty()) {
+    const std::string text = "Impossibile leggere il file delle impostazioni " +
+                             unreadableSettings +
+                             " (più grande di 1 MiB, o non leggibile): valgono le scelte "
+                             "predefinite, e \"Salva\" lascia il file com'è.";
+    for (const FormSetting& setting : FormSettings()) {
+      if (!Enabled(form, setting.control)) continue;
+      const auto own = std::find_if(notices.begin(), notices.end(), [&](const ControlNotice& n) {
+        return n.control == setting.control;
+      });
+      if (own != notices.end()) {
+        own->text += " " + text;
+      } else {
+        notices.push_back({std::string(setting.control), NoticeKind::kInformation, text});
+      }
+    }
   }
   return notices;
 }

@@ -10,6 +10,7 @@
 #include "common/twips.h"
 #include "common/version.h"
 #include "settings/ini_settings.h"
+#include "settings/profile.h"
 
 // The options dialog without its widgets: the settings it shows and how they are loaded and
 // saved, and each program's design of the form. The Qt and Win32 dialogs create what the design
@@ -62,22 +63,34 @@ class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
   virtual bool Exists() = 0;
+  // False when the file exists but cannot be read (too large, not a plain file, refused); the
+  // load then keeps every initial state. Asked once Exists has said yes.
+  virtual bool Readable() { return true; }
   virtual std::string Read(const SettingKey& key) = 0;
   virtual void Write(const SettingKey& key, const std::string& value) = 0;
 };
 
 // The settings file through the settings operations. Its existence is asked of FileExists under
-// the existence spelling; a search that fails reports itself there and counts as no file.
+// the existence spelling; a search that fails reports itself there and counts as no file. The
+// file is read once for all the values of a load (ProfileReader), again after a write.
 class IniSettingsStore : public SettingsStore {
  public:
   IniSettingsStore(SettingsFile file, DesktopServices& desktop);
   bool Exists() override;
+  bool Readable() override;
   std::string Read(const SettingKey& key) override;
   void Write(const SettingKey& key, const std::string& value) override;
 
+  // The settings file's path when the last read found it unreadable, otherwise empty text: what
+  // FormNotices takes to say so.
+  std::string UnreadableFile() const;
+
  private:
+  const ProfileReader& Reader();
+
   SettingsFile file_;
   DesktopServices& desktop_;
+  std::optional<ProfileReader> reader_;
 };
 
 // Form_Load: the initial state, with the stored values in their places when the file exists.
@@ -203,7 +216,10 @@ struct ControlNotice {
 inline constexpr Rgb kFaultBackground{255, 214, 214};
 
 // The notes the dialog shows for the values it shows now; the dialog asks again whenever the
-// user changes one. Controls not listed carry no note. Inactive controls never get one.
-std::vector<ControlNotice> FormNotices(const OptionsForm& form, const OptionsFormState& state);
+// user changes one. Controls not listed carry no note. Inactive controls never get one. With
+// `unreadableSettings` (the path of a settings file that could not be read) every active
+// setting's control says so too, after its own note when it has one.
+std::vector<ControlNotice> FormNotices(const OptionsForm& form, const OptionsFormState& state,
+                                       const std::string& unreadableSettings = {});
 
 }  // namespace droplet

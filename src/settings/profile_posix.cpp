@@ -1,7 +1,5 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,29 +73,38 @@ std::optional<std::string> ResolveName(const std::string& file) {
   return parts->prefix + found.value_or(parts->name);
 }
 
-// The whole content of the regular file open on `fd`; nothing when it cannot be read.
-std::optional<std::string> ReadAll(int fd) {
-  std::string content;
+enum class FileRead { kRead, kMissing, kUnreadable };
+
+// The content of the regular file open on `fd`, at most kProfileSizeLimit bytes; a longer one,
+// or one that grows past the limit while it is read, is unreadable.
+FileRead ReadAll(int fd, std::string& content) {
+  content.clear();
   char chunk[65536];
   for (;;) {
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got == 0) return content;
+    if (got == 0) return FileRead::kRead;
     if (got < 0) {
       if (errno == EINTR) continue;
-      return std::nullopt;
+      return FileRead::kUnreadable;
+    }
+    if (content.size() + static_cast<std::size_t>(got) > kProfileSizeLimit) {
+      return FileRead::kUnreadable;
     }
     content.append(chunk, static_cast<std::size_t>(got));
   }
 }
 
 // The content of `path` when it is a readable regular file (followed through links).
-std::optional<std::string> ReadRegularFile(const std::string& path) {
+FileRead ReadRegularFile(const std::string& path, std::string& content) {
   // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (fd.get() < 0) return std::nullopt;
+  if (fd.get() < 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kUnreadable;
   struct stat status {};
-  if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
-  return ReadAll(fd.get());
+  if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+      static_cast<unsigned long long>(status.st_size) > kProfileSizeLimit) {
+    return FileRead::kUnreadable;
+  }
+  return ReadAll(fd.get(), content);
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -119,25 +126,27 @@ int CreateTemporary(const FileName& target, mode_t mode, std::string& path) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     path = target.prefix + "." + target.name + "." + std::to_string(::getpid()) + "-" +
            std::to_string(counter++) + ".tmp";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
 
 // Replaces (or creates) `path` with `bytes` so that the old content stays whole until the new
-// one is safely on disk. `old` is the status of the file being replaced, if there is one.
+// one is safely on disk. `old` is the status of the file being replaced, if there is one. The
+// new file is a document's: at most read and write for the owner and read for others, less
+// the umask; a replaced file keeps those of its bits, never an execute or special one.
 bool ReplaceFile(const std::string& path, const std::string& bytes,
                  const std::optional<struct stat>& old) {
   const auto parts = Split(path);
   if (!parts) return false;
   std::string temporary;
-  // A new file gets the usual rights less the umask; a replaced one keeps its own.
-  Descriptor fd(CreateTemporary(*parts, old ? S_IRUSR | S_IWUSR : 0666, temporary));
+  Descriptor fd(CreateTemporary(*parts, old ? S_IRUSR | S_IWUSR : 0644, temporary));
   if (fd.get() < 0) return false;
   bool ok = true;
   if (old) {
-    ok = ::fchmod(fd.get(), old->st_mode & 07777) == 0;
+    ok = ::fchmod(fd.get(), (old->st_mode & 0644) | S_IWUSR) == 0;
     // Keeps the owner when the caller may set it (root); otherwise the file becomes ours.
     if (ok && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
       [[maybe_unused]] const int ignored = ::fchown(fd.get(), old->st_uid, old->st_gid);
@@ -158,13 +167,22 @@ bool ReplaceFile(const std::string& path, const std::string& bytes,
 
 }  // namespace
 
+ProfileReader::ProfileReader(const std::string& file) : file_(file) {
+  const auto path = ResolveName(file);
+  if (!path) return;
+  std::string text;
+  const FileRead read = ReadRegularFile(*path, text);
+  unreadable_ = read == FileRead::kUnreadable;
+  if (read == FileRead::kRead) text_ = std::move(text);
+}
+
+std::string ProfileReader::Read(const std::string& section, const std::string& key) const {
+  return text_ ? IniRead(*text_, section, key) : std::string();
+}
+
 std::string ReadProfileString(const std::string& section, const std::string& key,
                               const std::string& file) {
-  const auto path = ResolveName(file);
-  if (!path) return {};
-  const auto text = ReadRegularFile(*path);
-  if (!text) return {};
-  return IniRead(*text, section, key);
+  return ProfileReader(file).Read(section, key);
 }
 
 bool WriteProfileString(const std::string& section, const std::string& key,
@@ -176,26 +194,20 @@ bool WriteProfileString(const std::string& section, const std::string& key,
   struct stat status {};
   std::optional<struct stat> old;
   if (::lstat(path->c_str(), &status) == 0) {
-    if (S_ISLNK(status.st_mode)) {
-      // A link is kept: the file it leads to is the one rewritten.
-      char target[PATH_MAX];
-      if (::realpath(path->c_str(), target) == nullptr) return false;
-      *path = target;
-      if (::stat(path->c_str(), &status) != 0) return false;
-    }
+    // A link is replaced by a file of our own with the text read through it: whatever it
+    // leads to is never written.
+    const bool link = S_ISLNK(status.st_mode);
+    if (link && ::stat(path->c_str(), &status) != 0) return false;
     // A read-only file stays as it is, also for a user whom the system would let write it.
     if (!S_ISREG(status.st_mode) || (status.st_mode & S_IWUSR) == 0) return false;
-    old = status;
+    if (!link) old = status;
   } else if (errno != ENOENT) {
     return false;
   }
 
   std::string text;
-  if (old) {
-    auto content = ReadRegularFile(*path);
-    if (!content) return false;
-    text = std::move(*content);
-  }
+  const FileRead read = ReadRegularFile(*path, text);
+  if (read == FileRead::kUnreadable) return false;
   const std::string updated = IniWrite(text, section, key, value);
   if (old && updated == text) return true;
   return ReplaceFile(*path, updated, old);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -109,6 +110,50 @@ TEST(WorkingFolders, AWorkingFolderThatCannotBeMadeIsToldWithItsReason) {
   folders.work.clear();  // no home folder to be found
   EXPECT_TRUE(PrepareWorkingFolders(folders, "Orvane")
                   .starts_with("Orvane non riesce a stabilire la cartella personale dell'utente"));
+}
+
+// A shared portable folder (a lab machine's): others could plant links where the droplet
+// writes, so it works in the user's own folders instead.
+TEST(WorkingFolders, AProgramFolderOthersMayWriteIsNoScratchArea) {
+  UserScope user;
+  TempFolder program;
+  for (const fs::perms others : {fs::perms::group_write, fs::perms::others_write}) {
+    fs::permissions(program.path(), fs::perms::owner_all | others);
+    const WorkingFolders folders = ResolveWorkingFolders(program.str(), "Orvane");
+    EXPECT_TRUE(folders.perUser);
+    EXPECT_EQ(folders.work, user.home / ".local/share/Orvane");
+  }
+  fs::permissions(program.path(), fs::perms::owner_all);
+  EXPECT_FALSE(ResolveWorkingFolders(program.str(), "Orvane").perUser);
+}
+
+// A per-user folder that is there already but not the user's alone is refused, as one that
+// cannot be made.
+TEST(WorkingFolders, AUserFolderThatOthersMayWriteOrOwnIsRefused) {
+  UserScope user;
+  const WorkingFolders folders = ResolveWorkingFolders("/usr/bin", "Tessik");
+  ASSERT_EQ(PrepareWorkingFolders(folders, "Tessik"), "");
+  fs::permissions(folders.work, fs::perms::all);
+  EXPECT_EQ(PrepareWorkingFolders(folders, "Tessik"),
+            "Tessik non può usare la sua cartella di lavoro\r\n\r\n" + folders.work +
+                "\r\n\r\nMotivo: anche altri utenti possono scrivere in questa cartella, che "
+                "deve essere soltanto dell'utente.\r\n\r\nIl programma si chiude senza aver "
+                "toccato alcun file.");
+  fs::permissions(folders.work, fs::perms::owner_all);
+  fs::permissions(folders.settings, fs::perms::owner_all | fs::perms::group_write);
+  EXPECT_NE(PrepareWorkingFolders(folders, "Tessik").find("\r\n" + folders.settings + "\r\n"),
+            std::string::npos);
+  fs::permissions(folders.settings, fs::perms::owner_all);
+  EXPECT_EQ(PrepareWorkingFolders(folders, "Tessik"), "");
+
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder to another user";
+  ASSERT_EQ(::chown(folders.work.c_str(), 4242, 4242), 0);
+  const std::string message = PrepareWorkingFolders(folders, "Tessik");
+  EXPECT_NE(message.find("\r\n" + folders.work +
+                         "\r\n\r\nMotivo: la cartella appartiene a un "
+                         "altro utente.\r\n"),
+            std::string::npos)
+      << message;
 }
 
 TEST(WorkingFolders, EachWorkingFolderHasItsOwnInstanceName) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -10,6 +11,8 @@
 #include "common/platform.h"
 #include "file_fixtures.h"
 #include "files/file_operations.h"
+#include "files/file_system.h"
+#include "support/scripted_desktop.h"
 #include "support/temp_folder.h"
 
 namespace droplet {
@@ -85,6 +88,74 @@ TEST(CleanAllPath, HiddenSubfoldersStayAndBlockTheirParent) {
   fs::remove(root.path() / "sub" / testing::PathFromUtf8(nested));
   CleanAllPath(root.str());
   EXPECT_EQ(NamesIn(root.path()), (std::vector<std::string>{top}));
+}
+
+// Another user's folder (or the user's own documents) behind a link named like the folder.
+struct LinkedFolder {
+  TempFolder outside;
+  TempFolder root;
+  fs::path link = root.path() / "output";
+  bool made = false;
+
+  LinkedFolder() {
+    BuildTree(outside.path(), 1);
+    made = testing::MakeFolderLink(outside.path(), link);
+  }
+  void ExpectOutsideIntact() const {
+    // The hidden file too: a dot name on POSIX, the attribute on Windows.
+    const std::string hidden = kNativePathStyle.separator == '\\' ? "hidden.txt" : ".hidden.txt";
+    std::vector<std::string> expected{"empty", hidden, "locked.txt", "plain.txt", "sub one"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(NamesIn(outside.path()), expected);
+    EXPECT_EQ(testing::ReadFile(outside.path() / "sub one" / "plain.txt"), "p");
+  }
+};
+
+TEST(CleanAllPath, AFolderThatIsALinkIsNeverEmptied) {
+  LinkedFolder linked;
+  if (!linked.made) GTEST_SKIP() << "this platform cannot make a link to a folder here";
+  EXPECT_TRUE(IsLink(testing::Utf8(linked.link)));
+  EXPECT_FALSE(IsLink(linked.outside.str()));
+  EXPECT_EQ(CleanAllPath(testing::Utf8(linked.link)), CleanOutcome::kFolderIsLink);
+  EXPECT_EQ(CleanAllPath(testing::Utf8(linked.link) + Sep()), CleanOutcome::kFolderIsLink);
+  linked.ExpectOutsideIntact();
+  EXPECT_TRUE(IsLink(testing::Utf8(linked.link)));
+
+  // Results may still go where the link leads; the link itself stays a link.
+  TempFolder results;
+  WriteFile(results.path() / "doc.html", "<html>");
+  testing::ScriptedDesktop desktop;
+  CopiaFileCreaCartella(results.str() + Sep(), testing::Utf8(linked.link) + Sep(), "*.html",
+                        desktop);
+  EXPECT_TRUE(IsLink(testing::Utf8(linked.link)));
+  EXPECT_EQ(testing::ReadFile(linked.outside.path() / "doc.html"), "<html>");
+}
+
+// A subfolder that someone swaps for a link between the listing and the descent is not entered:
+// it no longer opens as a folder, and goes as the link it has become.
+TEST(CleanAllPath, ASubfolderSwappedForALinkAfterTheListingIsNotEntered) {
+  LinkedFolder linked;
+  if (!linked.made) GTEST_SKIP() << "this platform cannot make a link to a folder here";
+  fs::remove(linked.link);
+  fs::create_directory(linked.root.path() / "sub");
+  HeldFolder held;
+  bool isLink = true;
+  ASSERT_EQ(OpenFolderNoFollow(linked.root.str(), held, isLink), 0);
+  EXPECT_FALSE(isLink);
+  const FindResult listed = ListHeldFolder(held);
+  ASSERT_EQ(listed.entries.size(), 1u);
+  EXPECT_TRUE(listed.entries[0].isDirectory);
+  EXPECT_FALSE(listed.entries[0].isLink);
+
+  fs::remove(linked.root.path() / "sub");
+  ASSERT_TRUE(testing::MakeFolderLink(linked.outside.path(), linked.root.path() / "sub"));
+  HeldFolder child;
+  ASSERT_EQ(OpenSubfolderNoFollow(held, "sub", child, isLink), 0);
+  EXPECT_TRUE(isLink);
+  EXPECT_FALSE(child.IsOpen());
+  EXPECT_EQ(DeleteEntryAt(held, "sub"), 0);
+  EXPECT_TRUE(fs::is_empty(linked.root.path()));
+  linked.ExpectOutsideIntact();
 }
 
 TEST(CleanAllPath, FortyThousandEntriesInOneFolderMostOfThemSubfolders) {

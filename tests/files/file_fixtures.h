@@ -20,6 +20,10 @@ std::string MakeHiddenFolder(const std::filesystem::path& folder, const std::str
 // Clears every write permission (the read-only attribute on Windows).
 void MakeReadOnly(const std::filesystem::path& path);
 
+// Makes `link` a symbolic link to the folder `target`; false where the platform cannot (Wine
+// without support for them, Windows without the right to make them).
+bool MakeFolderLink(const std::filesystem::path& target, const std::filesystem::path& link);
+
 // True where copying over a read-only file succeeds although it should not: Wine running as
 // root maps the attribute to permission bits, which root ignores. Never true on POSIX, where
 // the service refuses such a target itself.

@@ -23,6 +23,12 @@ void MakeReadOnly(const fs::path& path) {
                   fs::perm_options::remove);
 }
 
+bool MakeFolderLink(const fs::path& target, const fs::path& link) {
+  std::error_code error;
+  fs::create_directory_symlink(target, link, error);
+  return !error;
+}
+
 bool ReadOnlyTargetsIgnored() {
   return false;
 }

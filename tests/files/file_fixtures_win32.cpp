@@ -28,6 +28,19 @@ void MakeReadOnly(const fs::path& path) {
   ::SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
 }
 
+bool MakeFolderLink(const fs::path& target, const fs::path& link) {
+  // Without developer mode the unprivileged flag is refused; an elevated run may do without.
+  constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  if (!::CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                             SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged) &&
+      !::CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+    return false;
+  }
+  // Wine 8 reports success and makes nothing: only a reparse point counts.
+  const DWORD attributes = ::GetFileAttributesW(link.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool ReadOnlyTargetsIgnored() {
   TempFolder folder;
   WriteFile(folder.path() / "source", "new");

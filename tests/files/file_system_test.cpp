@@ -94,7 +94,7 @@ TEST(CopyFileReplacing, FailedCopyKeepsTheOldTargetAndLeavesNoTrace) {
   EXPECT_EQ(testing::NamesIn(folder.path()), (std::vector<std::string>{"a folder", "target"}));
 }
 
-TEST(CopyFileReplacing, CopiesContentAndTheReadOnlyMark) {
+TEST(CopyFileReplacing, CopiesContentIntoAPlainWritableFile) {
   TempFolder folder;
   std::string bytes(300000, '\0');
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
@@ -102,12 +102,15 @@ TEST(CopyFileReplacing, CopiesContentAndTheReadOnlyMark) {
   ASSERT_EQ(CopyFileReplacing(folder / "big", folder / "copy"), 0);
   EXPECT_EQ(ReadFile(folder.path() / "copy"), bytes);
 
+  // The source's marks stay with the source: the copy is an ordinary document.
   WriteFile(folder.path() / "locked", "l");
   testing::MakeReadOnly(folder.path() / "locked");
   ASSERT_EQ(CopyFileReplacing(folder / "locked", folder / "locked copy"), 0);
   const FindResult found = FindEntries(folder / "locked copy");
   ASSERT_EQ(found.entries.size(), 1u);
-  EXPECT_TRUE(found.entries[0].isReadOnly);
+  EXPECT_FALSE(found.entries[0].isReadOnly);
+  EXPECT_FALSE(found.entries[0].isSystem);
+  EXPECT_EQ(DeleteOneFile(folder / "locked copy"), 0);
 }
 
 TEST(DeleteOneFile, RefusesReadOnlyFilesAndFolders) {

@@ -78,7 +78,8 @@ TEST(PosixSearch, AFailedSearchShowsTheFileExistsBox) {
             std::to_string(ELOOP) + " : \r\n\r\n" + DescribeSystemError(ELOOP));
 
   EXPECT_THROW(EliminaFileConAsterisco(folder / "loop/", "*.pdf"), OperationFailure);
-  EXPECT_THROW(CleanAllPath(folder / "loop"), OperationFailure);
+  // A link in the folder's place is never opened: there is nothing of ours to empty.
+  EXPECT_EQ(CleanAllPath(folder / "loop"), CleanOutcome::kFolderIsLink);
 }
 
 TEST(PosixSearch, AFileWhereAFolderIsExpectedIsNoFolder) {
@@ -99,14 +100,50 @@ TEST(PosixSearch, ReadOnlyRefusalHoldsForRootToo) {
   EXPECT_EQ(ReadFile(folder.path() / "target"), "old");
 }
 
-TEST(PosixSearch, CopyKeepsThePermissionBits) {
+// Whatever the source's bits (another user's setuid program, a file everybody may write), the
+// copy is a document of ours: read and write for us, read for others as the umask allows.
+TEST(PosixCopy, TheCopyIsAPlainDocumentWhateverTheSourcesBits) {
   TempFolder folder;
-  WriteFile(folder.path() / "tool", "#!/bin/sh\n");
-  ::chmod((folder / "tool").c_str(), 0751);
-  ASSERT_EQ(CopyFileReplacing(folder / "tool", folder / "copy"), 0);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  for (const mode_t bits : {04777, 02751, 01777, 0444}) {
+    WriteFile(folder.path() / "tool", "#!/bin/sh\n");
+    ASSERT_EQ(::chmod((folder / "tool").c_str(), bits), 0);
+    ASSERT_EQ(CopyFileReplacing(folder / "tool", folder / "copy"), 0);
+    struct stat status;
+    ASSERT_EQ(::stat((folder / "copy").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0644u & ~mask) << std::oct << bits;
+    ASSERT_EQ(::unlink((folder / "copy").c_str()), 0);
+  }
+  EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"tool"});
+}
+
+// A link at the target's name is replaced by the copy; what it pointed to stays as it was.
+TEST(PosixCopy, ALinkAtTheTargetIsReplacedNotWrittenThrough) {
+  TempFolder outside;
+  WriteFile(outside.path() / "victim.html", "theirs");
+  TempFolder folder;
+  WriteFile(folder.path() / "source", "ours");
+  fs::create_symlink(outside.path() / "victim.html", folder.path() / "target");
+  fs::create_symlink(outside.path() / "missing.html", folder.path() / "dangling");
+  ASSERT_EQ(CopyFileReplacing(folder / "source", folder / "target"), 0);
+  ASSERT_EQ(CopyFileReplacing(folder / "source", folder / "dangling"), 0);
+  EXPECT_FALSE(fs::is_symlink(folder.path() / "target"));
+  EXPECT_EQ(ReadFile(folder.path() / "target"), "ours");
+  EXPECT_EQ(ReadFile(folder.path() / "dangling"), "ours");
+  EXPECT_EQ(NamesIn(outside.path()), std::vector<std::string>{"victim.html"});
+  EXPECT_EQ(ReadFile(outside.path() / "victim.html"), "theirs");
+}
+
+// Folders the droplet makes: nobody else may add to them, whatever the umask lets through.
+TEST(PosixCopy, NewFoldersAreOnlyOursToWrite) {
+  TempFolder folder;
+  const mode_t mask = ::umask(0);
+  EXPECT_EQ(CreateOneFolder(folder / "output"), 0);
+  ::umask(mask);
   struct stat status;
-  ASSERT_EQ(::stat((folder / "copy").c_str(), &status), 0);
-  EXPECT_EQ(status.st_mode & 07777, 0751u);
+  ASSERT_EQ(::stat((folder / "output").c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0755u);
 }
 
 // Puts a recording xdg-open first on PATH for the life of the object.

@@ -180,6 +180,23 @@ TEST_F(OptionsDialog, GreyedBoxesAndPageBoxesTheRunWillNotFollowAreMarked) {
   EXPECT_EQ(Stored("Range", "Start"), "x");
 }
 
+// A settings file over the size limit is not read: the initial states, a note that says so on
+// the controls, and "Salva" leaves the file as it was.
+TEST_F(OptionsDialog, AnUnreadableSettingsFileIsSaidAndLeftAlone) {
+  const std::string big = "[Folders]\r\nopen=0\r\n" + std::string(3 << 20, ';');
+  testing::WriteFile(testing::PathFromUtf8(settings_.path), big);
+  Open();
+  EXPECT_EQ(State("ckFolder"), 1);
+  EXPECT_TRUE(Box("ckFolder")
+                  ->toolTip()
+                  .contains(QStringLiteral("Impossibile leggere il file delle impostazioni")));
+  EXPECT_TRUE(Page("txtPagEnd")->accessibleDescription().contains(QStringLiteral("1 MiB")));
+  Box("ckRun")->click();
+  Click("Command1");
+  EXPECT_EQ(testing::ReadFile(testing::PathFromUtf8(settings_.path)), big);
+  EXPECT_TRUE(desktop_.boxes().empty());
+}
+
 TEST_F(OptionsDialog, StoredValuesOtherThanZeroOneTwoLeaveTheInitialState) {
   Store("Folders", "open", "0");  // the file exists; open is a valid 0
   Open();

@@ -102,6 +102,36 @@ TEST(OptionsForm, IniStoreSavesAndLoadsTheSettingsFile) {
   EXPECT_TRUE(desktop.boxes().empty());
 }
 
+// A settings file over the size limit: the initial states, a note on every active control that
+// says so, and a save that leaves the file as it was.
+TEST(OptionsForm, AnUnreadableSettingsFileGivesTheInitialStatesAndANotice) {
+  testing::TempFolder folder;
+  testing::ScriptedDesktop desktop;
+  const std::string path = IniFilePath(folder.str(), "Orvane.INI");
+  const std::string big = "[Folders]\r\nopen=0\r\nrun=1\r\n" + std::string(2 << 20, ' ');
+  testing::WriteFile(testing::PathFromUtf8(path), big);
+  IniSettingsStore store({path, path}, desktop);
+  EXPECT_EQ(store.UnreadableFile(), "");
+  EXPECT_EQ(LoadOptionsForm(store), OptionsFormState{});
+  EXPECT_EQ(store.UnreadableFile(), path);
+  SaveOptionsForm({0, 1, 1, "2", "3", 1}, store);
+  EXPECT_EQ(testing::ReadFile(testing::PathFromUtf8(path)), big);
+  EXPECT_EQ(store.UnreadableFile(), path);
+
+  const OptionsForm tessik = TessikOptionsForm({0, 0, 9});
+  const std::vector<ControlNotice> notices = FormNotices(tessik, {2, 0, 0, "1", "1", 0}, path);
+  std::vector<std::string> controls;
+  for (const ControlNotice& notice : notices) {
+    controls.push_back(notice.control);
+    EXPECT_NE(notice.text.find("Impossibile leggere il file delle impostazioni " + path),
+              std::string::npos);
+  }
+  // Tessik's inactive boxes get none; the greyed box keeps its own note first.
+  EXPECT_EQ(controls, (std::vector<std::string>{"ckFolder", "ckRun", "txtPagStart", "txtPagEnd"}));
+  EXPECT_TRUE(notices[0].text.starts_with("Casella indeterminata"));
+  EXPECT_TRUE(desktop.boxes().empty());
+}
+
 TEST(OptionsForm, PageRangesAreTwoWholeNumbersFromOneUpInOrder) {
   EXPECT_EQ(ReadPageRange("3", " 5 ").range, (PageRange{3, 5}));
   EXPECT_EQ(ReadPageRange("07", "7").range, (PageRange{7, 7}));

@@ -30,6 +30,12 @@ mode_t Mode(const std::string& path) {
   return status.st_mode & 07777;
 }
 
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
 class ProfilePosix : public ::testing::Test {
  protected:
   bool Write(const std::string& section, const std::string& key, const std::string& value) {
@@ -102,12 +108,16 @@ TEST_F(ProfilePosix, AReadOnlyFileIsReadButNeverWritten) {
   EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"Orvane.INI"});
 }
 
-TEST_F(ProfilePosix, AReplacedFileKeepsItsPermissions) {
+TEST_F(ProfilePosix, AReplacedFileKeepsItsPermissionsAsFarAsADocumentHasThem) {
   WriteFile(file_, "[Folders]\nopen=1\n");
   ASSERT_EQ(::chmod(file_.c_str(), 0640), 0);
   ASSERT_TRUE(Write("Folders", "open", "0"));
   EXPECT_EQ(Mode(file_), 0640u);
   EXPECT_EQ(Read("Folders", "open"), "0");
+  // Nobody else gets to write it, and nobody runs it.
+  ASSERT_EQ(::chmod(file_.c_str(), 06777), 0);
+  ASSERT_TRUE(Write("Folders", "open", "1"));
+  EXPECT_EQ(Mode(file_), 0644u);
 }
 
 TEST_F(ProfilePosix, SomethingOtherThanAFileAtThePathIsLeftAlone) {
@@ -124,14 +134,38 @@ TEST_F(ProfilePosix, SomethingOtherThanAFileAtThePathIsLeftAlone) {
   EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
-TEST_F(ProfilePosix, ALinkIsFollowedAndKept) {
+// Another user's link at the settings file's name: read like the file, but the write puts a
+// file of the droplet's own in the link's place and leaves what it led to alone.
+TEST_F(ProfilePosix, ALinkIsReadButReplacedByAPlainFileOnWrite) {
   const std::string target = folder_ / "real.ini";
   WriteFile(target, "[Folders]\nopen=1\n");
+  ASSERT_EQ(::chmod(target.c_str(), 0777), 0);
   fs::create_symlink("real.ini", file_);
   EXPECT_EQ(Read("Folders", "open"), "1");
   ASSERT_TRUE(Write("Folders", "open", "0"));
-  EXPECT_TRUE(fs::is_symlink(file_));
-  EXPECT_EQ(ReadFile(target), "[Folders]\nopen=0\n");
+  EXPECT_FALSE(fs::is_symlink(file_));
+  EXPECT_EQ(ReadFile(file_), "[Folders]\nopen=0\n");
+  EXPECT_EQ(ReadFile(target), "[Folders]\nopen=1\n");
+  EXPECT_EQ(Mode(file_), 0644u & ~CurrentUmask());
+}
+
+// Over a mebibyte the file counts as unreadable: no value of it counts, and it is never
+// rewritten, so nothing of it is lost.
+TEST_F(ProfilePosix, AFileOverTheSizeLimitIsUnreadableAndLeftAlone) {
+  const std::string big = "[Folders]\nopen=0\n" + std::string(2 * 1024 * 1024, ';');
+  WriteFile(file_, big);
+  const ProfileReader reader(file_);
+  EXPECT_TRUE(reader.unreadable());
+  EXPECT_EQ(reader.Read("Folders", "open"), "");
+  EXPECT_EQ(Read("Folders", "open"), "");
+  EXPECT_FALSE(Write("Folders", "open", "1"));
+  EXPECT_EQ(ReadFile(file_), big);
+
+  // At the limit it is read; a missing file is no fault.
+  WriteFile(file_, "[Folders]\nopen=0\n;" + std::string(kProfileSizeLimit - 18, ';'));
+  EXPECT_FALSE(ProfileReader(file_).unreadable());
+  EXPECT_EQ(ProfileReader(file_).Read("Folders", "open"), "0");
+  EXPECT_FALSE(ProfileReader(folder_ / "missing.ini").unreadable());
 }
 
 TEST_F(ProfilePosix, GarbageIsReadWithoutHarmAndKeptByWrites) {
