@@ -159,9 +159,8 @@ void Form1::CheckConverterSoon() {
 void Form1::OpenFiles(const std::vector<std::string>& paths) {
   raise();
   activateWindow();
-  for (const std::string& path : paths) {
-    Guarded([&] { workflow_.HandleFile(path); });
-  }
+  // Handed over together, they are one batch, as a drop of them would be.
+  Guarded([&] { workflow_.HandleFiles(paths); });
 }
 
 void Form1::PlaceProgressBar(const std::vector<RunRect>& opaqueRuns) {
@@ -257,25 +256,29 @@ void Form1::RunCommand(WindowCommand command) {
                         form.desktop_);
     }
     void RequestClose() override { form.close(); }
-    std::string ChoosePdf() override { return form.ChoosePdf(); }
+    std::vector<std::string> ChoosePdfs() override { return form.ChoosePdfs(); }
     Form1& form;
   } requests(*this);
   Guarded([&] { RunWindowCommand(command, workflow_, requests); });
 }
 
-std::string Form1::ChoosePdf() {
+std::vector<std::string> Form1::ChoosePdfs() {
   if (choiceFolder_.isEmpty()) {
     choiceFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(choiceFolder_).isDir()) choiceFolder_ = QDir::homePath();
   }
   const QString filter = FromUtf8(kChoosePdfFilter) + QStringLiteral(" (") +
                          FromUtf8(kChoosePdfPattern) + QLatin1Char(')');
-  const QString chosen =
-      QFileDialog::getOpenFileName(this, FromUtf8(kChoosePdfTitle), choiceFolder_, filter);
+  const QStringList chosen =
+      QFileDialog::getOpenFileNames(this, FromUtf8(kChoosePdfTitle), choiceFolder_, filter);
   if (chosen.isEmpty()) return {};
-  choiceFolder_ = QFileInfo(chosen).absolutePath();
-  const QByteArray path = chosen.toUtf8();
-  return std::string(path.constData(), static_cast<size_t>(path.size()));
+  choiceFolder_ = QFileInfo(chosen.front()).absolutePath();
+  std::vector<std::string> paths;
+  for (const QString& file : chosen) {
+    const QByteArray path = file.toUtf8();
+    paths.emplace_back(path.constData(), static_cast<size_t>(path.size()));
+  }
+  return paths;
 }
 
 void Form1::AddWindowLabels() {

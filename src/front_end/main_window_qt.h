@@ -91,7 +91,7 @@ class Form1 : public QWidget {
   // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
   void RunCommand(WindowCommand command);
   // "Converti un PDF...": the file dialog, in the folder of the PDF chosen last.
-  std::string ChoosePdf();
+  std::vector<std::string> ChoosePdfs();
   void FormOLEDragOver(QDragMoveEvent& event);
   void PlaceProgressBar(const std::vector<RunRect>& opaqueRuns);
   void ShowProgress(const RunProgress& progress);

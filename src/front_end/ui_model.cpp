@@ -59,8 +59,8 @@ void RunWindowCommand(WindowCommand command, MainWindowWorkflow& workflow, Windo
       workflow.MnuSvuotaClick();
       return;
     case WindowCommand::kConvertPdf: {
-      const std::string path = window.ChoosePdf();
-      if (!path.empty()) workflow.HandleFile(path);
+      const std::vector<std::string> paths = window.ChoosePdfs();
+      if (!paths.empty()) workflow.HandleFiles(paths);
       return;
     }
     case WindowCommand::kStopRun:

@@ -64,8 +64,9 @@ class WindowRequests {
   virtual void OpenOptionsDialog() = 0;
   // Asks the window to unload: its close handler asks whether to quit.
   virtual void RequestClose() = 0;
-  // Lets the user choose a PDF in the platform's file dialog; empty text when none was chosen.
-  virtual std::string ChoosePdf() = 0;
+  // Lets the user choose one PDF or several in the platform's file dialog; none when the dialog
+  // was cancelled.
+  virtual std::vector<std::string> ChoosePdfs() = 0;
 
  protected:
   ~WindowRequests() = default;

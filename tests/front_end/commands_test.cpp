@@ -132,12 +132,12 @@ TEST_F(CommandsTest, EachWindowCommandRunsItsOwnHandler) {
   struct Requests : WindowRequests {
     void OpenOptionsDialog() override { seen.push_back("options"); }
     void RequestClose() override { seen.push_back("close"); }
-    std::string ChoosePdf() override {
+    std::vector<std::string> ChoosePdfs() override {
       seen.push_back("choose");
       return chosen;
     }
     std::vector<std::string> seen;
-    std::string chosen;  // none: the file dialog was cancelled
+    std::vector<std::string> chosen;  // none: the file dialog was cancelled
   } requests;
   auto& window = Window(OrvaneDeliverable());
   std::vector<WindowCommand> commands;
@@ -159,13 +159,20 @@ TEST_F(CommandsTest, EachWindowCommandRunsItsOwnHandler) {
 
   // The PDF chosen in the file dialog is converted as if it had been dropped.
   desktop.Clear();
-  requests.chosen = Document("scelto.pdf");
+  requests.chosen = {Document("scelto.pdf")};
   RunWindowCommand(WindowCommand::kConvertPdf, window, requests);
   EXPECT_FALSE(Settle());
-  EXPECT_EQ(desktop.texts().at(0),
-            "Eseguire la conversione in formato HTML ?\r\n\r\n(file : " + requests.chosen + " )");
+  EXPECT_EQ(desktop.texts().at(0), "Eseguire la conversione in formato HTML ?\r\n\r\n(file : " +
+                                       requests.chosen.front() + " )");
   EXPECT_EQ(desktop.texts().at(1), "Conversione completa");
   EXPECT_TRUE(fs::exists(OutputFolder() / "scelto.html"));
+
+  // Several chosen at once are one batch.
+  desktop.Clear();
+  requests.chosen = {Document("primo.pdf"), Document("secondo.pdf")};
+  RunWindowCommand(WindowCommand::kConvertPdf, window, requests);
+  EXPECT_FALSE(Settle());
+  EXPECT_EQ(desktop.texts().at(1), "Conversione completa\r\n\r\nConvertiti 2 PDF su 2.");
 }
 
 }  // namespace

@@ -96,5 +96,19 @@ TEST(ProgressText, SaysHowFarTheRunIs) {
   EXPECT_EQ(ProgressCount({true, 0, 0}), "");
 }
 
+// A batch says which document of how many comes first, then that document's pages; its bar
+// fills with the documents over and the current one's pages.
+TEST(ProgressText, ABatchSaysTheDocumentThenItsPages) {
+  const RunProgress third{true, 3, 17, 2, 8, 1};
+  EXPECT_EQ(ProgressDescription(third), "Conversione in corso: documento 2 di 8, pagina 3 di 17");
+  EXPECT_EQ(ProgressCount(third), "2/8 3/17");
+  EXPECT_EQ(ProgressDescription({true, 0, 0, 1, 8, 0}), "Conversione in corso: documento 1 di 8");
+  EXPECT_EQ(ProgressCount({true, 0, 0, 1, 8, 0}), "1/8");
+  const PictureRect bar{0, 0, 102, 11};
+  EXPECT_EQ(ProgressFill(bar, {true, 0, 0, 1, 4, 0}, 0).width, 0);
+  EXPECT_EQ(ProgressFill(bar, {true, 5, 10, 2, 4, 1}, 0).width, 37);  // 1.5 of 4 documents
+  EXPECT_EQ(ProgressFill(bar, {true, 0, 0, 4, 4, 4}, 0).width, 100);
+}
+
 }  // namespace
 }  // namespace droplet

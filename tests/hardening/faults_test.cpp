@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/quoting.h"
@@ -408,6 +409,66 @@ TEST_F(FakeConverterTest, TheEndOfARunWaitsForAnOpenBox) {
   EXPECT_EQ(rig.desktop.texts()[1], TessikDeliverable().aboutText);
   EXPECT_EQ(rig.desktop.texts()[2], "Conversione completa");
   EXPECT_EQ(ReadFile(rig.OutputFolder() / "documento.txt"), "testo");
+}
+
+// A batch converts as many documents at once as the machine has cores (at most four), and the
+// report keeps the batch's order whatever order they end in.
+TEST_F(FakeConverterTest, ABatchRunsSideBySideAndReportsInItsOrder) {
+  const fs::path log = bin.path() / "log";
+  Install("for f; do :; done\necho s >> " + Quoted(log) +
+          "\nsleep 0.5\nprintf 'testo' > \"${f%.pdf}.txt\"\necho e >> " + Quoted(log) +
+          "\ncase \"$f\" in *secondo*) exit 2;; esac\n");
+  WorkflowRig rig(TessikDeliverable());
+  std::vector<std::string> pdfs;
+  for (const char* name : {"primo.pdf", "secondo.pdf", "terzo.pdf", "quarto.pdf"}) {
+    WritePdf(rig.documents.path() / name, NumberedPages(1));
+    pdfs.push_back(Utf8(rig.documents.path() / name));
+  }
+  SearchPathScope first(SearchPathWith(bin.str()));
+  EXPECT_FALSE(rig.Drop(pdfs));
+  ASSERT_EQ(rig.desktop.texts().size(), 2u);
+  EXPECT_EQ(rig.desktop.texts()[1],
+            "Conversione completa\r\n\r\nConvertiti 3 PDF su 4.\r\n- secondo.pdf: il "
+            "convertitore è terminato con il codice 2; i risultati sono comunque in output");
+  EXPECT_EQ(NamesIn(rig.OutputFolder()),
+            (std::vector<std::string>{"primo.txt", "quarto.txt", "secondo.txt", "terzo.txt"}));
+  if (std::thread::hardware_concurrency() >= 2) {
+    EXPECT_TRUE(ReadFile(log).starts_with("s\ns\n")) << ReadFile(log);
+  }
+}
+
+// "Interrompi conversione" stops the whole queue: the running documents' partial results go,
+// nothing more starts, what waited is dropped, and the report says how many were converted.
+TEST_F(FakeConverterTest, TheStopEndsTheWholeQueue) {
+  Install(SlowConverter(bin.path(), TessikDeliverable()));
+  fs::remove(bin.path() / "pid");
+  WorkflowRig rig(TessikDeliverable());
+  std::vector<std::string> pdfs;
+  for (const char* name : {"uno.pdf", "due.pdf", "tre.pdf", "quattro.pdf", "cinque.pdf"}) {
+    WritePdf(rig.documents.path() / name, NumberedPages(1));
+    pdfs.push_back(Utf8(rig.documents.path() / name));
+  }
+  SearchPathScope first(SearchPathWith(bin.str()));
+  const DragData data{true, pdfs};
+  rig.window.FormOLEDragOver(data, kDropEffectCopy);
+  rig.window.FormOLEDragDrop(data);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (ReadFile(bin.path() / "pid").empty() && std::chrono::steady_clock::now() < deadline) {
+    rig.desktop.WaitForPostedCalls(std::chrono::milliseconds(20));
+  }
+  ASSERT_TRUE(rig.window.Running());
+  EXPECT_TRUE(rig.window.Progress().InBatch());
+  EXPECT_EQ(rig.window.Progress().documents, 5);
+  rig.window.HandleFile(pdfs.front());  // waits its turn; the stop drops it
+
+  rig.window.MnuInterrompiClick();
+  EXPECT_FALSE(rig.Settle());
+  ASSERT_EQ(rig.desktop.texts().size(), 2u);
+  EXPECT_EQ(rig.desktop.texts()[1], "Conversione interrotta\r\n\r\nConvertiti 0 PDF su 5.");
+  EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{});
+  EXPECT_FALSE(rig.window.Busy());
+  EXPECT_EQ(CountChildren(), 0);
+  ExpectAnotherRunWorks(rig);
 }
 
 TEST_F(FakeConverterTest, QuittingDuringARunStopsTheConverterAndRemovesWhatItWrote) {
