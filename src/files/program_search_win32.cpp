@@ -3,20 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "common/platform_win32.h"
 #include "common/text_win32.h"
 #include "files/program_search.h"
 
 namespace droplet {
 namespace {
-
-std::string Environment(const wchar_t* name) {
-  const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return {};
-  std::wstring value(size, L'\0');
-  const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-  value.resize(length);
-  return FromWide(value);
-}
 
 std::vector<std::string> Split(const std::string& list) {
   std::vector<std::string> parts;
@@ -46,10 +38,10 @@ std::string CurrentFolder() {
 
 ProgramSearch FindProgram(const std::string& name, const std::string&) {
   ProgramSearch search;
-  std::vector<std::string> extensions = Split(Environment(L"PATHEXT"));
+  std::vector<std::string> extensions = Split(EnvironmentVariable("PATHEXT"));
   if (extensions.empty()) extensions = {".COM", ".EXE", ".BAT", ".CMD"};
   std::vector<std::string> folders = {CurrentFolder()};
-  for (const std::string& folder : Split(Environment(L"PATH"))) folders.push_back(folder);
+  for (const std::string& folder : Split(EnvironmentVariable("PATH"))) folders.push_back(folder);
   for (const std::string& folder : folders) {
     search.searched.push_back(folder);
     const std::string base =
