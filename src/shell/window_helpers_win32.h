@@ -13,7 +13,7 @@
 
 namespace droplet {
 
-// How the windows of a class look before their owner paints them.
+// What the windows of a class share: the class style, the pointer, the background and the icons.
 struct WindowClassLook {
   UINT style = 0;  // CS_DBLCLKS, ...
   HCURSOR cursor = nullptr;
@@ -42,8 +42,8 @@ struct WindowSpec {
 // and after Detach go to the default procedure.
 class OwnedWindows {
  public:
-  // Registers `spec.className` for this program the first time (an instance that finds it
-  // registered already uses it as it is) and makes a window of it for `owner`. Null when the
+  // Registers `spec.className` for this program on the first call (a class that an earlier
+  // window registered is used as it is) and makes a window of it for `owner`. Null when the
   // window cannot be made.
   template <typename Owner>
   static HWND Create(Owner& owner, const WindowSpec& spec) {
