@@ -43,16 +43,6 @@ if(NOT TARGET draw_art)
   add_subdirectory(${PROJECT_SOURCE_DIR}/tools/art ${PROJECT_BINARY_DIR}/tools/art)
 endif()
 
-# The program's version as its deliverable source states it: `d.version = {1, 0, 7};`.
-function(_droplet_program_version source out)
-  file(STRINGS ${source} line REGEX "version = {[0-9]+, *[0-9]+, *[0-9]+}")
-  if(NOT line MATCHES "{([0-9]+), *([0-9]+), *([0-9]+)}")
-    message(FATAL_ERROR "no version found in ${source}")
-  endif()
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
-  set(${out} "${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${CMAKE_MATCH_3}" PARENT_SCOPE)
-endfunction()
-
 # `file` compressed as Debian wants it (gzip -9, no name, no time stamp) into `compressed`.
 function(_droplet_gzip file compressed)
   get_filename_component(folder ${compressed} DIRECTORY)
@@ -82,8 +72,8 @@ function(droplet_package target)
   set(app ${PROJECT_SOURCE_DIR}/apps/${name})
   set(packaging ${PROJECT_SOURCE_DIR}/packaging)
   set(staged ${CMAKE_CURRENT_BINARY_DIR}/package)
-  _droplet_program_version(${PROJECT_SOURCE_DIR}/src/front_end/${name}/${name}_deliverable.cpp
-                           version)
+  # The version that apps/<name>/CMakeLists.txt gives the program (cmake/DropletProgram.cmake).
+  get_target_property(version ${target} DROPLET_VERSION)
   file(READ ${packaging}/${name}.description description)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${packaging}/${name}.description)
   string(FIND "${description}" "\n" end_of_summary)

@@ -1,8 +1,8 @@
 #pragma once
 
-// Owners for Win32 handles, GDI objects, device contexts and the OLE initialisation: each gives
-// back what it holds when it goes, so every way out of a function releases it. Windows-only
-// header.
+// Owners for Win32 handles, GDI objects, device contexts, COM interfaces and the OLE
+// initialisation: each gives back what it holds when it goes, so every way out of a function
+// releases it. Windows-only header.
 
 #include <ole2.h>
 #include <windows.h>
@@ -70,16 +70,24 @@ struct WindowTraits {
   static void Free(HWND window) { ::DestroyWindow(window); }
 };
 
+// A COM interface pointer: the reference it holds is released when it goes.
+template <typename Interface>
+struct ComTraits {
+  static bool Valid(Interface* object) { return object != nullptr; }
+  static void Free(Interface* object) { object->Release(); }
+};
+
 using ScopedHandle = Scoped<HANDLE, KernelHandleTraits>;
 using ScopedBitmap = Scoped<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using ScopedRegion = Scoped<HRGN, GdiObjectTraits<HRGN>>;
 using ScopedFont = Scoped<HFONT, GdiObjectTraits<HFONT>>;
 using ScopedBrush = Scoped<HBRUSH, GdiObjectTraits<HBRUSH>>;
-using ScopedPen = Scoped<HPEN, GdiObjectTraits<HPEN>>;
 using ScopedMemoryDC = Scoped<HDC, MemoryDCTraits>;  // from CreateCompatibleDC
 using ScopedHook = Scoped<HHOOK, HookTraits>;
 using ScopedMenu = Scoped<HMENU, MenuTraits>;
 using ScopedWindow = Scoped<HWND, WindowTraits>;
+template <typename Interface>
+using ScopedCom = Scoped<Interface*, ComTraits<Interface>>;
 
 // A window's (or, for no window, the screen's) device context from GetDC, given back with
 // ReleaseDC.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/platform_win32.h"
 #include "common/text_win32.h"
 #include "common/working_folders.h"
 #include "files/file_system.h"
@@ -12,18 +13,10 @@
 namespace droplet {
 namespace {
 
-std::string Variable(const wchar_t* name) {
-  const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return {};
-  std::wstring value(size, L'\0');
-  value.resize(::GetEnvironmentVariableW(name, value.data(), size));
-  return FromWide(value);
-}
-
 // The user's local application data folder (%LOCALAPPDATA%), without a final backslash; empty
 // when the environment does not name a full path.
 std::string LocalAppData() {
-  std::string folder = Variable(L"LOCALAPPDATA");
+  std::string folder = EnvironmentVariable("LOCALAPPDATA");
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
   const bool full = folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\';
   return full ? folder : std::string();

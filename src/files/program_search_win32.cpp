@@ -5,20 +5,12 @@
 
 #include "common/platform.h"
 #include "common/quoting.h"
+#include "common/platform_win32.h"
 #include "common/text_win32.h"
 #include "files/program_search.h"
 
 namespace droplet {
 namespace {
-
-std::string Environment(const wchar_t* name) {
-  const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return {};
-  std::wstring value(size, L'\0');
-  const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-  value.resize(length);
-  return FromWide(value);
-}
 
 std::vector<std::string> Split(const std::string& list) {
   std::vector<std::string> parts;
@@ -45,7 +37,7 @@ std::string CurrentFolder() {
 }
 
 std::vector<std::string> Extensions() {
-  std::vector<std::string> extensions = Split(Environment(L"PATHEXT"));
+  std::vector<std::string> extensions = Split(EnvironmentVariable("PATHEXT"));
   if (extensions.empty()) extensions = {".COM", ".EXE", ".BAT", ".CMD"};
   return extensions;
 }
@@ -67,7 +59,7 @@ ProgramSearch FindProgram(const std::string& name, const std::string& programFol
   ProgramSearch search;
   const std::vector<std::string> extensions = Extensions();
   std::vector<std::string> folders = {programFolder, CurrentFolder()};
-  for (const std::string& folder : Split(Environment(L"PATH"))) folders.push_back(folder);
+  for (const std::string& folder : Split(EnvironmentVariable("PATH"))) folders.push_back(folder);
   for (const std::string& folder : folders) {
     search.searched.push_back(folder);
     search.found = FileIn(folder, name, extensions);

@@ -27,32 +27,20 @@ HCURSOR SystemCursor(LPCSTR id) {
 
 Win32DesktopServices::Win32DesktopServices(std::string applicationTitle)
     : applicationTitle_(std::move(applicationTitle)) {
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = PostWindowProcedure;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kPostWindowClass;
-  // A second instance finds the class registered already, which is as good.
-  ::RegisterClassExW(&windowClass);
-  postWindow_ = ::CreateWindowExW(0, kPostWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  instance, this);
+  WindowSpec spec;
+  spec.className = kPostWindowClass;
+  spec.parent = HWND_MESSAGE;
+  postWindow_.reset(OwnedWindows::Create(*this, spec));
 }
 
 Win32DesktopServices::~Win32DesktopServices() {
   while (busyDepth_ > 0) SetBusyPointer(false);
-  if (postWindow_ != nullptr) ::DestroyWindow(postWindow_);
+  postWindow_.reset();
 }
 
-LRESULT CALLBACK Win32DesktopServices::PostWindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                                           LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  } else if (message == kRunPostedCall) {
-    auto* self =
-        reinterpret_cast<Win32DesktopServices*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr) self->RunPostedCalls();
+LRESULT Win32DesktopServices::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kRunPostedCall) {
+    RunPostedCalls();
     return 0;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
@@ -63,7 +51,7 @@ void Win32DesktopServices::PostToWindowThread(std::function<void()> call) {
     std::lock_guard<std::mutex> lock(postedMutex_);
     posted_.push_back(std::move(call));
   }
-  ::PostMessageW(postWindow_, kRunPostedCall, 0, 0);
+  ::PostMessageW(postWindow_.get(), kRunPostedCall, 0, 0);
 }
 
 // One call per message, so that a call runs after the messages queued before it was posted.

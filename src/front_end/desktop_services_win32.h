@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/desktop_services.h"
+#include "common/scoped_win32.h"
 
 namespace droplet {
 
@@ -43,15 +44,16 @@ class Win32DesktopServices : public DesktopServices {
   [[noreturn]] void EndProgram() override;
 
   // The window whose messages run the posted calls (tests wait on it).
-  HWND postWindow() const { return postWindow_; }
+  HWND postWindow() const { return postWindow_.get(); }
 
  protected:
   int ShowBox(const std::string& text, unsigned style, const BoxTitle& title,
               BoxPlacement placement) override;
 
  private:
-  static LRESULT CALLBACK PostWindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam);
+  friend class OwnedWindows;
+  // The messages of the posted calls' window.
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void RunPostedCalls();
   // The owner of a box: the active window when it is one of ours, otherwise the main window.
   HWND BoxOwner() const;
@@ -62,7 +64,7 @@ class Win32DesktopServices : public DesktopServices {
   HWND mainWindow_ = nullptr;
   int busyDepth_ = 0;
 
-  HWND postWindow_ = nullptr;
+  ScopedWindow postWindow_;
   std::mutex postedMutex_;
   std::deque<std::function<void()>> posted_;
 };

@@ -93,12 +93,11 @@ HRESULT DropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
 DropTargetRegistration::DropTargetRegistration(HWND window, DropTarget::DragOverHandler dragOver,
                                                DropTarget::DropHandler drop)
     : window_(window), target_(new DropTarget(std::move(dragOver), std::move(drop))) {
-  registered_ = SUCCEEDED(::RegisterDragDrop(window_, target_));
+  registered_ = SUCCEEDED(::RegisterDragDrop(window_, target_.get()));
 }
 
 DropTargetRegistration::~DropTargetRegistration() {
   if (registered_) ::RevokeDragDrop(window_);
-  target_->Release();
 }
 
 }  // namespace droplet

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "common/scoped_win32.h"
 #include "front_end/main_window.h"
 
 namespace droplet {
@@ -62,11 +63,11 @@ class DropTargetRegistration {
   DropTargetRegistration& operator=(const DropTargetRegistration&) = delete;
 
   bool registered() const { return registered_; }
-  DropTarget& target() { return *target_; }
+  DropTarget& target() { return *target_.get(); }
 
  private:
   HWND window_;
-  DropTarget* target_;
+  ScopedCom<DropTarget> target_;
   bool registered_ = false;
 };
 

@@ -51,41 +51,36 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders, Win3
       workflow_(deliverable, desktop_, *opener_, folders),
       pictures_(pictures) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_DBLCLKS;
-  windowClass.lpfnWndProc = WindowProcedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = SystemCursor(IDC_ARROW);
-  windowClass.hIcon = static_cast<HICON>(
+  WindowSpec spec;
+  spec.className = kWindowClass;
+  spec.exStyle = WS_EX_APPWINDOW;
+  spec.style = WS_POPUP | WS_SYSMENU;
+  spec.width = 1;
+  spec.height = 1;
+  spec.look.style = CS_DBLCLKS;
+  spec.look.cursor = SystemCursor(IDC_ARROW);
+  spec.look.icon = static_cast<HICON>(
       ::LoadImageW(instance, MAKEINTRESOURCEW(DROPLET_ICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-  windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(DROPLET_ICON),
+  spec.look.smallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(DROPLET_ICON),
                                                         IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                                                         ::GetSystemMetrics(SM_CYSMICON), 0));
-  windowClass.lpszClassName = kWindowClass;
-  ::RegisterClassExW(&windowClass);
-  window_ = ::CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, L"", WS_POPUP | WS_SYSMENU, 0, 0, 1, 1,
-                              nullptr, nullptr, instance, this);
-  desktop_.SetMainWindow(window_);
+  window_.reset(OwnedWindows::Create(*this, spec));
+  desktop_.SetMainWindow(window_.get());
   FormLoad();
   workflow_.SetProgressListener([this](const RunProgress& progress) { ShowProgress(progress); });
 }
 
 Form1::~Form1() {
   dropTarget_.reset();
-  if (accessibility_ != nullptr) {
+  if (accessibility_) {
     MSAAPROPID properties[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
     for (const LONG object : {OBJID_WINDOW, OBJID_CLIENT}) {
-      accessibility_->ClearHwndProps(window_, static_cast<DWORD>(object), CHILDID_SELF, properties,
-                                     2);
+      accessibility_.get()->ClearHwndProps(window_.get(), static_cast<DWORD>(object), CHILDID_SELF,
+                                           properties, 2);
     }
-    accessibility_->Release();
   }
-  if (window_ != nullptr) {
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    ::DestroyWindow(window_);
-  }
-  if (toolTip_ != nullptr) ::DestroyWindow(toolTip_);
+  // The window goes after the object's parts, with no object to hand its last messages to.
+  if (window_) OwnedWindows::Detach(window_.get());
 }
 
 template <typename Handler>
@@ -103,23 +98,24 @@ void Form1::FormLoad() {
   // window's accessible name stands in.
   const std::string caption = workflow_.Caption();
   ::SetWindowTextW(
-      window_,
+      window_.get(),
       ToWide(caption.empty() ? workflow_.deliverable().window.accessibleName : caption).c_str());
-  if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IAccPropServices, reinterpret_cast<void**>(&accessibility_)))) {
-    accessibility_ = nullptr;
+  IAccPropServices* service = nullptr;
+  if (SUCCEEDED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IAccPropServices, reinterpret_cast<void**>(&service)))) {
+    accessibility_.reset(service);
   }
   AnnotateAccessibility(workflow_.deliverable().window.accessibleName,
                         workflow_.deliverable().window.accessibleDescription);
-  dpi_ = std::max(96u, ::GetDpiForWindow(window_));
+  dpi_ = std::max(96u, ::GetDpiForWindow(window_.get()));
   original_.reset(LoadBitmapResource(ModuleOf(pictures_), pictures_.picture));
   ApplyPicture();
-  SetAlwaysOnTop(window_);
+  SetAlwaysOnTop(window_.get());
   // The tips come after: Wine does not move a window into the topmost layer past a topmost
   // window it owns (the tips' window).
   PlaceToolTips();
   dropTarget_ = std::make_unique<DropTargetRegistration>(
-      window_,
+      window_.get(),
       [this](const DragData& data, unsigned allowed) {
         unsigned effect = kDropEffectNone;
         Guarded([&] { effect = workflow_.FormOLEDragOver(data, allowed); });
@@ -129,19 +125,20 @@ void Form1::FormLoad() {
 }
 
 void Form1::AnnotateAccessibility(const std::string& name, const std::string& description) {
-  if (accessibility_ == nullptr) return;
+  if (!accessibility_) return;
   const std::wstring wideName = ToWide(name);
   const std::wstring wideDescription = ToWide(description);
   // The window and its client area: a screen reader asks either, as the focus lands.
   for (const LONG object : {OBJID_WINDOW, OBJID_CLIENT}) {
     const DWORD id = static_cast<DWORD>(object);
     if (!name.empty()) {
-      accessibility_->SetHwndPropStr(window_, id, CHILDID_SELF, PROPID_ACC_NAME, wideName.c_str());
+      accessibility_.get()->SetHwndPropStr(window_.get(), id, CHILDID_SELF, PROPID_ACC_NAME,
+                                           wideName.c_str());
     }
-    accessibility_->SetHwndPropStr(window_, id, CHILDID_SELF, PROPID_ACC_DESCRIPTION,
-                                   wideDescription.c_str());
+    accessibility_.get()->SetHwndPropStr(window_.get(), id, CHILDID_SELF, PROPID_ACC_DESCRIPTION,
+                                         wideDescription.c_str());
   }
-  ::NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
+  ::NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window_.get(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Form1::ApplyPicture() {
@@ -151,15 +148,13 @@ void Form1::ApplyPicture() {
   opaqueRuns_.clear();
   if (picture_) {
     // A popup has no frame, so the runs are in client coordinates.
-    opaqueRuns_ = ShapeFormFromPicture(window_, picture_.get(), keyColour_);
+    opaqueRuns_ = ShapeFormFromPicture(window_.get(), picture_.get(), keyColour_);
   }
   labelFonts_.clear();
   for (const WindowLabel& label : Labels()) {
     const int pixels = label.fontPixelSize > 0 ? label.fontPixelSize : 11;
-    labelFonts_.emplace_back(::CreateFontW(-MulDiv(pixels, static_cast<int>(dpi_), 96), 0, 0, 0,
-                                           label.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                           DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg 2"));
+    labelFonts_.push_back(
+        CreateInterfaceFont(MulDiv(pixels, static_cast<int>(dpi_), 96), label.bold));
   }
 
   // The bar is placed on the picture as it was drawn, clear of what lies on it (Tessik's
@@ -179,7 +174,7 @@ void Form1::ApplyPicture() {
     progressBar_ = RECT{scaled(place->left), scaled(place->top), scaled(place->left + place->width),
                         scaled(place->top + place->height)};
   }
-  ::InvalidateRect(window_, nullptr, TRUE);
+  ::InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
 const std::vector<WindowLabel>& Form1::Labels() const {
@@ -195,22 +190,22 @@ RECT Form1::LabelRect(const WindowLabel& label, UINT dpi) const {
 }
 
 void Form1::PlaceToolTips() {
-  if (toolTip_ == nullptr) {
-    toolTip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                                 ::GetModuleHandleW(nullptr), nullptr);
+  if (!toolTip_) {
+    toolTip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                     WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.get(),
+                                     nullptr, ::GetModuleHandleW(nullptr), nullptr));
   }
   const auto tool = [this](UINT_PTR id, const RECT& rect, std::wstring& text) {
     TOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_SUBCLASS;
-    info.hwnd = window_;
+    info.hwnd = window_.get();
     info.uId = id;
     info.rect = rect;
     info.lpszText = text.data();
-    ::SendMessageW(toolTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageW(toolTip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   };
   // The labels' tips first: the first tool under the pointer is the one shown.
   for (std::size_t i = 0; i < Labels().size(); ++i) {
@@ -218,35 +213,35 @@ void Form1::PlaceToolTips() {
     tool(i + 1, LabelRect(Labels()[i]), text);
   }
   RECT client{};
-  ::GetClientRect(window_, &client);
+  ::GetClientRect(window_.get(), &client);
   std::wstring none;
   tool(kProgressTip, client, none);
 }
 
 void Form1::ShowAtStartPosition() {
   RECT outer{};
-  ::GetWindowRect(window_, &outer);
+  ::GetWindowRect(window_.get(), &outer);
   const int width = outer.right - outer.left;
   const int height = outer.bottom - outer.top;
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  ::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(window_.get(), MONITOR_DEFAULTTOPRIMARY), &monitor);
   const RECT& area = monitor.rcWork;
   const int margin = MulDiv(48, static_cast<int>(dpi_), 96);
   const int x = std::max<int>(area.left, area.right - width - margin);
   const int y = std::max<int>(area.top, std::min<int>(area.bottom - height, area.top + margin));
-  ::SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  ::ShowWindow(window_, SW_SHOW);
-  ::UpdateWindow(window_);
+  ::SetWindowPos(window_.get(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ::ShowWindow(window_.get(), SW_SHOW);
+  ::UpdateWindow(window_.get());
 }
 
 void Form1::CheckConverterSoon() {
-  ::PostMessageW(window_, kCheckConverter, 0, 0);
+  ::PostMessageW(window_.get(), kCheckConverter, 0, 0);
 }
 
 void Form1::OpenFiles(const std::vector<std::string>& paths) {
   // While a box of the window's is open the window is disabled, and the box stays in front.
-  if (::IsWindowEnabled(window_)) ::SetForegroundWindow(window_);
+  if (::IsWindowEnabled(window_.get())) ::SetForegroundWindow(window_.get());
   for (const std::string& path : paths) {
     Guarded([&] { workflow_.HandleFile(path); });
   }
@@ -268,10 +263,10 @@ void Form1::ShowMenu(POINT screenPoint) {
   }
   // The window must be in the foreground, or the menu would not close when the user clicks
   // elsewhere.
-  ::SetForegroundWindow(window_);
+  ::SetForegroundWindow(window_.get());
   const int chosen = ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
-                                      screenPoint.y, 0, window_, nullptr);
-  ::PostMessageW(window_, WM_NULL, 0, 0);
+                                      screenPoint.y, 0, window_.get(), nullptr);
+  ::PostMessageW(window_.get(), WM_NULL, 0, 0);
   if (chosen > 0 && static_cast<std::size_t>(chosen) <= entries.size()) {
     RunCommand(entries[static_cast<std::size_t>(chosen) - 1].command);
   }
@@ -279,9 +274,9 @@ void Form1::ShowMenu(POINT screenPoint) {
 
 void Form1::ShowMenuFromKeyboard() {
   RECT client{};
-  ::GetClientRect(window_, &client);
+  ::GetClientRect(window_.get(), &client);
   POINT middle{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
-  ::ClientToScreen(window_, &middle);
+  ::ClientToScreen(window_.get(), &middle);
   ShowMenu(middle);
 }
 
@@ -296,7 +291,7 @@ void Form1::OpenOptionsDialog() {
 
 void Form1::RequestClose() {
   // Asks the system to unload the window, which asks whether to quit.
-  ::SendMessageW(window_, WM_CLOSE, 0, 0);
+  ::SendMessageW(window_.get(), WM_CLOSE, 0, 0);
 }
 
 std::string Form1::ChoosePdf() {
@@ -310,7 +305,7 @@ std::string Form1::ChoosePdf() {
   std::wstring chosen(32768, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = window_;
+  dialog.hwndOwner = window_.get();
   dialog.lpstrFilter = filter.c_str();
   dialog.lpstrFile = chosen.data();
   dialog.nMaxFile = static_cast<DWORD>(chosen.size());
@@ -340,22 +335,22 @@ const WindowLabel* Form1::CloseSpotAt(POINT clientPoint) const {
 void Form1::ShowProgress(const RunProgress& progress) {
   const bool sweeping = progress.running && !progress.Determinate();
   if (sweeping) {
-    ::SetTimer(window_, kSweepTimer, 40, nullptr);
+    ::SetTimer(window_.get(), kSweepTimer, 40, nullptr);
   } else {
-    ::KillTimer(window_, kSweepTimer);
+    ::KillTimer(window_.get(), kSweepTimer);
   }
   std::wstring description = progress.running ? ToWide(ProgressDescription(progress)) : L"";
   TOOLINFOW info{};
   info.cbSize = sizeof info;
-  info.hwnd = window_;
+  info.hwnd = window_.get();
   info.uId = kProgressTip;
   info.lpszText = description.data();
-  ::SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  ::SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
   // During a run the progress is what there is to say; then the window's help again.
   const WindowExtras& extras = workflow_.deliverable().window;
   AnnotateAccessibility(extras.accessibleName, progress.running ? ProgressDescription(progress)
                                                                 : extras.accessibleDescription);
-  ::InvalidateRect(window_, &progressBar_, FALSE);
+  ::InvalidateRect(window_.get(), &progressBar_, FALSE);
 }
 
 void Form1::Paint(HDC dc, const RECT& client) {
@@ -404,10 +399,8 @@ void Form1::PaintProgress(HDC dc) {
 
   const std::wstring count = ToWide(ProgressCount(progress));
   if (count.empty()) return;
-  ScopedFont font(::CreateFontW(-std::max(7, static_cast<int>(bar.bottom - bar.top) - 3), 0, 0, 0,
-                                FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                L"MS Shell Dlg 2"));
+  const ScopedFont font =
+      CreateInterfaceFont(std::max(7, static_cast<int>(bar.bottom - bar.top) - 3), true);
   ScopedSelection selectedFont(dc, font.get());
   RECT inner{bar.left + 1, bar.top + 1, bar.right - 1, bar.bottom - 1};
   const auto write = [&](COLORREF colour) {
@@ -426,25 +419,14 @@ void Form1::PaintProgress(HDC dc) {
   ::RestoreDC(dc, savedAgain);
 }
 
-LRESULT CALLBACK Form1::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<Form1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  return self->OnMessage(message, wParam, lParam);
-}
-
-LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Form1::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      ScopedPaint paint(window_);
+      ScopedPaint paint(window_.get());
       RECT client{};
-      ::GetClientRect(window_, &client);
+      ::GetClientRect(window_.get(), &client);
       Paint(paint.get(), client);
       return 0;
     }
@@ -458,7 +440,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // The close spot takes its presses: a double click there asks to quit, a single one
       // does nothing. Anywhere else the press moves the window.
       const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      if (CloseSpotAt(at) == nullptr) DragForm(window_);
+      if (CloseSpotAt(at) == nullptr) DragForm(window_.get());
       return 0;
     }
     case WM_LBUTTONDBLCLK: {
@@ -468,7 +450,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_RBUTTONDOWN: {
       POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      ::ClientToScreen(window_, &at);
+      ::ClientToScreen(window_.get(), &at);
       // The chosen entry's handler runs before this handler returns.
       ShowMenu(at);
       return 0;
@@ -481,19 +463,15 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kSweepTimer) {
         progressTick_ += 2;
-        ::InvalidateRect(window_, &progressBar_, FALSE);
+        ::InvalidateRect(window_.get(), &progressBar_, FALSE);
         return 0;
       }
       break;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      dpi_ = AcceptDpiChange(window_.get(), wParam, lParam);
       ApplyPicture();
       PlaceToolTips();
       return 0;
-    }
     case kCheckConverter:
       Guarded([this] { workflow_.CheckConverter(); });
       return 0;
@@ -508,7 +486,8 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return ::DefWindowProcW(window_, message, wParam, lParam);
+  // The messages of the window's creation come before window_ holds it.
+  return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace droplet

@@ -53,14 +53,14 @@ class Form1 : private WindowRequests {
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
-  HWND hwnd() const { return window_; }
+  HWND hwnd() const { return window_.get(); }
   MainWindowWorkflow& workflow() { return workflow_; }
   Win32DesktopServices& desktop() { return desktop_; }
   std::int32_t keyColour() const { return keyColour_; }
   // The runs of the picture's kept pixels, as the window is cut to them (client pixels).
   const std::vector<RunRect>& opaqueRuns() const { return opaqueRuns_; }
   // The window's tips: Tessik's labels and, during a run, the progress.
-  HWND toolTip() const { return toolTip_; }
+  HWND toolTip() const { return toolTip_.get(); }
   // The drop target registered for the window (tests drag onto it directly).
   IDropTarget* dropTarget() const;
   // Where the progress bar shows during a run (client pixels); empty without room for one.
@@ -85,11 +85,11 @@ class Form1 : private WindowRequests {
   void RunCommand(WindowCommand command);
 
  private:
+  friend class OwnedWindows;
   void OpenOptionsDialog() override;
   void RequestClose() override;
   std::string ChoosePdf() override;
-  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void FormLoad();
   // Scales the picture to the window's DPI, sizes and cuts the window to it and places the
   // progress bar.
@@ -117,18 +117,18 @@ class Form1 : private WindowRequests {
   std::unique_ptr<DocumentOpener> opener_;
   MainWindowWorkflow workflow_;
   Win32Pictures pictures_;
-  HWND window_ = nullptr;
+  ScopedWindow window_;
   UINT dpi_ = 96;
   ScopedBitmap original_;  // the picture as the resource holds it
   ScopedBitmap picture_;   // scaled to the window's DPI
   std::int32_t keyColour_ = 1;
-  HWND toolTip_ = nullptr;
+  ScopedWindow toolTip_;                // owned by the window: destroyed before it
   std::vector<ScopedFont> labelFonts_;  // one per label, at the window's DPI
   std::vector<RunRect> opaqueRuns_;
   RECT progressBar_{};
   int progressTick_ = 0;
   std::unique_ptr<DropTargetRegistration> dropTarget_;
-  IAccPropServices* accessibility_ = nullptr;  // the annotation service, when there is one
+  ScopedCom<IAccPropServices> accessibility_;  // the annotation service, when there is one
 };
 
 }  // namespace droplet

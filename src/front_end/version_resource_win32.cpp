@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "common/platform_win32.h"
 #include "common/text_win32.h"
 
 namespace droplet {
@@ -48,18 +49,9 @@ std::optional<VersionResource> ReadVersionResource(const std::string& path) {
 }
 
 std::optional<VersionResource> ReadOwnVersionResource() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return std::nullopt;
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return ReadVersionResource(FromWide(path));
+  const std::string path = ProgramFilePath();
+  if (path.empty()) return std::nullopt;
+  return ReadVersionResource(path);
 }
 
 Deliverable WithOwnVersion(const Deliverable& deliverable) {

@@ -11,16 +11,17 @@
 #include <utility>
 #include <vector>
 
+#include "common/platform_win32.h"
 #include "common/scoped_win32.h"
 #include "common/text_win32.h"
 #include "shell/shaped_window_win32.h"
+#include "shell/window_helpers_win32.h"
 
 namespace droplet {
 
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"DropletFrmOption";
-constexpr int kFirstControlId = 100;
 constexpr int kTipWidthTwips = 4500;  // a tip wider than this wraps its sentence
 
 COLORREF ColourOf(const Rgb& colour) {
@@ -28,13 +29,11 @@ COLORREF ColourOf(const Rgb& colour) {
 }
 
 std::string ProgramFileStem() {
-  wchar_t path[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name(path);
-  name = name.substr(name.find_last_of(L"\\/") + 1);
-  const auto dot = name.find_last_of(L'.');
-  if (dot != std::wstring::npos) name.resize(dot);
-  return FromWide(name);
+  std::string name = ProgramFilePath();
+  name = name.substr(name.find_last_of("\\/") + 1);
+  const auto dot = name.find_last_of('.');
+  if (dot != std::string::npos) name.resize(dot);
+  return name;
 }
 
 bool IsWindowControl(FormControlKind kind) {
@@ -57,18 +56,18 @@ class FrmOption {
         faultBrush_(::CreateSolidBrush(ColourOf(kFaultBackground))) {
     original_.reset(static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(pictureId),
                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
-    windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kDialogClass;
-    ::RegisterClassExW(&windowClass);
-    window_ =
-        ::CreateWindowExW(WS_EX_CONTROLPARENT, kDialogClass, ToWide(form_.title).c_str(), kStyle,
-                          CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
+    WindowSpec spec;
+    spec.className = kDialogClass;
+    spec.exStyle = WS_EX_CONTROLPARENT;
+    spec.title = ToWide(form_.title);
+    spec.style = kStyle;
+    spec.left = CW_USEDEFAULT;
+    spec.top = CW_USEDEFAULT;
+    spec.width = 100;
+    spec.height = 100;
+    spec.look.cursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+    spec.look.background = ::GetSysColorBrush(COLOR_BTNFACE);
+    window_ = OwnedWindows::Create(*this, spec);
     dpi_ = std::max(96u, ::GetDpiForWindow(window_));
     CreateControls();
     Layout();
@@ -94,6 +93,7 @@ class FrmOption {
   }
 
  private:
+  friend class droplet::OwnedWindows;
   static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
   int Px(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
@@ -107,22 +107,15 @@ class FrmOption {
                             (font.bold ? "b" : "") + "|" + std::to_string(dpi_);
     auto found = fonts_.find(key);
     if (found == fonts_.end()) {
-      const std::wstring face = ToWide(font.face.empty() ? "MS Shell Dlg 2" : font.face);
       const double points = font.points > 0 ? font.points : 8.0;
-      const int height = -static_cast<int>(points * dpi_ / 72.0 + 0.5);
-      found = fonts_
-                  .emplace(key, ScopedFont(::CreateFontW(
-                                    height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                                    FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str())))
-                  .first;
+      const int height = static_cast<int>(points * dpi_ / 72.0 + 0.5);
+      found = fonts_.emplace(key, CreateInterfaceFont(height, font.bold, font.face)).first;
     }
     return found->second.get();
   }
 
   void CreateControls() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    int id = kFirstControlId;
     for (const FormControl& control : form_.controls) {
       if (!IsWindowControl(control.kind)) continue;
       const wchar_t* windowClass = L"BUTTON";
@@ -142,9 +135,9 @@ class FrmOption {
           style |= BS_PUSHBUTTON;
           break;
       }
-      const HWND window = ::CreateWindowExW(
-          exStyle, windowClass, ToWide(control.caption).c_str(), style, 0, 0, 0, 0, window_,
-          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance, nullptr);
+      // The dialog tells its controls by their windows: they need no identifiers.
+      const HWND window = ::CreateWindowExW(exStyle, windowClass, ToWide(control.caption).c_str(),
+                                            style, 0, 0, 0, 0, window_, nullptr, instance, nullptr);
       ::EnableWindow(window, control.enabled ? TRUE : FALSE);
       windows_[control.name] = window;
       if (control.kind == FormControlKind::kButton) actions_[window] = control.action;
@@ -423,25 +416,7 @@ class FrmOption {
     }
   }
 
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-      auto* self =
-          static_cast<FrmOption*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      self->window_ = window;
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<FrmOption*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      if (g_instance == self) g_instance = nullptr;
-      delete self;
-      return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    return self->OnMessage(message, wParam, lParam);
-  }
-
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
       case WM_PAINT: {
         ScopedPaint paint(window_);
@@ -487,22 +462,24 @@ class FrmOption {
         if (!OnDrawnControl(at)) DragForm(window_);
         return 0;
       }
-      case WM_DPICHANGED: {
-        dpi_ = HIWORD(wParam);
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      case WM_DPICHANGED:
+        dpi_ = AcceptDpiChange(window_, wParam, lParam);
         Layout();
         return 0;
-      }
       case WM_CLOSE:
         // Closed by any other means than its buttons, it writes nothing.
         ::DestroyWindow(window_);
         return 0;
+      case WM_NCDESTROY:
+        // The dialog's last message: the object goes with its window.
+        if (g_instance == this) g_instance = nullptr;
+        delete this;
+        return ::DefWindowProcW(window, message, wParam, lParam);
       default:
         break;
     }
-    return ::DefWindowProcW(window_, message, wParam, lParam);
+    // The messages of the window's creation come before window_ holds it.
+    return ::DefWindowProcW(window, message, wParam, lParam);
   }
 
   const OptionsForm form_;

@@ -10,34 +10,25 @@ bool cDIBSection::AllocatePixels(std::int64_t) {
   if (!memoryDC) return false;
   HBITMAP bitmap = nullptr;
   std::uint8_t* bits = nullptr;
-  if (!CreateDIB(memoryDC.get(), width_, height_, bitmap, bits)) return false;
-  auto* platform = new PlatformBitmap;
-  platform->hDibBitmap = bitmap;
-  platform->hOldBitmap = ::SelectObject(memoryDC.get(), bitmap);
-  platform->hMemDC = memoryDC.release();
-  platform_ = platform;
+  if (!CreateDIB(memoryDC.get(), width_, height_, bitmap, bits)) {
+    ScopedBitmap unusable(bitmap);
+    return false;
+  }
+  platform_ = new PlatformBitmap(std::move(memoryDC), ScopedBitmap(bitmap));
   bits_ = bits;
   return true;
 }
 
 void cDIBSection::FreePixels() {
-  if (platform_ == nullptr) return;
-  if (platform_->hMemDC != nullptr) {
-    if (platform_->hDibBitmap != nullptr) {
-      ::SelectObject(platform_->hMemDC, platform_->hOldBitmap);
-      ::DeleteObject(platform_->hDibBitmap);
-    }
-    ::DeleteDC(platform_->hMemDC);
-  }
   delete platform_;
 }
 
 HDC HdcOf(const cDIBSection& dib) {
-  return dib.Platform() != nullptr ? dib.Platform()->hMemDC : nullptr;
+  return dib.Platform() != nullptr ? dib.Platform()->memoryDC.get() : nullptr;
 }
 
 HBITMAP HDibOf(const cDIBSection& dib) {
-  return dib.Platform() != nullptr ? dib.Platform()->hDibBitmap : nullptr;
+  return dib.Platform() != nullptr ? dib.Platform()->dibBitmap.get() : nullptr;
 }
 
 bool CreateDIB(HDC dc, int width, int height, HBITMAP& hDib, std::uint8_t*& bits) {

@@ -6,16 +6,25 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "common/desktop_services.h"
+#include "common/scoped_win32.h"
 #include "shell/dib_section.h"
 
 namespace droplet {
 
+// The DIB section selected into its memory device context while both live; they go in the
+// reverse order: the bitmap leaves the context, then the bitmap and the context are deleted.
 struct cDIBSection::PlatformBitmap {
-  HDC hMemDC = nullptr;
-  HBITMAP hDibBitmap = nullptr;
-  HGDIOBJ hOldBitmap = nullptr;
+  PlatformBitmap(ScopedMemoryDC dc, ScopedBitmap bitmap)
+      : memoryDC(std::move(dc)),
+        dibBitmap(std::move(bitmap)),
+        selected(memoryDC.get(), dibBitmap.get()) {}
+
+  ScopedMemoryDC memoryDC;
+  ScopedBitmap dibBitmap;
+  ScopedSelection selected;
 };
 
 // The memory device context (hdc) and the DIB section bitmap (hDib); null when `dib` is empty.

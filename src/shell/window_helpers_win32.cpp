@@ -13,14 +13,13 @@ namespace {
 // One box at a time can be pending on a thread, since the box is modal and the hook goes at its
 // activation.
 struct PendingPlacement {
-  HHOOK hook = nullptr;
+  ScopedHook hook;
   PlacementMode mode = PlacementMode::kCenterOnWorkArea;
 };
 thread_local PendingPlacement t_pending;
 
 void RemovePlacingHook() {
-  if (t_pending.hook != nullptr) ::UnhookWindowsHookEx(t_pending.hook);
-  t_pending.hook = nullptr;
+  t_pending.hook.reset();
 }
 
 ScreenRect ToScreenRect(const RECT& rect) {
@@ -72,6 +71,40 @@ LRESULT CALLBACK PlaceBoxOnActivation(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+void OwnedWindows::Detach(HWND window) {
+  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+}
+
+void OwnedWindows::Register(const wchar_t* className, WNDPROC procedure,
+                            const WindowClassLook& look) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = look.style;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.hCursor = look.cursor;
+  windowClass.hbrBackground = look.background;
+  windowClass.hIcon = look.icon;
+  windowClass.hIconSm = look.smallIcon;
+  windowClass.lpszClassName = className;
+  // Fails when an earlier window registered the class: that one serves as well.
+  ::RegisterClassExW(&windowClass);
+}
+
+ScopedFont CreateInterfaceFont(int pixelHeight, bool bold, const std::string& face) {
+  const std::wstring name = face.empty() ? std::wstring(L"MS Shell Dlg 2") : ToWide(face);
+  return ScopedFont(::CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name.c_str()));
+}
+
+UINT AcceptDpiChange(HWND window, WPARAM wParam, LPARAM lParam) {
+  const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  ::SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return HIWORD(wParam);
+}
+
 void SetAlwaysOnTop(HWND window) {
   ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -83,8 +116,8 @@ int ShowPlacedMessageBox(HWND owner, const std::string& text, unsigned style,
     t_pending.mode = placement == BoxPlacement::kCenterOnOwner ? PlacementMode::kCenterOnOwner
                                                                : PlacementMode::kCenterOnWorkArea;
     // Without the hook the box still shows, where the system puts it.
-    t_pending.hook =
-        ::SetWindowsHookExW(WH_CBT, PlaceBoxOnActivation, nullptr, ::GetCurrentThreadId());
+    t_pending.hook.reset(
+        ::SetWindowsHookExW(WH_CBT, PlaceBoxOnActivation, nullptr, ::GetCurrentThreadId()));
   }
   const int result = ::MessageBoxExW(owner, ToWide(text).c_str(), ToWide(title).c_str(), style, 0);
   // A box that failed before its activation leaves its hook behind: it must not move the next
@@ -102,7 +135,7 @@ int CenteredMessageBox(const std::string& text, unsigned style, const std::strin
 }
 
 bool PlacingHookPending() {
-  return t_pending.hook != nullptr;
+  return static_cast<bool>(t_pending.hook);
 }
 
 }  // namespace droplet

@@ -2,16 +2,18 @@
 # The programs as the desktop starts them, each copied into a folder of its own:
 #  - "Open with" twice in quick succession: the second start hands its PDF to the first and
 #    ends; both PDFs are converted completely, one after the other, and nothing is lost;
-#  - --help and --version answer without a display;
+#  - --help and --version answer without a display, the version the one their CMake project
+#    gives them;
 #  - an installed program whose working folder cannot be made says which and why, and ends
 #    without leaving anything behind.
-#   bash tests/gui/programs_test.sh TESSIK ORVANE      (the built programs)
+#   bash tests/gui/programs_test.sh TESSIK ORVANE TESSIK_VERSION ORVANE_VERSION
+# (the built programs and the versions of apps/*/CMakeLists.txt)
 # Needs an X display (without one it starts itself inside xvfb-run). Prints one line per check
 # and ends with "programs: N passed, M failed".
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/desktop_session.sh"
-tessik=$1 orvane=$2
+tessik=$1 orvane=$2 tessik_version=$3 orvane_version=$4
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$@"
@@ -113,7 +115,9 @@ help_and_version() {
   grep -q '^Usage: Orvane \[FILE...\]$' <<<"$out" || fail "no usage line" || return 1
   grep -qx "Results:  $(cd "$(dirname "$orvane")" && pwd -P)/output" <<<"$out" ||
     fail "no results folder" || return 1
-  [ "$(env -u DISPLAY "$tessik" --version)" = "Tessik 0.0.9" ] || fail "wrong version line"
+  [ "$(env -u DISPLAY "$tessik" --version)" = "Tessik $tessik_version" ] &&
+    [ "$(env -u DISPLAY "$orvane" --version)" = "Orvane $orvane_version" ] ||
+    fail "wrong version line"
 }
 
 unusable_working_folder() {

@@ -1,11 +1,15 @@
-// The Win32 window shell on the screen: shaped windows, the topmost layer, placed message boxes
-// and the drop target's handling of dragged data.
+// The Win32 window shell on the screen: shaped windows, windows that talk to their owner, the
+// interface font, the topmost layer, placed message boxes and the drop target's handling of
+// dragged data.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "common/scoped_win32.h"
 #include "front_end/drop_target_win32.h"
@@ -201,6 +205,75 @@ TEST(WindowHelpersWin32, BoxThatFailsLeavesNoHookToMoveALaterWindow) {
   ::GetWindowRect(later.hwnd(), &place);
   EXPECT_EQ(place.left, 20);
   EXPECT_EQ(place.top, 30);
+}
+
+// An owner that keeps the messages its window sent it and follows a change of DPI.
+class RecordingOwner {
+ public:
+  HWND Create(int left = 0) {
+    WindowSpec spec;
+    spec.className = L"DropletTestOwnedWindow";
+    spec.style = WS_POPUP;
+    spec.left = left;
+    spec.width = 50;
+    spec.height = 40;
+    return OwnedWindows::Create(*this, spec);
+  }
+  std::vector<UINT> messages;
+  UINT dpi = 0;
+
+ private:
+  friend class droplet::OwnedWindows;
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    messages.push_back(message);
+    if (message == WM_DPICHANGED) dpi = AcceptDpiChange(window, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+};
+
+TEST(WindowHelpersWin32, OwnedWindowsTalkToTheirOwnOwnerFromCreationToTheEnd) {
+  RecordingOwner first;
+  RecordingOwner second;
+  const HWND one = first.Create();
+  const HWND two = second.Create(100);  // the class is registered already: as good
+  ASSERT_NE(one, nullptr);
+  ASSERT_NE(two, nullptr);
+  ASSERT_FALSE(first.messages.empty());
+  EXPECT_EQ(first.messages.front(), static_cast<UINT>(WM_NCCREATE));
+
+  // A change of DPI moves the window where the system suggests and leaves its size alone.
+  RECT suggested{300, 200, 900, 900};
+  ::SendMessageW(one, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(first.dpi, 144u);
+  RECT place{};
+  ::GetWindowRect(one, &place);
+  EXPECT_EQ(place.left, 300);
+  EXPECT_EQ(place.top, 200);
+  EXPECT_EQ(place.right - place.left, 50);
+  EXPECT_EQ(second.dpi, 0u);
+
+  ::DestroyWindow(one);
+  EXPECT_EQ(first.messages.back(), static_cast<UINT>(WM_NCDESTROY));
+  // Detached, the owner hears nothing of its window's end.
+  const std::size_t heard = second.messages.size();
+  OwnedWindows::Detach(two);
+  ::DestroyWindow(two);
+  EXPECT_EQ(second.messages.size(), heard);
+}
+
+TEST(WindowHelpersWin32, InterfaceFontHasTheAskedHeightWeightAndFace) {
+  for (const auto& [height, bold, face, expectedFace] :
+       {std::tuple{15, true, std::string(), L"MS Shell Dlg 2"},
+        std::tuple{11, false, std::string("Arial"), L"Arial"}}) {
+    const ScopedFont font = CreateInterfaceFont(height, bold, face);
+    ASSERT_TRUE(font);
+    LOGFONTW description{};
+    ASSERT_EQ(::GetObjectW(font.get(), sizeof description, &description),
+              static_cast<int>(sizeof description));
+    EXPECT_EQ(description.lfHeight, -height);  // the characters' height, not the cell's
+    EXPECT_EQ(description.lfWeight, bold ? FW_BOLD : FW_NORMAL);
+    EXPECT_STREQ(description.lfFaceName, expectedFace);
+  }
 }
 
 TEST(DropTargetWin32, FileListsArriveAsUtf8AndOtherDataIsRefused) {

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common/platform.h"
+#include "common/platform_win32.h"
 #include "common/text_win32.h"
 #include "support/test_environment.h"
 
@@ -17,12 +18,7 @@ char SearchPathSeparator() {
 }
 
 std::string SearchPathScope::Current() {
-  const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
-  if (size == 0) return {};
-  std::wstring value(size, L'\0');
-  const DWORD length = ::GetEnvironmentVariableW(L"PATH", value.data(), size);
-  value.resize(length);
-  return FromWide(value);
+  return EnvironmentVariable("PATH");
 }
 
 // The children started by cmd inherit the process's environment block, which this changes.

@@ -8,7 +8,8 @@ const Deliverable& OrvaneDeliverable() {
     d.shortName = "Orvane";
     d.fileDescription = "Orvane";
     d.summary = "Converts a PDF file into HTML pages with pdftohtml.";
-    d.version = {1, 0, 7};
+    // From the program's CMake project (apps/orvane/CMakeLists.txt).
+    d.version = {DROPLET_VERSION_MAJOR, DROPLET_VERSION_MINOR, DROPLET_VERSION_REVISION};
     d.converterCommand = "pdftohtml -c  -stdout ";
     d.resultPattern = "*.html";
     static const HtmlPagesOutputs outputs;

@@ -21,7 +21,8 @@ const Deliverable& TessikDeliverable() {
     d.shortName = "Tessik";
     d.fileDescription = "Tessik";
     d.summary = "Converts a PDF file into plain text with pdftotext.";
-    d.version = {0, 0, 9};
+    // From the program's CMake project (apps/tessik/CMakeLists.txt).
+    d.version = {DROPLET_VERSION_MAJOR, DROPLET_VERSION_MINOR, DROPLET_VERSION_REVISION};
     d.converterCommand = "pdftotext ";
     d.resultPattern = "*.txt";
     static const TextOutputs outputs;
