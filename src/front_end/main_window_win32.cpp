@@ -242,9 +242,8 @@ void Form1::CheckConverterSoon() {
 void Form1::OpenFiles(const std::vector<std::string>& paths) {
   // While a box of the window's is open the window is disabled, and the box stays in front.
   if (::IsWindowEnabled(window_.get())) ::SetForegroundWindow(window_.get());
-  for (const std::string& path : paths) {
-    Guarded([&] { workflow_.HandleFile(path); });
-  }
+  // Handed over together, they are one batch, as a drop of them would be.
+  Guarded([&] { workflow_.HandleFiles(paths); });
 }
 
 void Form1::ShowMenu(POINT screenPoint) {
@@ -294,7 +293,7 @@ void Form1::RequestClose() {
   ::SendMessageW(window_.get(), WM_CLOSE, 0, 0);
 }
 
-std::string Form1::ChoosePdf() {
+std::vector<std::string> Form1::ChoosePdfs() {
   // The filter is two texts in one buffer, each ended by a zero, the whole by another zero.
   const std::wstring pattern = ToWide(kChoosePdfPattern);
   std::wstring filter = ToWide(kChoosePdfFilter) + L" (" + pattern + L")";
@@ -311,10 +310,22 @@ std::string Form1::ChoosePdf() {
   dialog.nMaxFile = static_cast<DWORD>(chosen.size());
   dialog.lpstrTitle = title.c_str();
   // The system remembers the folder of the last choice for the next one.
-  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER |
+                 OFN_ALLOWMULTISELECT;
   if (!::GetOpenFileNameW(&dialog)) return {};
-  chosen.resize(std::wcslen(chosen.c_str()));
-  return FromWide(chosen);
+  // One file: its full path. Several: the folder, then each name, each ended by a zero, the
+  // whole by another zero.
+  std::vector<std::wstring> parts;
+  for (const wchar_t* part = chosen.c_str(); *part != L'\0'; part += std::wcslen(part) + 1) {
+    parts.emplace_back(part);
+  }
+  if (parts.empty()) return {};
+  if (parts.size() == 1) return {FromWide(parts.front())};
+  std::wstring folder = parts.front();
+  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  std::vector<std::string> paths;
+  for (size_t i = 1; i < parts.size(); ++i) paths.push_back(FromWide(folder + parts[i]));
+  return paths;
 }
 
 bool Form1::QueryUnload() {

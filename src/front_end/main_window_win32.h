@@ -88,7 +88,7 @@ class Form1 : private WindowRequests {
   friend class OwnedWindows;
   void OpenOptionsDialog() override;
   void RequestClose() override;
-  std::string ChoosePdf() override;
+  std::vector<std::string> ChoosePdfs() override;
   LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void FormLoad();
   // Scales the picture to the window's DPI, sizes and cuts the window to it and places the
