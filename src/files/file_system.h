@@ -80,6 +80,8 @@ class HeldFolder {
 
  private:
   friend struct HeldFolderAccess;  // the platform's implementation
+  // Closes the platform's handle; each platform supplies it.
+  static void CloseHandle(long long handle);
   static constexpr long long kClosed = -1;
   long long handle_ = kClosed;  // a descriptor on POSIX, a HANDLE on Windows
   std::string path_;            // Windows names the entries inside by their path

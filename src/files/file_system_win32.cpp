@@ -204,28 +204,8 @@ struct HeldFolderAccess {
   }
 };
 
-HeldFolder::~HeldFolder() {
-  Close();
-}
-
-HeldFolder::HeldFolder(HeldFolder&& other) noexcept
-    : handle_(other.handle_), path_(std::move(other.path_)) {
-  other.handle_ = kClosed;
-}
-
-HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    path_ = std::move(other.path_);
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
-void HeldFolder::Close() {
-  if (handle_ != kClosed) ::CloseHandle(HeldFolderAccess::Handle(*this));
-  handle_ = kClosed;
+void HeldFolder::CloseHandle(long long handle) {
+  ::CloseHandle(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)));
 }
 
 namespace {
