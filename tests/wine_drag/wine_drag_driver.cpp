@@ -86,9 +86,12 @@ class WineDrop : public ::testing::Test {
     return QStandardPaths::findExecutable(QString::fromLatin1(linux)).isEmpty();
   }
 
-  // Starts the droplet under Wine, drags `pdf` onto it from the drag source and collects what
+  // Starts the droplet under Wine, drags `items` onto it from the drag source and collects what
   // the droplet reports once the drop's handling has ended.
   DragOutcome DragOnto(const std::string& program, const fs::path& pdf) {
+    return DragOnto(program, std::vector<fs::path>{pdf});
+  }
+  DragOutcome DragOnto(const std::string& program, const std::vector<fs::path>& items) {
     DragOutcome outcome;
     QProcess host;
     host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -103,7 +106,9 @@ class WineDrop : public ::testing::Test {
     }
 
     QProcess source;
-    source.start(QStringLiteral(DROPLET_DRAG_SOURCE), {"60", "120", Q(pdf.string())});
+    QStringList sourceArguments = {"60", "120"};
+    for (const fs::path& item : items) sourceArguments.append(Q(item.string()));
+    source.start(QStringLiteral(DROPLET_DRAG_SOURCE), sourceArguments);
     EXPECT_EQ(ReadLine(source, 20000), "ready");
     QStringList script = {"mousemove", "100", "160", "sleep", "0.3", "mousedown", "1"};
     const auto moveTo = [&script](int toX, int toY, const char* pause) {
@@ -174,6 +179,36 @@ TEST_F(WineDrop, DraggedPdfBecomesTextInTheOutputFolder) {
   ExpectTextResult();
   EXPECT_EQ(NamesIn(programFolder_.path()), std::vector<std::string>{"output"});
   EXPECT_TRUE(fs::exists(pdf)) << "the dragged file stays";
+}
+
+// Several files dragged at once are one batch: one question, one report, every PDF converted and
+// the item that is not a PDF named; a dragged folder is a batch of the PDFs inside it.
+TEST_F(WineDrop, SeveralFilesOrAFolderAreOneBatch) {
+  const fs::path note = documents_.path() / "appunti.txt";
+  WriteFile(note, "testo");
+  const DragOutcome several =
+      DragOnto("tessik", {Document("primo.pdf"), Document("secondo.pdf"), note});
+  EXPECT_EQ(several.dropAction, 1);
+  ASSERT_EQ(several.boxes.size(), 2u);
+  EXPECT_EQ(several.boxes[0].second,
+            "Eseguire la conversione in formato TESTO ?\\r\\n\\r\\n2 file PDF: primo.pdf e "
+            "secondo.pdf");
+  EXPECT_EQ(several.boxes[1].second,
+            "Conversione completa\\r\\n\\r\\nConvertiti 2 PDF su 2.\\r\\n- appunti.txt: non è un "
+            "file PDF");
+  EXPECT_EQ(NamesIn(programFolder_.path() / "output").size(), 2u);
+
+  const fs::path folder = documents_.path() / "cartella";
+  fs::create_directories(folder);
+  for (const char* name : {"uno.pdf", "due.pdf"}) WritePdf(folder / name, {PdfPage{{"Ciao"}}});
+  const DragOutcome dragged = DragOnto("orvane", folder);
+  EXPECT_EQ(dragged.dropAction, 1);
+  ASSERT_EQ(dragged.boxes.size(), 2u);
+  EXPECT_EQ(dragged.boxes[0].second,
+            "Eseguire la conversione in formato HTML ?\\r\\n\\r\\n2 file PDF: due.pdf e uno.pdf");
+  EXPECT_EQ(dragged.boxes[1].second, "Conversione completa\\r\\n\\r\\nConvertiti 2 PDF su 2.");
+  EXPECT_TRUE(fs::exists(programFolder_.path() / "output" / "uno.html"));
+  EXPECT_TRUE(fs::exists(programFolder_.path() / "output" / "due.html"));
 }
 
 TEST_F(WineDrop, HostileNameRunsNothingElse) {
