@@ -35,7 +35,10 @@ std::string BuildCommandLine(const Deliverable& deliverable, const std::string& 
 }
 
 std::string PageCountCommandLine(const std::string& pdfPath, const std::string& programFolder) {
-  return ProgramCommandLine("pdfinfo", programFolder, " " + QuoteForInterpreter(pdfPath));
+  // Built by appending: gcc 12 at -O3 warns falsely (-Wrestrict) about " " + std::string.
+  std::string arguments(1, ' ');
+  arguments += QuoteForInterpreter(pdfPath);
+  return ProgramCommandLine("pdfinfo", programFolder, arguments);
 }
 
 OptionsForm WithAccessibleTexts(OptionsForm form, const std::string& programName) {
