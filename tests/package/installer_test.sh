@@ -135,6 +135,18 @@ UninstallString|REG_SZ "C:\\users\\$wine_user\\AppData\\Local\\Programs\\$progra
 NoModify|REG_DWORD 0x1
 NoRepair|REG_DWORD 0x1
 EOF
+  # Offered in "Open with" for PDFs, and in "Send To", which hands over every selected file.
+  local classes="Software\\Classes\\Applications\\$program.exe"
+  local command
+  command=$(timeout 60 wine reg query "HKCU\\$classes\\shell\\open\\command" /ve 2>/dev/null | tr -d '\r')
+  echo "open command: $command"
+  grep -Fq "\"C:\\users\\$wine_user\\AppData\\Local\\Programs\\$program\\$program.exe\" \"%1\"" <<<"$command" ||
+    fail "no open command for the installed program"
+  timeout 60 wine reg query "HKCU\\$classes\\SupportedTypes" /v .pdf >/dev/null 2>&1 ||
+    fail "the program does not declare PDFs"
+  timeout 60 wine reg query "HKCU\\Software\\Classes\\.pdf\\OpenWithList\\$program.exe" >/dev/null 2>&1 ||
+    fail "the program is not in the list of .pdf"
+  [ -f "$(dirname "$shortcut")/../../SendTo/$program.lnk" ] || fail "no Send To shortcut"
   # About the size of the installed files, in KiB.
   local size actual
   size=$(registry_value "$key" EstimatedSize)
@@ -234,6 +246,11 @@ check_uninstall() {
   [ ! -e "$folder" ] || fail "the install folder stays: $(ls -A "$folder")"
   [ ! -e "$shortcut" ] || fail "the shortcut stays"
   [ -z "$(registry_value "$key" DisplayName)" ] || fail "the uninstall entry stays"
+  ! timeout 60 wine reg query "HKCU\\Software\\Classes\\Applications\\$program.exe" >/dev/null 2>&1 ||
+    fail "the Open with entry stays"
+  ! timeout 60 wine reg query "HKCU\\Software\\Classes\\.pdf\\OpenWithList\\$program.exe" >/dev/null 2>&1 ||
+    fail "the program stays in the list of .pdf"
+  [ ! -e "$(dirname "$shortcut")/../../SendTo/$program.lnk" ] || fail "the Send To shortcut stays"
   diff <(find "$work" -type f | sort) "$scratch/$program-kept.txt" ||
     fail "the user's results or settings changed"
 }

@@ -80,7 +80,7 @@ check_desktop_entry() {
   local entry=${entries[0]}
   cat "$entry"
   desktop-file-validate "$entry" || fail "desktop-file-validate refused the entry"
-  grep -qx "Exec=$name %f" "$entry" || fail "Exec is not '$name %f'"
+  grep -qx "Exec=$name %F" "$entry" || fail "Exec is not '$name %F'"
   grep -qx "MimeType=application/pdf;" "$entry" || fail "no MimeType=application/pdf;"
   grep -qx "Icon=$name" "$entry" || fail "Icon is not $name"
   # The icon in every size the theme holds, each exactly as large as its folder says.
