@@ -325,7 +325,9 @@ void Form1::keyPressEvent(QKeyEvent* event) {
                         (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
   if (event->key() == Qt::Key_Menu || shiftF10) {
     event->accept();
-    ShowMenuFromKeyboard();
+    // A key held down (or a release that comes late on a busy desktop) repeats: the menu opens
+    // once a press.
+    if (!event->isAutoRepeat()) ShowMenuFromKeyboard();
     return;
   }
   QWidget::keyPressEvent(event);
