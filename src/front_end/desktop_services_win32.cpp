@@ -27,10 +27,10 @@ HCURSOR SystemCursor(LPCSTR id) {
 
 Win32DesktopServices::Win32DesktopServices(std::string applicationTitle)
     : applicationTitle_(std::move(applicationTitle)) {
-  WindowSpec spec;
-  spec.className = kPostWindowClass;
-  spec.parent = HWND_MESSAGE;
-  postWindow_.reset(OwnedWindows::Create(*this, spec));
+  WindowSpec windowSpec;
+  windowSpec.className = kPostWindowClass;
+  windowSpec.parent = HWND_MESSAGE;
+  postWindow_.reset(OwnedWindows::Create(*this, windowSpec));
 }
 
 Win32DesktopServices::~Win32DesktopServices() {

@@ -51,20 +51,20 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders, Win3
       workflow_(deliverable, desktop_, *opener_, folders),
       pictures_(pictures) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WindowSpec spec;
-  spec.className = kWindowClass;
-  spec.exStyle = WS_EX_APPWINDOW;
-  spec.style = WS_POPUP | WS_SYSMENU;
-  spec.width = 1;
-  spec.height = 1;
-  spec.look.style = CS_DBLCLKS;
-  spec.look.cursor = SystemCursor(IDC_ARROW);
-  spec.look.icon = static_cast<HICON>(
+  WindowSpec windowSpec;
+  windowSpec.className = kWindowClass;
+  windowSpec.exStyle = WS_EX_APPWINDOW;
+  windowSpec.style = WS_POPUP | WS_SYSMENU;
+  windowSpec.width = 1;
+  windowSpec.height = 1;
+  windowSpec.look.style = CS_DBLCLKS;
+  windowSpec.look.cursor = SystemCursor(IDC_ARROW);
+  windowSpec.look.icon = static_cast<HICON>(
       ::LoadImageW(instance, MAKEINTRESOURCEW(DROPLET_ICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-  spec.look.smallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(DROPLET_ICON),
-                                                        IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                        ::GetSystemMetrics(SM_CYSMICON), 0));
-  window_.reset(OwnedWindows::Create(*this, spec));
+  windowSpec.look.smallIcon = static_cast<HICON>(
+      ::LoadImageW(instance, MAKEINTRESOURCEW(DROPLET_ICON), IMAGE_ICON,
+                   ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+  window_.reset(OwnedWindows::Create(*this, windowSpec));
   desktop_.SetMainWindow(window_.get());
   FormLoad();
   workflow_.SetProgressListener([this](const RunProgress& progress) { ShowProgress(progress); });

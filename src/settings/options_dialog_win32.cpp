@@ -56,18 +56,18 @@ class FrmOption {
         faultBrush_(::CreateSolidBrush(ColourOf(kFaultBackground))) {
     original_.reset(static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(pictureId),
                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    WindowSpec spec;
-    spec.className = kDialogClass;
-    spec.exStyle = WS_EX_CONTROLPARENT;
-    spec.title = ToWide(form_.title);
-    spec.style = kStyle;
-    spec.left = CW_USEDEFAULT;
-    spec.top = CW_USEDEFAULT;
-    spec.width = 100;
-    spec.height = 100;
-    spec.look.cursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
-    spec.look.background = ::GetSysColorBrush(COLOR_BTNFACE);
-    window_ = OwnedWindows::Create(*this, spec);
+    WindowSpec windowSpec;
+    windowSpec.className = kDialogClass;
+    windowSpec.exStyle = WS_EX_CONTROLPARENT;
+    windowSpec.title = ToWide(form_.title);
+    windowSpec.style = kStyle;
+    windowSpec.left = CW_USEDEFAULT;
+    windowSpec.top = CW_USEDEFAULT;
+    windowSpec.width = 100;
+    windowSpec.height = 100;
+    windowSpec.look.cursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+    windowSpec.look.background = ::GetSysColorBrush(COLOR_BTNFACE);
+    window_ = OwnedWindows::Create(*this, windowSpec);
     dpi_ = std::max(96u, ::GetDpiForWindow(window_));
     CreateControls();
     Layout();

@@ -42,14 +42,15 @@ struct WindowSpec {
 // and after Detach go to the default procedure.
 class OwnedWindows {
  public:
-  // Registers `spec.className` for this program on the first call (a class that an earlier
+  // Registers `windowSpec.className` for this program on the first call (a class that an earlier
   // window registered is used as it is) and makes a window of it for `owner`. Null when the
   // window cannot be made.
   template <typename Owner>
-  static HWND Create(Owner& owner, const WindowSpec& spec) {
-    Register(spec.className, &Procedure<Owner>, spec.look);
-    return ::CreateWindowExW(spec.exStyle, spec.className, spec.title.c_str(), spec.style,
-                             spec.left, spec.top, spec.width, spec.height, spec.parent, nullptr,
+  static HWND Create(Owner& owner, const WindowSpec& windowSpec) {
+    Register(windowSpec.className, &Procedure<Owner>, windowSpec.look);
+    return ::CreateWindowExW(windowSpec.exStyle, windowSpec.className, windowSpec.title.c_str(),
+                             windowSpec.style, windowSpec.left, windowSpec.top, windowSpec.width,
+                             windowSpec.height, windowSpec.parent, nullptr,
                              ::GetModuleHandleW(nullptr), &owner);
   }
 

@@ -211,13 +211,13 @@ TEST(WindowHelpersWin32, BoxThatFailsLeavesNoHookToMoveALaterWindow) {
 class RecordingOwner {
  public:
   HWND Create(int left = 0) {
-    WindowSpec spec;
-    spec.className = L"DropletTestOwnedWindow";
-    spec.style = WS_POPUP;
-    spec.left = left;
-    spec.width = 50;
-    spec.height = 40;
-    return OwnedWindows::Create(*this, spec);
+    WindowSpec windowSpec;
+    windowSpec.className = L"DropletTestOwnedWindow";
+    windowSpec.style = WS_POPUP;
+    windowSpec.left = left;
+    windowSpec.width = 50;
+    windowSpec.height = 40;
+    return OwnedWindows::Create(*this, windowSpec);
   }
   std::vector<UINT> messages;
   UINT dpi = 0;
