@@ -327,7 +327,7 @@ void Form1::keyPressEvent(QKeyEvent* event) {
     event->accept();
     // A key held down (or a release that comes late on a busy desktop) repeats: the menu opens
     // once a press.
-    if (!event->isAutoRepeat()) ShowMenuFromKeyboard();
+    if (!event->isAutoRepeat()) AskForMenuFromKeyboard();
     return;
   }
   QWidget::keyPressEvent(event);
@@ -337,8 +337,20 @@ void Form1::contextMenuEvent(QContextMenuEvent* event) {
   // The right button's press has shown the menu already; a keyboard's request has not.
   if (event->reason() == QContextMenuEvent::Keyboard) {
     event->accept();
-    ShowMenuFromKeyboard();
+    AskForMenuFromKeyboard();
   }
+}
+
+void Form1::AskForMenuFromKeyboard() {
+  // X11 turns one press of the menu key into two events, a context-menu request and the key
+  // press: had the first opened the menu at once, the second would open it again once the menu
+  // had closed. The menu opens once both have been seen.
+  if (keyboardMenuAsked_) return;
+  keyboardMenuAsked_ = true;
+  QTimer::singleShot(0, this, [this] {
+    keyboardMenuAsked_ = false;
+    ShowMenuFromKeyboard();
+  });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -86,6 +86,8 @@ class Form1 : public QWidget {
 
  private:
   void FormLoad();
+  // The menu key and Shift+F10 ask for the menu; it opens from the event loop.
+  void AskForMenuFromKeyboard();
   void BuildMenu();
   void AddWindowLabels();
   // Runs a command of the menu or a label; what the command means lies in RunWindowCommand.
@@ -111,6 +113,7 @@ class Form1 : public QWidget {
   QString choiceFolder_;             // where the file dialog opens
   QTimer* progressTimer_ = nullptr;  // sweeps the bar while the page count is unknown
   int progressTick_ = 0;
+  bool keyboardMenuAsked_ = false;
 };
 
 // A sensible first place for a droplet: near the top right corner of the available area of the
