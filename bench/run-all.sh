@@ -12,6 +12,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${BENCH_BUILD_DIR:-$root/build/release}
+source tests/support/virtual_display.sh
 logs="$build/bench-logs"
 
 # One row per measure:
@@ -74,7 +75,7 @@ for measure in "${measures[@]}"; do
     echo "=== $name $arguments"
     if [ "$display" = yes ]; then
       # shellcheck disable=SC2086
-      xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$exe" $arguments >"$log" 2>&1
+      run_on_virtual_display "$exe" $arguments >"$log" 2>&1
     else
       # shellcheck disable=SC2086
       "$exe" $arguments >"$log" 2>&1

@@ -30,30 +30,16 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # No display: a virtual one, just for a look.
-pids=()
-cleanup() {
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || true
-    wait "${pids[i]}" 2>/dev/null || true
-  done
-}
-trap cleanup EXIT
-
-number=99
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-Xvfb ":$number" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$number"
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-xsetroot -solid '#3b6e8f'
+source tests/support/virtual_display.sh
+start_virtual_display
+start_window_manager
+paint_desktop
 
 echo "no display: starting $program on a virtual one ($DISPLAY)"
 (cd "$folder" && exec "$executable") &
-pids+=($!)
-if ! timeout 20 xdotool search --sync --onlyvisible --pid "${pids[2]}" >/dev/null 2>&1; then
+droplet=$!
+on_exit stop_process "$droplet"
+if ! timeout 20 xdotool search --sync --onlyvisible --pid "$droplet" >/dev/null 2>&1; then
   echo "the $program window did not show" >&2
   exit 1
 fi

@@ -8,11 +8,11 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-if [ "${1:-}" != "--inside-display" ]; then
-  bash scripts/install-deps.sh || { echo "summary: 0 passed, 1 failed (package install)"; exit 1; }
-  # One display for the whole run: Qt's xcb tests and Wine's programs share it.
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" --inside-display
-fi
+bash scripts/install-deps.sh || { echo "summary: 0 passed, 1 failed (package install)"; exit 1; }
+source tests/support/wine_session.sh
+# One display for the whole run, also where one is set already: Qt's xcb tests and Wine's
+# programs share it.
+start_virtual_display || { echo "summary: 0 passed, 1 failed (virtual display)"; exit 1; }
 
 jobs=$(nproc 2>/dev/null || echo 2)
 log_dir="$root/build/test-logs"
@@ -105,30 +105,10 @@ else
 fi
 tail -n 8 "$log_dir/fuzz.log"
 
-# Wine: a prefix of our own inside the build tree, a server kept running for the whole ctest run
-# (each test then starts in tens of milliseconds), no Mono or Gecko installer dialogs. Without a
-# window manager Wine waits about 2 s whenever a top-level window hides or goes, unless it is
-# told that it manages its windows itself (Managed=N). The Windows GUI tests run the Wine
-# programs on the same display, and their real drags use the drag source of the linux build.
-#
-# Wine's own background processes (services, the desktop window's explorer) start with the
-# first program that needs them and inherit its standard output and error. Were that program a
-# test, ctest would wait for the test's output as long as they run. So the persistent server
-# starts first (it is up when the command returns), wineboot starts those processes with nothing
-# of ours open, and a console waiting for input that never comes keeps a program in the session:
-# without one the desktop's explorer ends after each GUI test and the next starts it again,
-# which costs a second or two a test, or twenty when a test's output is what it holds.
-export WINEPREFIX="$root/build/windows/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
-mkdir -p "$WINEPREFIX"
-timeout 30 wineserver -k >/dev/null 2>&1
-timeout 60 wineserver -w >/dev/null 2>&1
-if wineserver -p </dev/null >/dev/null 2>&1; then
-  timeout 300 wineboot -i </dev/null >/dev/null 2>&1 || true
-  coproc WINE_SESSION { exec wine cmd >/dev/null 2>&1; }
-  timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-    </dev/null >/dev/null 2>&1 || true
+# Wine: a prefix of our own inside the build tree and a server kept running for the whole ctest
+# run (tests/support/wine_session.sh says why each step is there). The Windows GUI tests run the
+# Wine programs on the same display, and their real drags use the drag source of the linux build.
+if start_wine_session --persistent "$root/build/windows/wineprefix"; then
   # The converters the Windows programs carry (poppler and its libraries, cross-built once into
   # the windows build tree, which the installers below reuse) first, as a stage of their own so
   # that its time shows; a failure shows in the windows build after it.
@@ -144,9 +124,7 @@ else
   problems+=("windows: the Wine server did not start")
   failed=$((failed + 1))
 fi
-timeout 30 wineserver -k >/dev/null 2>&1 || true
-[ -z "${WINE_SESSION_PID:-}" ] || wait "$WINE_SESSION_PID" 2>/dev/null
-unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+end_wine_session
 
 # Adds the counts of a check script's last line ("NAME: N passed, M failed", in
 # $log_dir/NAME.log) to the totals.

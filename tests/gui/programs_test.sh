@@ -8,32 +8,15 @@
 #    without leaving anything behind.
 #   bash tests/gui/programs_test.sh TESSIK ORVANE TESSIK_VERSION ORVANE_VERSION
 # (the built programs and the versions of apps/*/CMakeLists.txt)
-# Needs an X display (without one it starts itself inside xvfb-run). Prints one line per check
+# Needs an X display (without one it starts a virtual one of its own). Prints one line per check
 # and ends with "programs: N passed, M failed".
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/desktop_session.sh"
 tessik=$1 orvane=$2 tessik_version=$3 orvane_version=$4
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$@"
-fi
-export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/droplet-programs.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
-result() {
-  if [ "$1" -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "ok      $2"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $2"
-  fi
-}
-fail() {
-  echo "FAILED: $*"
-  return 1
-}
+prepare_checks programs
+export QT_QPA_PLATFORM=xcb
 
 # A home, a runtime folder and a recording opener of its own for each check.
 user_session() {
@@ -74,47 +57,37 @@ open_with_twice() {
     fi
     sleep 0.1
   done
-  [ -n "$first" ] || fail "both starts still run" || return 1
+  [ -n "$first" ] || fail "both starts still run"
   echo "one start ended with status $status after $((SECONDS - started)) s"
-  [ "$status" -eq 0 ] || fail "the later start did not hand its file over" || return 1
+  [ "$status" -eq 0 ] || fail "the later start did not hand its file over"
   local main
   main=$(main_window_of "$first" 20)
-  [ -n "$main" ] || fail "the instance showed no window" || return 1
+  [ -n "$main" ] || fail "the instance showed no window"
   # Confirmation, completion and "open the result?" (Yes, the default) for each PDF in turn.
-  local marker="$scratch/open-done"
-  (
-    for _ in $(seq 600); do
-      [ -f "$HOME/opened.txt" ] && [ "$(wc -l <"$HOME/opened.txt")" -ge 4 ] && { touch "$marker"; exit; }
-      sleep 0.1
-    done
-  ) &
-  pids+=($!)
-  answer_boxes "$first" "$main" "$marker" 6 90 | tee "$scratch/open-boxes.txt"
-  kill -0 "$first" 2>/dev/null || fail "the program ended" || return 1
+  answer_boxes "$first" "$main" 6 90 has_lines "$HOME/opened.txt" 4 | tee "$scratch/open-boxes.txt"
+  kill -0 "$first" 2>/dev/null || fail "the program ended"
   [ "$(windows_of "$first" | wc -l)" -eq 1 ] || fail "windows left open"
-  diff <(grep '^box: ' "$scratch/open-boxes.txt") \
-    <(printf 'box: %s\n' ';-)' Tessik Tessik ';-)' Tessik Tessik) || fail "not two conversions" ||
-    return 1
+  boxes_were "$scratch/open-boxes.txt" ';-)' Tessik Tessik ';-)' Tessik Tessik ||
+    fail "not two conversions"
   cat "$HOME/opened.txt"
   diff <(sort "$HOME/opened.txt") <(printf '%s\n' "$program/output" "$program/output" \
     "$program/output/primo.txt" "$program/output/secondo con spazi.txt") ||
-    fail "not the right openings" || return 1
-  grep -q "Primo documento" "$program/output/primo.txt" || fail "first result incomplete" || return 1
+    fail "not the right openings"
+  grep -q "Primo documento" "$program/output/primo.txt" || fail "first result incomplete"
   grep -q "Secondo documento" "$program/output/secondo con spazi.txt" ||
-    fail "second result incomplete" || return 1
-  [ "$(ls "$program")" = "$(printf 'Tessik\noutput')" ] || fail "scratch files left: $(ls "$program")" ||
-    return 1
+    fail "second result incomplete"
+  [ "$(ls "$program")" = "$(printf 'Tessik\noutput')" ] || fail "scratch files left: $(ls "$program")"
   [ -f "$documents/primo.pdf" ] && [ -f "$documents/secondo con spazi.pdf" ] ||
     fail "a dropped PDF is gone"
 }
 
 help_and_version() {
   local out
-  out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$orvane" --help) || fail "--help failed" || return 1
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$orvane" --help) || fail "--help failed"
   echo "$out"
-  grep -q '^Usage: Orvane \[FILE...\]$' <<<"$out" || fail "no usage line" || return 1
+  grep -q '^Usage: Orvane \[FILE...\]$' <<<"$out" || fail "no usage line"
   grep -qx "Results:  $(cd "$(dirname "$orvane")" && pwd -P)/output" <<<"$out" ||
-    fail "no results folder" || return 1
+    fail "no results folder"
   [ "$(env -u DISPLAY "$tessik" --version)" = "Tessik $tessik_version" ] &&
     [ "$(env -u DISPLAY "$orvane" --version)" = "Orvane $orvane_version" ] ||
     fail "wrong version line"
@@ -137,7 +110,7 @@ unusable_working_folder() {
     sleep 0.1
     waited=$((waited + 1))
   done
-  [ -n "$box" ] || fail "no message showed" || return 1
+  [ -n "$box" ] || fail "no message showed"
   sleep 0.5
   import -window root "$scratch/broken.png" 2>/dev/null
   echo "box: $(xdotool getwindowname "$box")"
@@ -145,23 +118,13 @@ unusable_working_folder() {
   local status=0
   wait "$pid" || status=$?
   echo "ended with status $status"
-  [ "$status" -eq 1 ] || fail "the program did not end with status 1" || return 1
-  [ "$(ls "$HOME")" = "$(printf 'bin\ndati\nruntime')" ] || fail "left behind: $(ls "$HOME")" ||
-    return 1
+  [ "$status" -eq 1 ] || fail "the program did not end with status 1"
+  [ "$(ls "$HOME")" = "$(printf 'bin\ndati\nruntime')" ] || fail "left behind: $(ls "$HOME")"
   [ "$(ls "$installed")" = "orvane" ] || fail "the program folder was written"
 }
 
-logs="$scratch/logs"
-mkdir -p "$logs"
-for check in help_and_version open_with_twice unusable_working_folder; do
-  started=$SECONDS
-  (
-    trap stop_started EXIT
-    "$check"
-  ) >"$logs/$check.log" 2>&1
-  status=$?
-  result "$status" "$check ($((SECONDS - started)) s)"
-  [ "$status" -eq 0 ] || sed 's/^/        /' "$logs/$check.log" | tail -n 20
-done
+check help_and_version help_and_version
+check open_with_twice open_with_twice
+check unusable_working_folder unusable_working_folder
 echo "programs: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -10,22 +10,9 @@ build=${1:-$root/build/linux}
 out=$root/docs/screenshots
 mkdir -p "$out"
 
-pids=()
-cleanup() {
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || true
-    wait "${pids[i]}" 2>/dev/null || true
-  done
-}
-trap cleanup EXIT
-
-number=120
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-Xvfb ":$number" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$number" QT_QPA_PLATFORM=xcb
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+source "$root/tests/support/desktop_session.sh"
+start_virtual_display
+export QT_QPA_PLATFORM=xcb
 # The options dialogs first, alone on the screen: the pictures show the dialog itself.
 for program in orvane tessik; do
   test=$build/tests/options_dialog/options_${program}_test
@@ -37,42 +24,32 @@ for program in orvane tessik; do
   fi
 done
 
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-xsetroot -solid '#3b6e8f'
+start_window_manager
+paint_desktop
 
 # Starts a program from its own folder and sets X, Y, WIDTH, HEIGHT to its window's geometry.
 start() {
   local folder=$1 program=$2
   (cd "$folder" && exec "./$program") >/dev/null 2>&1 &
-  pids+=($!)
-  window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$!" | head -n 1)
+  droplet=$!
+  on_exit stop_process "$droplet"
+  window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$droplet" | head -n 1)
   sleep 1
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-}
-
-# Crops the screen around a window with a margin of desktop.
-shoot() {
-  local file=$1 x=$2 y=$3 w=$4 h=$5
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$file"
-  echo "saved $out/$file"
+  read_geometry "$window"
 }
 
 start "$build/orvane" Orvane
-shoot orvane-window.png $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
-kill "${pids[-1]}"
-wait "${pids[-1]}" 2>/dev/null || true
-unset 'pids[-1]'
+shoot "$out/orvane-window.png" $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
+stop_process "$droplet"
 
 start "$build/tessik" Tessik
-shoot tessik-window.png $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
+shoot "$out/tessik-window.png" $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
 
 # The pop-up menu, opened with the right button over the picture, away from the screen's edge.
 xdotool windowmove "$window" 500 300
 sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$window")"
+read_geometry "$window"
 xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT / 3)) click 3
 sleep 1
-shoot menu.png $((X - 30)) $((Y - 30)) $((WIDTH + 230)) $((HEIGHT + 120))
+shoot "$out/menu.png" $((X - 30)) $((Y - 30)) $((WIDTH + 230)) $((HEIGHT + 120))
 xdotool key Escape

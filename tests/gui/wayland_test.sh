@@ -27,24 +27,19 @@ mkdir -p "$runtime" "$scratch/program" "$scratch/home"
 chmod 700 "$runtime"
 cp "$orvane" "$scratch/program/Orvane"
 socket="droplet-wayland-$$"
-weston_pid=""
 display=""
-programs=()
-cleanup() {
-  local program
-  for program in "${programs[@]}"; do kill "$program" 2>/dev/null && wait "$program" 2>/dev/null; done
-  [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null
-  # The X display weston's XWayland took, when weston could not remove it itself.
+# The X display weston's XWayland took, when weston could not remove it itself.
+remove_left_display() {
   if [ -n "$display" ] && ! pgrep -f "Xwayland $display " >/dev/null; then
     rm -f "/tmp/.X11-unix/X${display#:}" "/tmp/.X${display#:}-lock"
   fi
-  rm -rf "$scratch"
 }
-trap cleanup EXIT
+on_exit rm -rf "$scratch"
+on_exit remove_left_display
 
 XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --xwayland --socket="$socket" \
   --width=1024 --height=768 --log="$scratch/weston.log" >/dev/null 2>&1 &
-weston_pid=$!
+on_exit stop_process "$!"
 for _ in $(seq 100); do
   grep -q "xserver listening on display" "$scratch/weston.log" 2>/dev/null && break
   sleep 0.1
@@ -56,22 +51,7 @@ if [ -z "$display" ] || [ ! -S "$runtime/$socket" ]; then
   exit 77
 fi
 
-passed=0
-failed=0
-result() {
-  if [ "$1" -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "ok      $2"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $2"
-    sed 's/^/        /' "$scratch/$3.log" | tail -n 15
-  fi
-}
-fail() {
-  echo "FAILED: $*"
-  return 1
-}
+logs=$scratch
 
 # Starts the program in the session, with `env`'s arguments after the name (the -u options
 # first), its output in $scratch/$name.out; sets `pid`.
@@ -82,7 +62,7 @@ start_in_session() {
     WAYLAND_DISPLAY="$socket" XDG_SESSION_TYPE=wayland "$scratch/program/Orvane") \
     >"$scratch/$name.out" 2>&1 &
   pid=$!
-  programs+=("$pid")
+  pids+=("$pid")
 }
 
 through_xwayland() {
@@ -91,14 +71,13 @@ through_xwayland() {
   export DISPLAY=$display
   local main
   main=$(main_window_of "$pid" 20)
-  [ -n "$main" ] || fail "no window on XWayland" || return 1
+  [ -n "$main" ] || fail "no window on XWayland"
   local rectangles
   rectangles=$("$probe" shape "$main")
   echo "window $main, cut to $rectangles rectangles"
-  [ "$rectangles" -gt 1 ] || fail "the window is not cut to its picture" || return 1
+  [ "$rectangles" -gt 1 ] || fail "the window is not cut to its picture"
   write_pdf "$scratch/su wayland.pdf" "Prova su Wayland"
-  "$probe" drop "$main" 116 40 "$scratch/su wayland.pdf" || fail "the drop was not taken" ||
-    return 1
+  "$probe" drop "$main" 116 40 "$scratch/su wayland.pdf" || fail "the drop was not taken"
   local box="" waited=0
   until [ -n "$box" ] || [ $waited -ge 100 ]; do
     box=$(windows_of "$pid" | grep -vx "$main" | head -n 1)
@@ -106,8 +85,7 @@ through_xwayland() {
     waited=$((waited + 1))
   done
   [ -n "$box" ] && [ "$(xdotool getwindowname "$box")" = ";-)" ] ||
-    fail "no confirmation after the drop" || return 1
-  kill "$pid"
+    fail "no confirmation after the drop"
 }
 
 # The program runs as a Wayland client: it made a toplevel surface and no X11 window.
@@ -116,24 +94,18 @@ on_wayland() {
   shift
   start_in_session "$name" "$@" WAYLAND_DEBUG=client
   sleep 3
-  kill -0 "$pid" 2>/dev/null || fail "the program ended: $(tail -n 3 "$scratch/$name.out")" ||
-    return 1
-  grep -q 'get_toplevel' "$scratch/$name.out" || fail "no Wayland toplevel was made" || return 1
+  kill -0 "$pid" 2>/dev/null || fail "the program ended: $(tail -n 3 "$scratch/$name.out")"
+  grep -q 'get_toplevel' "$scratch/$name.out" || fail "no Wayland toplevel was made"
   [ -z "$(DISPLAY=$display xdotool search --pid "$pid" 2>/dev/null)" ] ||
-    fail "an X11 window was made" || return 1
-  kill "$pid"
+    fail "an X11 window was made"
 }
 
-started=$SECONDS
-through_xwayland >"$scratch/xwayland.log" 2>&1
-result $? "through XWayland: shown, shaped, a drop taken ($((SECONDS - started)) s)" xwayland
+# Shown through XWayland, shaped, a drop taken.
+check through-xwayland through_xwayland
 if ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1; then
-  started=$SECONDS
-  on_wayland chosen QT_QPA_PLATFORM=wayland DISPLAY="$display" >"$scratch/chosen.log" 2>&1
-  result $? "QT_QPA_PLATFORM=wayland stands ($((SECONDS - started)) s)" chosen
-  started=$SECONDS
-  on_wayland native -u QT_QPA_PLATFORM -u DISPLAY >"$scratch/native.log" 2>&1
-  result $? "without XWayland, on Wayland itself ($((SECONDS - started)) s)" native
+  # QT_QPA_PLATFORM=wayland stands; without XWayland the program runs on Wayland itself.
+  check chosen-wayland-stands on_wayland chosen QT_QPA_PLATFORM=wayland DISPLAY="$display"
+  check without-xwayland on_wayland native -u QT_QPA_PLATFORM -u DISPLAY
 else
   echo "skipped: Qt's Wayland plugin is not installed (package qt6-wayland)"
 fi

@@ -11,34 +11,16 @@ build=${1:-$root/build/windows}
 out=$root/docs/screenshots
 mkdir -p "$out"
 
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+source "$root/tests/support/desktop_session.sh"
+source "$root/tests/support/wine_session.sh"
+work=$(mktemp -d)
+on_exit rm -rf "$work"
+start_virtual_display
+start_wine_session "$build/wineprefix"
 # The converters the programs look for at start, so that no box covers the pictures.
 converters=$build/tests/front_end/test-converter
 export WINEPATH="Z:${converters//\//\\}"
-work=$(mktemp -d)
-
-pids=()
-cleanup() {
-  local i
-  timeout 20 wineserver -k >/dev/null 2>&1 || true
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || true
-    wait "${pids[i]}" 2>/dev/null || true
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-number=140
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-Xvfb ":$number" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$number"
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-mkdir -p "$WINEPREFIX"
-timeout 300 wineboot -i >/dev/null 2>&1 || true
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-xsetroot -solid '#3b6e8f'
+paint_desktop
 
 # Starts a program from a copy in a folder of its own (its output and settings stay there) and
 # sets X, Y, WIDTH, HEIGHT to its main window's geometry.
@@ -47,25 +29,18 @@ start() {
   mkdir -p "$work/$folder"
   cp "$build/$folder/$program.exe" "$work/$folder/"
   (cd "$work/$folder" && exec timeout 120 wine "$program.exe") >/dev/null 2>&1 &
-  pids+=($!)
+  on_exit stop_process "$!"
   window=$(timeout 30 xdotool search --sync --onlyvisible --class "${program,,}.exe" | head -n 1)
   sleep 1
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-}
-
-# Crops the screen around a window with a margin of desktop.
-shoot() {
-  local file=$1 x=$2 y=$3 w=$4 h=$5
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$file"
-  echo "saved $out/$file"
+  read_geometry "$window"
 }
 
 start orvane Orvane
-shoot orvane-windows.png $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
+shoot "$out/orvane-windows.png" $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
 timeout 20 wineserver -k >/dev/null 2>&1 || true
 
 start tessik Tessik
-shoot tessik-windows.png $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
+shoot "$out/tessik-windows.png" $((X - 40)) $((Y - 40)) $((WIDTH + 80)) $((HEIGHT + 80))
 
 # The pop-up menu, opened with the right button over the picture once the droplet has been
 # dragged (by the picture, as the user moves it) away from the screen's edge.
@@ -76,16 +51,16 @@ for step in 1 2 3 4 5 6 7 8 9 10; do
 done
 xdotool sleep 0.3 mouseup 1
 sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$window")"
+read_geometry "$window"
 xdotool mousemove $((X + WIDTH / 3)) $((Y + HEIGHT / 3))
 sleep 0.5
 xdotool click 3
 sleep 1
-shoot menu-windows.png $((X - 30)) $((Y - 30)) $((WIDTH + 230)) $((HEIGHT + 150))
+shoot "$out/menu-windows.png" $((X - 30)) $((Y - 30)) $((WIDTH + 230)) $((HEIGHT + 150))
 
 # "Opzioni", the first entry, opens the options dialog.
 xdotool key Down Return
 dialog=$(timeout 20 xdotool search --sync --onlyvisible --name "Version: \(BETA\)" | head -n 1)
 sleep 1
-eval "$(xdotool getwindowgeometry --shell "$dialog")"
-shoot options-tessik-windows.png $((X - 20)) $((Y - 20)) $((WIDTH + 40)) $((HEIGHT + 40))
+read_geometry "$dialog"
+shoot "$out/options-tessik-windows.png" $((X - 20)) $((Y - 20)) $((WIDTH + 40)) $((HEIGHT + 40))

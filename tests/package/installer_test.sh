@@ -14,44 +14,28 @@
 #
 # WINDOWS_BUILD (default build/windows) is a finished build of the windows preset; LINUX_BUILD
 # (default build/release) gives the drag source. Needs an X display for the conversion (without
-# one it starts itself inside xvfb-run). The last line reads "installer: N passed, M failed"; the
+# one it starts a virtual one of its own). The last line reads "installer: N passed, M failed"; the
 # exit status is non-zero when anything failed. Every check's details go to
 # WINDOWS_BUILD/installer-test/.
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
 root=$(pwd)
 source "$root/tests/support/desktop_session.sh"
+source "$root/tests/support/wine_session.sh"
 build=$(cd "${1:-$root/build/windows}" && pwd) || exit 1
 linux_build=$(cd "${2:-$root/build/release}" && pwd) || exit 1
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$build" "$linux_build"
-fi
-export LC_ALL=C.UTF-8
-
-logs="$build/installer-test"
-rm -rf "$logs"
-mkdir -p "$logs"
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/droplet-installer.XXXXXX")
+prepare_checks installer "$build/installer-test"
 drag_source="$linux_build/tests/gui/droplet_drag_source"
-
 # A Wine prefix and a home of the test's own: nothing reaches the user's Wine or desktop menu
-# (winemenubuilder would turn the shortcut into a menu entry of the real desktop). Without a
-# window manager Wine must manage its windows itself (Managed=N, as scripts/test-all.sh sets).
+# (winemenubuilder would turn the shortcut into a menu entry of the real desktop). No persistent
+# server: the uninstall check waits for the prefix's server to end with its last program.
 export HOME="$scratch/home"
-export WINEPREFIX="$scratch/prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
-mkdir -p "$HOME" "$WINEPREFIX"
+mkdir -p "$HOME"
+start_wine_session --dll-overrides "winemenubuilder.exe=d" "$scratch/prefix"
 # The licences beside each converter, in the installer's and the zip's folder licenze.
 licences=(freetype-FTL.txt freetype-GPLv2.txt libjpeg-turbo-LICENSE.md.txt
   libjpeg-turbo-README.ijg.txt libpng-LICENSE.txt poppler-COPYING.txt zlib-LICENSE.txt)
-
-end_wine() {
-  timeout 30 wineserver -k >/dev/null 2>&1
-  rm -rf "$scratch"
-}
-trap end_wine EXIT
 
 # The value of registry value $2 of the user's key $1, as `reg query` prints it (type, value).
 registry_value() {
@@ -166,43 +150,20 @@ check_conversion() {
   # Wine hands the opening of a result to the desktop's opener: here one that only records.
   make_recording_opener "$scratch/stubs" "$scratch/$program-opened.txt"
   write_pdf "$pdf" "Prova installata $program"
-  [ -x "$drag_source" ] || fail "no drag source at $drag_source (build the linux side first)"
 
   (cd "$folder" && PATH="$scratch/stubs:$PATH" exec wine "$folder/$program.exe") &
   local pid=$!
   pids+=("$pid")
-  local main
-  main=$(main_window_of "$pid" 60)
-  [ -n "$main" ] || fail "the installed $program showed no window"
-  xdotool getwindowgeometry "$main"
 
-  local source_log="$scratch/$program-source.log" source
-  source=$(drag_onto_window "$drag_source" "$pdf" "$main" "$source_log")
-  pids+=("$source")
-  grep -q ready "$source_log" || fail "the drag source did not show"
-
-  # Confirmation, completion, and "open the result?": each answered with its default button.
   # The result is named after the scratch copy's short name (PROVA~1 or the like).
   local output="$work/output"
-  local marker="$scratch/$program-result-seen"
-  (
-    for _ in $(seq 600); do
-      compgen -G "$output/*$extension" >/dev/null && touch "$marker" && exit
-      sleep 0.1
-    done
-  ) &
-  pids+=($!)
-  BOX_SHOT="$logs/$program-box.png" answer_boxes "$pid" "$main" "$marker" 3 90 |
-    tee "$scratch/$program-boxes.txt"
-  kill "$source" 2>/dev/null
-  grep -q '^result 1$' "$source_log" || fail "the drop was not accepted as a copy: $(cat "$source_log")"
+  BOX_SHOT="$logs/$program-box.png" convert_by_drag "$drag_source" "$pid" "$pdf" "$program" 90 \
+    compgen -G "$output/*$extension"
   echo "results:"
   ls "$output"
   compgen -G "$output/*$extension" >/dev/null || fail "no $extension result in the user's folder"
   grep -q "Prova installata $program" "$output"/*"$extension" ||
     fail "no result holds the document's text"
-  diff <(grep '^box: ' "$scratch/$program-boxes.txt") <(printf 'box: %s\n' ';-)' "$program" "$program") ||
-    fail "not the boxes of a conversion"
   [ "$(files_in "$folder")" = "$( (installed_files "$program" "$converter"; echo Uninstall.exe) | sort)" ] ||
     fail "the program's folder was written into: $(files_in "$folder")"
   [ -f "$pdf" ] || fail "the dropped PDF is gone"
@@ -257,8 +218,6 @@ check_uninstall() {
 
 # --- Each program -------------------------------------------------------------------------------
 
-timeout 300 wineboot -i >/dev/null 2>&1
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 # The user's folder of the prefix, named after the user Wine runs as.
 wine_user=$(ls "$WINEPREFIX/drive_c/users" | grep -vx Public | head -n 1)
 user_folder="$WINEPREFIX/drive_c/users/$wine_user"
