@@ -222,21 +222,8 @@ void MainWindowWorkflow::HandleNextDrop() {
     // its drag-over would have left them.
     dropKind_ = drop.kind;
     pdfPath_.clear();
-    if (!Trapped([&] { HandleDrop(drop); })) EndDrop();
+    if (!ShowingFailures(desktop_, deliverable_.shortName, [&] { HandleDrop(drop); })) EndDrop();
   });
-}
-
-template <typename Step>
-bool MainWindowWorkflow::Trapped(Step&& step) {
-  try {
-    std::forward<Step>(step)();
-    return true;
-  } catch (const OperationFailure& failure) {
-    ReportFailure(failure.failure());
-  } catch (const std::exception& failure) {
-    ReportFailure({0, failure.what(), deliverable_.shortName});
-  }
-  return false;
 }
 
 void MainWindowWorkflow::EndDrop() {
@@ -321,7 +308,7 @@ void MainWindowWorkflow::SingleRunEnded() {
   SetBusyPointer(false);
   SetProgress({});
   if (single_->ConverterStopped()) {
-    Trapped([this] {
+    ShowingFailures(desktop_, deliverable_.shortName, [this] {
       RestoreFromOutput(*single_);
       single_->RemovePartialResults();
       desktop_.ShowMessageBox("Conversione interrotta", kMbIconInformation, kApplicationTitle);
@@ -329,7 +316,8 @@ void MainWindowWorkflow::SingleRunEnded() {
     EndDrop();
     return;
   }
-  if (!Trapped([this] { CompleteSingleRun(); })) EndDrop();
+  if (!ShowingFailures(desktop_, deliverable_.shortName, [this] { CompleteSingleRun(); }))
+    EndDrop();
 }
 
 void MainWindowWorkflow::CompleteSingleRun() {
@@ -346,9 +334,9 @@ void MainWindowWorkflow::CompleteSingleRun() {
   single_->MoveResults(results, OutputFolder(), [this, results](std::optional<Failure> failure) {
     desktop_.RunWhenNoBoxOpen(posted_.Wrap([this, results, failure] {
       if (failure) {
-        ReportFailure(*failure);
+        ShowFailure(desktop_, *failure);
       } else {
-        Trapped([&] { FinishSingleRun(results); });
+        ShowingFailures(desktop_, deliverable_.shortName, [&] { FinishSingleRun(results); });
       }
       EndDrop();
     }));
@@ -574,7 +562,7 @@ void MainWindowWorkflow::FinishBatch() {
   Batch& batch = *batch_;
   SetBusyPointer(false);
   SetProgress({});
-  Trapped([&] {
+  ShowingFailures(desktop_, deliverable_.shortName, [&] {
     for (const auto& run : batch.runs) RestoreFromOutput(*run);
   });
   const int documents = static_cast<int>(batch.runs.size());
@@ -626,10 +614,6 @@ void MainWindowWorkflow::RestoreFromOutput(const DocumentRun& run) const {
   ThrowIfFailed(CopyFileReplacing(run.PdfPath(), original), "CopySingleFile");
 }
 
-void MainWindowWorkflow::ReportFailure(const Failure& failure) {
-  desktop_.ShowMessageBox(FormatFailureReport(failure), kMbOk, kApplicationTitle);
-}
-
 void MainWindowWorkflow::MnuInfoClick() {
   desktop_.ShowMessageBox(deliverable_.aboutText, kMbIconInformation, kApplicationTitle);
 }
@@ -644,7 +628,7 @@ void MainWindowWorkflow::MnuSvuotaClick() {
     outcome = CleanAllPath(OutputFolder());
   } catch (const OperationFailure& failure) {
     // What was deleted stays deleted; the rest is reported instead of a false success.
-    ReportFailure(failure.failure());
+    ShowFailure(desktop_, failure.failure());
     return;
   }
   if (outcome == CleanOutcome::kFolderIsLink) {
