@@ -9,6 +9,7 @@
 #include "common/failure.h"
 #include "common/message_box.h"
 #include "common/platform.h"
+#include "common/text_basics.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
 #include "files/program_search.h"
@@ -56,18 +57,7 @@ std::string PathInsideFolder(const std::string& path, const std::string& folder)
 // Whether the file at `path` is a PDF by its extension, as the drop handler tells it: the
 // extension of its short form, in any case.
 bool IsPdf(const std::string& path) {
-  std::string extension = GetExtension(GetShortFileName(path));
-  for (char& c : extension) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return extension == "PDF";
-}
-
-std::string Folded(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
+  return EqualIgnoringAsciiCase(GetExtension(GetShortFileName(path)), "pdf");
 }
 
 // The PDFs directly inside `folder`, in name order.
@@ -77,8 +67,8 @@ std::vector<std::string> PdfsInFolder(const std::string& folder) {
     if (!entry.isDirectory && IsPdf(folder + Sep() + entry.name)) names.push_back(entry.name);
   }
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string fa = Folded(a);
-    const std::string fb = Folded(b);
+    const std::string fa = LowerAscii(a);
+    const std::string fb = LowerAscii(b);
     return fa != fb ? fa < fb : a < b;
   });
   std::vector<std::string> paths;
