@@ -11,31 +11,25 @@
 
 namespace droplet {
 
-// The file actions of a posix_spawn call, destroyed when the owner goes.
-class SpawnFileActions {
+// One of posix_spawn's settings objects, made with `Init` and destroyed with `Destroy` when the
+// owner goes.
+template <typename Settings, int (*Init)(Settings*), int (*Destroy)(Settings*)>
+class SpawnSettings {
  public:
-  SpawnFileActions() { ::posix_spawn_file_actions_init(&actions_); }
-  ~SpawnFileActions() { ::posix_spawn_file_actions_destroy(&actions_); }
-  SpawnFileActions(const SpawnFileActions&) = delete;
-  SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
+  SpawnSettings() { Init(&settings_); }
+  ~SpawnSettings() { Destroy(&settings_); }
+  SpawnSettings(const SpawnSettings&) = delete;
+  SpawnSettings& operator=(const SpawnSettings&) = delete;
+  Settings* get() { return &settings_; }
 
  private:
-  posix_spawn_file_actions_t actions_;
+  Settings settings_;
 };
 
-// The attributes of a posix_spawn call, destroyed when the owner goes.
-class SpawnAttributes {
- public:
-  SpawnAttributes() { ::posix_spawnattr_init(&attributes_); }
-  ~SpawnAttributes() { ::posix_spawnattr_destroy(&attributes_); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-  posix_spawnattr_t* get() { return &attributes_; }
-
- private:
-  posix_spawnattr_t attributes_;
-};
+using SpawnFileActions = SpawnSettings<posix_spawn_file_actions_t, posix_spawn_file_actions_init,
+                                       posix_spawn_file_actions_destroy>;
+using SpawnAttributes =
+    SpawnSettings<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
 // Waits until the child `pid` has ended and reaps it, begun again when a signal interrupts the
 // wait: the child's id with `status` set, or -1 with errno set.
