@@ -2,7 +2,13 @@
 
 #include <utility>
 
+#include "common/message_box.h"
+
 namespace droplet {
+
+void ShowFailure(DesktopServices& desktop, const Failure& failure) {
+  desktop.ShowMessageBox(FormatFailureReport(failure), kMbOk, kApplicationTitle);
+}
 
 int DesktopServices::ShowMessageBox(const std::string& text, unsigned style, const BoxTitle& title,
                                     BoxPlacement placement) {

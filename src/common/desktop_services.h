@@ -1,9 +1,13 @@
 #pragma once
 
 #include <deque>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "common/failure.h"
 
 namespace droplet {
 
@@ -60,6 +64,27 @@ class DesktopServices {
   int openBoxes_ = 0;
   std::deque<std::function<void()>> waitingSteps_;
 };
+
+// Shows `failure` in a box titled as the application, in the form of the run's reports:
+// "description - source - number".
+void ShowFailure(DesktopServices& desktop, const Failure& failure);
+
+// Runs `step`: a handler of a window event, or a step of the workflow. A failure that escapes
+// it is shown (ShowFailure; any other exception as a failure of `source` with the number 0) and
+// goes no further: it must never unwind through the toolkit's event handling. Returns whether
+// `step` ran through.
+template <typename Step>
+bool ShowingFailures(DesktopServices& desktop, const std::string& source, Step&& step) {
+  try {
+    std::forward<Step>(step)();
+    return true;
+  } catch (const OperationFailure& failure) {
+    ShowFailure(desktop, failure.failure());
+  } catch (const std::exception& failure) {
+    ShowFailure(desktop, {0, failure.what(), source});
+  }
+  return false;
+}
 
 // Shows the busy pointer for its own lifetime, so every way out of a block restores it.
 class BusyPointerGuard {

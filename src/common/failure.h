@@ -26,4 +26,12 @@ class OperationFailure : public std::runtime_error {
 // "description - source - number", the form in which the conversion run reports a failure.
 std::string FormatFailureReport(const Failure& failure);
 
+// The system's own text for its error code (errno, GetLastError). Each platform supplies it
+// (failure_posix.cpp, failure_win32.cpp).
+std::string DescribeSystemError(long code);
+
+// Throws OperationFailure for a system call that returned `error` (not 0), naming `source` as
+// the component that failed; does nothing for 0.
+void ThrowIfFailed(long error, const char* source);
+
 }  // namespace droplet

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "files/file_system.h"
+#include "common/entries.h"
+#include "common/failure.h"
 
 namespace droplet {
 namespace {
@@ -34,6 +35,10 @@ std::string PrivacyReason(const std::string& folder) {
 }
 
 }  // namespace
+
+long CreatePrivateFolders(const std::string& folder) {
+  return CreateMissingFolders(folder, CreatePrivateFolder);
+}
 
 bool SharedWithOthers(const std::string& folder) {
   FolderPrivacy privacy = FolderPrivacy::kPrivate;

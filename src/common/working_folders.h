@@ -35,6 +35,9 @@ long FolderWriteError(const std::string& folder);
 // Creates `folder` and whatever of its parents is missing, readable by the user alone. 0 or the
 // system's error code.
 long CreatePrivateFolders(const std::string& folder);
+// Creates the one folder `folder`, whose parent exists, readable by the user alone. 0 or the
+// system's error code.
+long CreatePrivateFolder(const std::string& folder);
 
 // Whether a folder is the user's own: nobody else may add, replace or remove its entries.
 enum class FolderPrivacy {

@@ -108,16 +108,8 @@ long QueryFolderPrivacy(const std::string& folder, FolderPrivacy& privacy) {
   return 0;
 }
 
-long CreatePrivateFolders(const std::string& folder) {
-  struct stat status {};
-  if (::stat(folder.c_str(), &status) == 0) return S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
-  const size_t slash = folder.rfind('/');
-  if (slash != std::string::npos && slash > 0) {
-    const long error = CreatePrivateFolders(folder.substr(0, slash));
-    if (error != 0) return error;
-  }
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-  return 0;
+long CreatePrivateFolder(const std::string& folder) {
+  return ::mkdir(folder.c_str(), 0700) == 0 ? 0 : errno;
 }
 
 }  // namespace droplet

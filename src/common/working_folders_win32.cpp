@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "common/entries.h"
 #include "common/platform_win32.h"
 #include "common/text_win32.h"
 #include "common/working_folders.h"
-#include "files/file_system.h"
 
 namespace droplet {
 namespace {
@@ -128,22 +128,10 @@ long FolderWriteError(const std::string& folder) {
   return 0;
 }
 
-long CreatePrivateFolders(const std::string& folder) {
-  const DWORD attributes = ::GetFileAttributesW(ToWide(folder).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : ERROR_DIRECTORY;
-  }
-  const size_t slash = folder.rfind('\\');
-  if (slash != std::string::npos && slash > 2) {
-    const long error = CreatePrivateFolders(folder.substr(0, slash));
-    if (error != 0) return error;
-  }
+long CreatePrivateFolder(const std::string& folder) {
   // Under %LOCALAPPDATA% a new folder inherits the user's own access list.
-  if (!::CreateDirectoryW(ToWide(folder).c_str(), nullptr) &&
-      ::GetLastError() != ERROR_ALREADY_EXISTS) {
-    return static_cast<long>(::GetLastError());
-  }
-  return 0;
+  return ::CreateDirectoryW(ToWide(folder).c_str(), nullptr) ? 0
+                                                             : static_cast<long>(::GetLastError());
 }
 
 }  // namespace droplet

@@ -9,22 +9,16 @@ namespace droplet {
 
 namespace {
 
-[[noreturn]] void Fail(long error) {
-  throw OperationFailure({error, DescribeSystemError(error), "CleanAllPath"});
-}
-
-void Check(long error) {
-  if (error != 0) Fail(error);
-}
+constexpr char kSource[] = "CleanAllPath";
 
 // Deletes the files of the open folder that the pass takes: ordinary files, read-only ones
 // included, links to anything, and with `withHidden` the hidden ones too. System files stay.
 void DeleteFiles(const HeldFolder& folder, bool withHidden) {
   const FindResult found = ListHeldFolder(folder);
-  Check(found.error);
+  ThrowIfFailed(found.error, kSource);
   for (const DirEntry& entry : found.entries) {
     if (entry.isDirectory || entry.isSystem || (entry.isHidden && !withHidden)) continue;
-    Check(DeleteEntryAt(folder, entry.name));
+    ThrowIfFailed(DeleteEntryAt(folder, entry.name), kSource);
   }
 }
 
@@ -35,7 +29,7 @@ void Clean(const HeldFolder& folder) {
   // Whatever is left and is neither hidden nor system counts as a subfolder. The names are
   // collected first; the recursion starts after the enumeration has ended.
   const FindResult found = ListHeldFolder(folder);
-  Check(found.error);
+  ThrowIfFailed(found.error, kSource);
   std::vector<DirEntry> subfolders;
   for (const DirEntry& entry : found.entries) {
     if (entry.isHidden || entry.isSystem) continue;
@@ -47,15 +41,15 @@ void Clean(const HeldFolder& folder) {
     bool isLink = entry.isLink;
     if (!isLink) {
       HeldFolder child;
-      Check(OpenSubfolderNoFollow(folder, entry.name, child, isLink));
+      ThrowIfFailed(OpenSubfolderNoFollow(folder, entry.name, child, isLink), kSource);
       if (!isLink) {
         Clean(child);
         child.Close();
-        Check(RemoveFolderAt(folder, entry.name));
+        ThrowIfFailed(RemoveFolderAt(folder, entry.name), kSource);
         continue;
       }
     }
-    Check(DeleteEntryAt(folder, entry.name));
+    ThrowIfFailed(DeleteEntryAt(folder, entry.name), kSource);
   }
 }
 
@@ -76,7 +70,7 @@ CleanOutcome CleanAllPath(const std::string& folder) {
   if (error != 0) {
     // A folder that is not there has nothing to empty.
     if (IsNothingThereError(error)) return CleanOutcome::kEmptied;
-    Fail(error);
+    ThrowIfFailed(error, kSource);
   }
   Clean(held);
   return CleanOutcome::kEmptied;

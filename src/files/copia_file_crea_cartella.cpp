@@ -40,9 +40,7 @@ void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& t
     const long error = CopyFileReplacing(sourceFolder + entry.name, targetFolder + entry.name);
     if (firstError == 0) firstError = error;
   }
-  if (firstError != 0) {
-    throw OperationFailure({firstError, DescribeSystemError(firstError), "CopiaFileCreaCartella"});
-  }
+  ThrowIfFailed(firstError, "CopiaFileCreaCartella");
 }
 
 }  // namespace droplet

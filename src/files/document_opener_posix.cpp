@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/spawn_posix.h"
 #include "files/document_opener.h"
 
 extern char** environ;
@@ -22,18 +23,6 @@ constexpr char kLaunchScript[] =
     "command -v xdg-open >/dev/null 2>&1 || exit 127; "
     "xdg-open \"$1\" </dev/null >/dev/null 2>&1 &";
 
-class FileActions {
- public:
-  FileActions() { ::posix_spawn_file_actions_init(&actions_); }
-  ~FileActions() { ::posix_spawn_file_actions_destroy(&actions_); }
-  FileActions(const FileActions&) = delete;
-  FileActions& operator=(const FileActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
-
- private:
-  posix_spawn_file_actions_t actions_;
-};
-
 class XdgOpener : public DocumentOpener {
  public:
   bool Open(const std::string& target, const std::string& /*parameters*/,
@@ -42,7 +31,7 @@ class XdgOpener : public DocumentOpener {
     struct stat status;
     if (target.empty() || ::stat(target.c_str(), &status) != 0) return false;
 
-    FileActions actions;
+    SpawnFileActions actions;
     ::posix_spawn_file_actions_addclosefrom_np(actions.get(), 3);
     struct stat folderStatus;
     if (!workingFolder.empty() && ::stat(workingFolder.c_str(), &folderStatus) == 0 &&
@@ -62,9 +51,7 @@ class XdgOpener : public DocumentOpener {
       return false;
     }
     int waitStatus = 0;
-    while (::waitpid(child, &waitStatus, 0) < 0) {
-      if (errno != EINTR) return false;
-    }
+    if (WaitForChild(child, waitStatus) < 0) return false;
     return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0;
   }
 };

@@ -1,4 +1,5 @@
 #include "common/message_box.h"
+#include "common/text_basics.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
 
@@ -11,7 +12,7 @@ std::string GetExtension(std::string_view name) {
   for (int place = 1; place <= 5 && at > 0; ++place) {
     do {
       --at;
-    } while (at > 0 && (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80);
+    } while (at > 0 && IsUtf8Continuation(name[at]));
     if (place >= 2 && name[at] == '.') return std::string(name.substr(at + 1));
   }
   return "Unknown";

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/desktop_services.h"
+#include "common/failure.h"
 #include "common/platform.h"
 #include "files/document_opener.h"
 
@@ -33,9 +34,6 @@ bool CopySingleFile(const std::string& source, const std::string& target, Deskto
 
 // --- Folder and document operations ---
 
-// Throws OperationFailure for a file-system call that returned `error` (not 0), naming
-// `source` as the component that failed.
-void ThrowIfFailed(long error, const char* source);
 // Creates `folder` and whatever of its parents is missing; a failure throws.
 void CreateFolderTree(const std::string& folder);
 

@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "common/entries.h"  // SameEntry, beside the calls below
+
 // The file-system service: the few primitive calls the file and folder operations are built
 // on. One implementation per platform (file_system_posix.cpp, file_system_win32.cpp).
 // Every call that can fail returns 0 on success or the system's error code (errno,
-// GetLastError), which DescribeSystemError turns into text.
+// GetLastError), which DescribeSystemError (common/failure.h) turns into text.
 
 namespace droplet {
 
@@ -39,9 +41,6 @@ bool QueryEntry(const std::string& path, DirEntry& entry);
 
 // True when `path` itself is a symbolic link, or on Windows any reparse point (not followed).
 bool IsLink(const std::string& path);
-
-// True when both paths name one existing entry, however they are spelled or linked.
-bool SameEntry(const std::string& first, const std::string& second);
 
 // The short (8.3) form of an existing path; on POSIX the path itself. Empty text when the path
 // does not exist or the platform gives no short form.
@@ -105,8 +104,6 @@ long RemoveFolderAt(const HeldFolder& folder, const std::string& name);
 
 // True for the codes that mean no folder is there: nothing at the path, or a file.
 bool IsNothingThereError(long code);
-
-std::string DescribeSystemError(long code);
 
 // The platform's "access denied" code (EACCES, ERROR_ACCESS_DENIED), for an entry that the
 // operations refuse to delete because of its attributes.

@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <string>
 
 #include "common/descriptor_posix.h"
@@ -37,20 +36,10 @@ bool OwnerCannotWrite(const struct stat& status) {
 long CopyContents(int from, int to) {
   char buffer[64 * 1024];
   for (;;) {
-    const ssize_t got = ::read(from, buffer, sizeof buffer);
+    const ssize_t got = ReadRetrying(from, buffer, sizeof buffer);
     if (got == 0) return 0;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    for (ssize_t written = 0; written < got;) {
-      const ssize_t put = ::write(to, buffer + written, static_cast<size_t>(got - written));
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return errno;
-      }
-      written += put;
-    }
+    if (got < 0) return errno;
+    if (const int error = WriteAll(to, buffer, static_cast<size_t>(got)); error != 0) return error;
   }
 }
 
@@ -133,13 +122,6 @@ bool QueryEntry(const std::string& path, DirEntry& entry) {
 bool IsLink(const std::string& path) {
   struct stat status;
   return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
-}
-
-bool SameEntry(const std::string& first, const std::string& second) {
-  struct stat one;
-  struct stat other;
-  return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &other) == 0 &&
-         one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
 std::string ShortPathName(const std::string& path) {
@@ -338,12 +320,6 @@ long RemoveFolderAt(const HeldFolder& folder, const std::string& name) {
 
 bool IsNothingThereError(long code) {
   return code == ENOENT || code == ENOTDIR;
-}
-
-std::string DescribeSystemError(long code) {
-  char buffer[256];
-  // The GNU strerror_r returns the text, which may or may not live in the buffer.
-  return ::strerror_r(static_cast<int>(code), buffer, sizeof buffer);
 }
 
 long AccessDeniedError() {

@@ -72,29 +72,6 @@ bool IsLink(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-bool SameEntry(const std::string& first, const std::string& second) {
-  // Both entries open at once, so neither identity can be reused between the two queries.
-  const auto open = [](const std::string& path) {
-    return ::CreateFileW(ToWide(path).c_str(), 0,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  };
-  HANDLE one = open(first);
-  if (one == INVALID_HANDLE_VALUE) return false;
-  HANDLE other = open(second);
-  bool same = false;
-  if (other != INVALID_HANDLE_VALUE) {
-    BY_HANDLE_FILE_INFORMATION a{};
-    BY_HANDLE_FILE_INFORMATION b{};
-    same = ::GetFileInformationByHandle(one, &a) && ::GetFileInformationByHandle(other, &b) &&
-           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
-    ::CloseHandle(other);
-  }
-  ::CloseHandle(one);
-  return same;
-}
-
 std::string ShortPathName(const std::string& path) {
   if (path.empty()) return {};
   const std::wstring wide = ToWide(path);
@@ -286,19 +263,6 @@ long RemoveFolderAt(const HeldFolder& folder, const std::string& name) {
 
 bool IsNothingThereError(long code) {
   return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_DIRECTORY;
-}
-
-std::string DescribeSystemError(long code) {
-  wchar_t buffer[512];
-  const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, static_cast<DWORD>(code), 0, buffer,
-                                        static_cast<DWORD>(std::size(buffer)), nullptr);
-  std::wstring text(buffer, length);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
-    text.pop_back();
-  }
-  if (text.empty()) return "Errore " + std::to_string(code);
-  return FromWide(text);
 }
 
 long AccessDeniedError() {

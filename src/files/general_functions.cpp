@@ -46,16 +46,9 @@ void OpenDocument(const std::string& target, const std::string& parameters,
   }
 }
 
-void ThrowIfFailed(long error, const char* source) {
-  if (error != 0) throw OperationFailure({error, DescribeSystemError(error), source});
-}
-
 void CreateFolderTree(const std::string& folder) {
-  DirEntry entry;
-  if (folder.empty() || QueryEntry(folder, entry)) return;
-  const size_t at = folder.rfind(kNativePathStyle.separator);
-  if (at != std::string::npos && at > 0) CreateFolderTree(folder.substr(0, at));
-  ThrowIfFailed(CreateOneFolder(folder), "CopySingleFile");
+  if (folder.empty()) return;
+  ThrowIfFailed(CreateMissingFolders(folder, CreateOneFolder), "CopySingleFile");
 }
 
 }  // namespace droplet

@@ -1,14 +1,11 @@
 #include "files/wildcard.h"
+#include "common/text_basics.h"
 
 #include <cstddef>
 
 namespace droplet {
 
 namespace {
-
-char FoldCase(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The number of bytes of the UTF-8 character that starts at `at` (1 for a stray byte).
 size_t CharacterLength(std::string_view text, size_t at) {
@@ -22,8 +19,7 @@ size_t CharacterLength(std::string_view text, size_t at) {
     length = 2;
   }
   size_t taken = 1;
-  while (taken < length && at + taken < text.size() &&
-         (static_cast<unsigned char>(text[at + taken]) & 0xC0) == 0x80) {
+  while (taken < length && at + taken < text.size() && IsUtf8Continuation(text[at + taken])) {
     ++taken;
   }
   return taken;
@@ -44,7 +40,7 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     } else if (p < pattern.size() && pattern[p] == '?') {
       ++p;
       n += CharacterLength(name, n);
-    } else if (p < pattern.size() && FoldCase(pattern[p]) == FoldCase(name[n])) {
+    } else if (p < pattern.size() && LowerAscii(pattern[p]) == LowerAscii(name[n])) {
       ++p;
       ++n;
     } else if (starPattern != std::string_view::npos) {

@@ -1,4 +1,5 @@
 #include "front_end/converter_outputs.h"
+#include "common/text_basics.h"
 
 #include <algorithm>
 
@@ -8,16 +9,6 @@ namespace {
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-// Names are compared without regard to ASCII case: on Windows the converter's "doc.txt" writes
-// over a "DOC.TXT", and elsewhere the caution costs nothing.
-std::string Folded(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
 }
 
 bool IsNumber(std::string_view text) {
@@ -49,6 +40,9 @@ bool StripEnd(std::string_view& name, std::string_view end) {
 
 }  // namespace
 
+// Names are compared without regard to ASCII case: on Windows the converter's "doc.txt" writes
+// over a "DOC.TXT", and elsewhere the caution costs nothing.
+
 std::string ConverterOutputs::Stem(std::string_view pdfName) {
   if (pdfName.ends_with(".pdf") || pdfName.ends_with(".PDF")) pdfName.remove_suffix(4);
   return std::string(pdfName);
@@ -57,13 +51,13 @@ std::string ConverterOutputs::Stem(std::string_view pdfName) {
 bool ConverterOutputs::MayShareNames(std::string_view first, std::string_view second) const {
   // Every output name begins with its stem and goes on with what a page number or a suffix
   // writes; when neither stem begins the other, no name can be both.
-  const std::string a = Folded(Stem(first));
-  const std::string b = Folded(Stem(second));
+  const std::string a = LowerAscii(Stem(first));
+  const std::string b = LowerAscii(Stem(second));
   return std::string_view(a).starts_with(b) || std::string_view(b).starts_with(a);
 }
 
 bool TextOutputs::IsOutput(std::string_view pdfName, std::string_view name) const {
-  return Folded(name) == Folded(Stem(pdfName)) + ".txt";
+  return LowerAscii(name) == LowerAscii(Stem(pdfName)) + ".txt";
 }
 
 std::string TextOutputs::ResultToOpen(std::string_view pdfName) const {
@@ -71,12 +65,12 @@ std::string TextOutputs::ResultToOpen(std::string_view pdfName) const {
 }
 
 bool TextOutputs::MayShareNames(std::string_view first, std::string_view second) const {
-  return Folded(Stem(first)) == Folded(Stem(second));
+  return LowerAscii(Stem(first)) == LowerAscii(Stem(second));
 }
 
 bool HtmlPagesOutputs::IsOutput(std::string_view pdfName, std::string_view givenName) const {
-  const std::string stem = Folded(Stem(pdfName));
-  const std::string folded = Folded(givenName);
+  const std::string stem = LowerAscii(Stem(pdfName));
+  const std::string folded = LowerAscii(givenName);
   std::string_view name = folded;
   if (!StripStart(name, stem)) return false;
   if (name == ".html" || name == "_ind.html" || name == "-outline.html") return true;

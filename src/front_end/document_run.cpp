@@ -5,6 +5,7 @@
 
 #include "common/message_box.h"
 #include "common/platform.h"
+#include "common/text_basics.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
 #include "files/wildcard.h"
@@ -38,7 +39,7 @@ std::vector<std::string> LastLines(const std::string& output, size_t count) {
     const size_t first = start == std::string::npos ? 0 : start + 1;
     std::string line = output.substr(first, end - first);
     end = start == std::string::npos ? 0 : start;
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    if (Trimmed(line).empty()) continue;
     PageLineCounter pageLine;
     if (pageLine.Feed(line + "\n") > 0) continue;
     lines.insert(lines.begin(), std::move(line));

@@ -9,6 +9,7 @@
 #include "common/failure.h"
 #include "common/message_box.h"
 #include "common/platform.h"
+#include "common/text_basics.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
 #include "files/program_search.h"
@@ -56,18 +57,7 @@ std::string PathInsideFolder(const std::string& path, const std::string& folder)
 // Whether the file at `path` is a PDF by its extension, as the drop handler tells it: the
 // extension of its short form, in any case.
 bool IsPdf(const std::string& path) {
-  std::string extension = GetExtension(GetShortFileName(path));
-  for (char& c : extension) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return extension == "PDF";
-}
-
-std::string Folded(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
+  return EqualIgnoringAsciiCase(GetExtension(GetShortFileName(path)), "pdf");
 }
 
 // The PDFs directly inside `folder`, in name order.
@@ -77,8 +67,8 @@ std::vector<std::string> PdfsInFolder(const std::string& folder) {
     if (!entry.isDirectory && IsPdf(folder + Sep() + entry.name)) names.push_back(entry.name);
   }
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string fa = Folded(a);
-    const std::string fb = Folded(b);
+    const std::string fa = LowerAscii(a);
+    const std::string fb = LowerAscii(b);
     return fa != fb ? fa < fb : a < b;
   });
   std::vector<std::string> paths;
@@ -222,21 +212,8 @@ void MainWindowWorkflow::HandleNextDrop() {
     // its drag-over would have left them.
     dropKind_ = drop.kind;
     pdfPath_.clear();
-    if (!Trapped([&] { HandleDrop(drop); })) EndDrop();
+    if (!ShowingFailures(desktop_, deliverable_.shortName, [&] { HandleDrop(drop); })) EndDrop();
   });
-}
-
-template <typename Step>
-bool MainWindowWorkflow::Trapped(Step&& step) {
-  try {
-    std::forward<Step>(step)();
-    return true;
-  } catch (const OperationFailure& failure) {
-    ReportFailure(failure.failure());
-  } catch (const std::exception& failure) {
-    ReportFailure({0, failure.what(), deliverable_.shortName});
-  }
-  return false;
 }
 
 void MainWindowWorkflow::EndDrop() {
@@ -321,7 +298,7 @@ void MainWindowWorkflow::SingleRunEnded() {
   SetBusyPointer(false);
   SetProgress({});
   if (single_->ConverterStopped()) {
-    Trapped([this] {
+    ShowingFailures(desktop_, deliverable_.shortName, [this] {
       RestoreFromOutput(*single_);
       single_->RemovePartialResults();
       desktop_.ShowMessageBox("Conversione interrotta", kMbIconInformation, kApplicationTitle);
@@ -329,7 +306,8 @@ void MainWindowWorkflow::SingleRunEnded() {
     EndDrop();
     return;
   }
-  if (!Trapped([this] { CompleteSingleRun(); })) EndDrop();
+  if (!ShowingFailures(desktop_, deliverable_.shortName, [this] { CompleteSingleRun(); }))
+    EndDrop();
 }
 
 void MainWindowWorkflow::CompleteSingleRun() {
@@ -346,9 +324,9 @@ void MainWindowWorkflow::CompleteSingleRun() {
   single_->MoveResults(results, OutputFolder(), [this, results](std::optional<Failure> failure) {
     desktop_.RunWhenNoBoxOpen(posted_.Wrap([this, results, failure] {
       if (failure) {
-        ReportFailure(*failure);
+        ShowFailure(desktop_, *failure);
       } else {
-        Trapped([&] { FinishSingleRun(results); });
+        ShowingFailures(desktop_, deliverable_.shortName, [&] { FinishSingleRun(results); });
       }
       EndDrop();
     }));
@@ -574,7 +552,7 @@ void MainWindowWorkflow::FinishBatch() {
   Batch& batch = *batch_;
   SetBusyPointer(false);
   SetProgress({});
-  Trapped([&] {
+  ShowingFailures(desktop_, deliverable_.shortName, [&] {
     for (const auto& run : batch.runs) RestoreFromOutput(*run);
   });
   const int documents = static_cast<int>(batch.runs.size());
@@ -626,10 +604,6 @@ void MainWindowWorkflow::RestoreFromOutput(const DocumentRun& run) const {
   ThrowIfFailed(CopyFileReplacing(run.PdfPath(), original), "CopySingleFile");
 }
 
-void MainWindowWorkflow::ReportFailure(const Failure& failure) {
-  desktop_.ShowMessageBox(FormatFailureReport(failure), kMbOk, kApplicationTitle);
-}
-
 void MainWindowWorkflow::MnuInfoClick() {
   desktop_.ShowMessageBox(deliverable_.aboutText, kMbIconInformation, kApplicationTitle);
 }
@@ -644,7 +618,7 @@ void MainWindowWorkflow::MnuSvuotaClick() {
     outcome = CleanAllPath(OutputFolder());
   } catch (const OperationFailure& failure) {
     // What was deleted stays deleted; the rest is reported instead of a false success.
-    ReportFailure(failure.failure());
+    ShowFailure(desktop_, failure.failure());
     return;
   }
   if (outcome == CleanOutcome::kFolderIsLink) {

@@ -145,12 +145,6 @@ class MainWindowWorkflow {
   std::string AskedQuestion(const std::string& path, const std::string& count);
   void SetProgress(const RunProgress& progress);
   void SetBusyPointer(bool busy);
-  // The run's error report: "description - source - number".
-  void ReportFailure(const Failure& failure);
-  // Runs a step of the drop's handling; a failure that escapes it is reported and ends the drop.
-  // Returns whether it ran through.
-  template <typename Step>
-  bool Trapped(Step&& step);
   // The drop's handling is over: the next drop that waits is handled.
   void EndDrop();
   // Starts handling the first drop that waits, unless one is being handled.

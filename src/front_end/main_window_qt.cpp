@@ -127,11 +127,6 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders,
 
 Form1::~Form1() = default;
 
-template <typename Handler>
-void Form1::Guarded(Handler&& handler) {
-  ShowingFailures(desktop_, std::forward<Handler>(handler));
-}
-
 void Form1::FormLoad() {
   setWindowTitle(FromUtf8(workflow_.Caption()));
   picture_ = QImage(QString::fromLatin1(kPictureResource));
@@ -153,14 +148,18 @@ void Form1::FormLoad() {
 }
 
 void Form1::CheckConverterSoon() {
-  QTimer::singleShot(0, this, [this] { Guarded([this] { workflow_.CheckConverter(); }); });
+  QTimer::singleShot(0, this, [this] {
+    ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                    [this] { workflow_.CheckConverter(); });
+  });
 }
 
 void Form1::OpenFiles(const std::vector<std::string>& paths) {
   raise();
   activateWindow();
   // Handed over together, they are one batch, as a drop of them would be.
-  Guarded([&] { workflow_.HandleFiles(paths); });
+  ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                  [&] { workflow_.HandleFiles(paths); });
 }
 
 void Form1::PlaceProgressBar(const std::vector<RunRect>& opaqueRuns) {
@@ -259,7 +258,8 @@ void Form1::RunCommand(WindowCommand command) {
     std::vector<std::string> ChoosePdfs() override { return form.ChoosePdfs(); }
     Form1& form;
   } requests(*this);
-  Guarded([&] { RunWindowCommand(command, workflow_, requests); });
+  ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                  [&] { RunWindowCommand(command, workflow_, requests); });
 }
 
 std::vector<std::string> Form1::ChoosePdfs() {
@@ -356,7 +356,8 @@ void Form1::AskForMenuFromKeyboard() {
 void Form1::closeEvent(QCloseEvent* event) {
   // A Yes ends the program inside FormQueryUnload; whatever returns here keeps the window.
   bool cancel = true;
-  Guarded([this, &cancel] { cancel = workflow_.FormQueryUnload(); });
+  ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                  [this, &cancel] { cancel = workflow_.FormQueryUnload(); });
   if (cancel) {
     event->ignore();
   } else {
@@ -367,7 +368,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::FormOLEDragOver(QDragMoveEvent& event) {
   const DragData data = DragDataFromMime(*event.mimeData());
   unsigned effect = kDropEffectNone;
-  Guarded([&] {
+  ShowingFailures(desktop_, workflow_.deliverable().shortName, [&] {
     effect = workflow_.FormOLEDragOver(data, DropEffectsFromActions(event.possibleActions()));
   });
   if (effect == kDropEffectCopy) {
@@ -391,7 +392,8 @@ void Form1::dropEvent(QDropEvent* event) {
   event->setDropAction(Qt::CopyAction);
   event->accept();
   // Records the drop and returns, so the drag source is released before any box shows.
-  Guarded([&] { workflow_.FormOLEDragDrop(data); });
+  ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                  [&] { workflow_.FormOLEDragDrop(data); });
 }
 
 void MoveToStartPosition(QWidget& window) {

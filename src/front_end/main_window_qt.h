@@ -98,10 +98,6 @@ class Form1 : public QWidget {
   void PlaceProgressBar(const std::vector<RunRect>& opaqueRuns);
   void ShowProgress(const RunProgress& progress);
   void PaintProgress(QPainter& painter) const;
-  // Runs a handler of the workflow; a failure that escapes it is reported, never thrown
-  // through the event loop.
-  template <typename Handler>
-  void Guarded(Handler&& handler);
 
   QtDesktopServices desktop_;
   std::unique_ptr<DocumentOpener> opener_;

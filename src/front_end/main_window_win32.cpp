@@ -83,11 +83,6 @@ Form1::~Form1() {
   if (window_) OwnedWindows::Detach(window_.get());
 }
 
-template <typename Handler>
-void Form1::Guarded(Handler&& handler) {
-  ShowingFailures(desktop_, std::forward<Handler>(handler));
-}
-
 IDropTarget* Form1::dropTarget() const {
   return dropTarget_ != nullptr ? &dropTarget_->target() : nullptr;
 }
@@ -118,10 +113,14 @@ void Form1::FormLoad() {
       window_.get(),
       [this](const DragData& data, unsigned allowed) {
         unsigned effect = kDropEffectNone;
-        Guarded([&] { effect = workflow_.FormOLEDragOver(data, allowed); });
+        ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                        [&] { effect = workflow_.FormOLEDragOver(data, allowed); });
         return effect;
       },
-      [this](const DragData& data) { Guarded([&] { workflow_.FormOLEDragDrop(data); }); });
+      [this](const DragData& data) {
+        ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                        [&] { workflow_.FormOLEDragDrop(data); });
+      });
 }
 
 void Form1::AnnotateAccessibility(const std::string& name, const std::string& description) {
@@ -243,7 +242,8 @@ void Form1::OpenFiles(const std::vector<std::string>& paths) {
   // While a box of the window's is open the window is disabled, and the box stays in front.
   if (::IsWindowEnabled(window_.get())) ::SetForegroundWindow(window_.get());
   // Handed over together, they are one batch, as a drop of them would be.
-  Guarded([&] { workflow_.HandleFiles(paths); });
+  ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                  [&] { workflow_.HandleFiles(paths); });
 }
 
 void Form1::ShowMenu(POINT screenPoint) {
@@ -280,7 +280,8 @@ void Form1::ShowMenuFromKeyboard() {
 }
 
 void Form1::RunCommand(WindowCommand command) {
-  Guarded([&] { RunWindowCommand(command, workflow_, *this); });
+  ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                  [&] { RunWindowCommand(command, workflow_, *this); });
 }
 
 void Form1::OpenOptionsDialog() {
@@ -331,7 +332,8 @@ std::vector<std::string> Form1::ChoosePdfs() {
 bool Form1::QueryUnload() {
   // A Yes ends the program inside FormQueryUnload; whatever returns here keeps the window.
   bool cancel = true;
-  Guarded([this, &cancel] { cancel = workflow_.FormQueryUnload(); });
+  ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                  [this, &cancel] { cancel = workflow_.FormQueryUnload(); });
   return cancel;
 }
 
@@ -484,7 +486,8 @@ LRESULT Form1::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       PlaceToolTips();
       return 0;
     case kCheckConverter:
-      Guarded([this] { workflow_.CheckConverter(); });
+      ShowingFailures(desktop_, workflow_.deliverable().shortName,
+                      [this] { workflow_.CheckConverter(); });
       return 0;
     case WM_CLOSE:
       QueryUnload();

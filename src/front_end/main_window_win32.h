@@ -108,10 +108,6 @@ class Form1 : private WindowRequests {
   const WindowLabel* CloseSpotAt(POINT clientPoint) const;
   // Where a label lies on the window (client pixels at the window's DPI, or at `dpi`).
   RECT LabelRect(const WindowLabel& label, UINT dpi = 0) const;
-  // Runs a handler of the workflow; a failure that escapes it is reported, never thrown
-  // through the message loop or OLE.
-  template <typename Handler>
-  void Guarded(Handler&& handler);
 
   Win32DesktopServices desktop_;
   std::unique_ptr<DocumentOpener> opener_;

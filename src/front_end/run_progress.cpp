@@ -4,10 +4,14 @@
 #include <charconv>
 #include <utility>
 
+#include "common/text_basics.h"
 #include "files/file_system.h"
 
 namespace droplet {
 namespace {
+
+// The blanks around a converter's line, whose end may be CR LF.
+constexpr std::string_view kLineBlanks = " \t\r";
 
 // Half-open column ranges [first, second).
 using Span = std::pair<int, int>;
@@ -44,14 +48,6 @@ std::optional<int> WholeNumber(std::string_view text) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end == text.data()) return std::nullopt;
   return value;
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
-  return text;
 }
 
 constexpr size_t kReadStep = 64 * 1024;
@@ -112,7 +108,7 @@ int PageLineCounter::Feed(std::string_view chunk) {
 }
 
 void PageLineCounter::TakeLine(std::string_view line) {
-  line = Trimmed(line);
+  line = Trimmed(line, kLineBlanks);
   constexpr std::string_view kPrefix = "Page-";
   if (line.substr(0, kPrefix.size()) != kPrefix) return;
   line.remove_prefix(kPrefix.size());
@@ -127,7 +123,7 @@ std::optional<int> PageCountFromPdfInfo(std::string_view report) {
     report.remove_prefix(std::min(end + 1, report.size()));
     constexpr std::string_view kLabel = "Pages:";
     if (line.substr(0, kLabel.size()) != kLabel) continue;
-    const auto count = WholeNumber(Trimmed(line.substr(kLabel.size())));
+    const auto count = WholeNumber(Trimmed(line.substr(kLabel.size()), kLineBlanks));
     if (count && *count > 0) return count;
     return std::nullopt;
   }

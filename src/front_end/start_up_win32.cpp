@@ -3,14 +3,16 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/message_box.h"
 #include "common/platform.h"
 #include "common/scoped_win32.h"
 #include "common/text_win32.h"
-#include "common/working_folders.h"
 #include "front_end/desktop_services_win32.h"
 #include "front_end/main_window_win32.h"
 #include "front_end/single_instance.h"
@@ -21,12 +23,9 @@
 namespace droplet {
 namespace {
 
-// How long a later start waits for the running program to take its files.
-constexpr int kHandOverMilliseconds = 10000;
-
 // The program's arguments, its own name first, from the wide command line: the narrow one
 // loses every character outside the system's code page.
-std::vector<std::string> Arguments() {
+std::vector<std::string> CommandLineWords() {
   std::vector<std::string> arguments;
   int count = 0;
   wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
@@ -36,17 +35,9 @@ std::vector<std::string> Arguments() {
   return arguments;
 }
 
-// The name the program was started by, for the lines of --help.
-std::string ProgramFile(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return "droplet";
-  const std::string& started = arguments.front();
-  const size_t slash = started.find_last_of("\\/:");
-  return slash == std::string::npos ? started : started.substr(slash + 1);
-}
-
 // A file named on the command line as the window takes it: a full path, from the folder the
 // program was started in (a running instance has another).
-std::string FullPath(const std::string& file) {
+std::string FullPathOf(const std::string& file) {
   const std::wstring wide = ToWide(file);
   const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (size == 0) return file;
@@ -56,8 +47,8 @@ std::string FullPath(const std::string& file) {
 }
 
 // The working folder as every start spells it: full, long names, one case.
-std::string InstanceFolder(const std::string& folder) {
-  std::wstring spelling = ToWide(FullPath(folder));
+std::string InstanceSpelling(const std::string& folder) {
+  std::wstring spelling = ToWide(FullPathOf(folder));
   const DWORD size = ::GetLongPathNameW(spelling.c_str(), nullptr, 0);
   if (size > 0) {
     std::wstring longName(size, L'\0');
@@ -105,78 +96,88 @@ bool WriteToConsole(const std::string& text, DWORD which) {
   return written;
 }
 
-// --help, --version and an unknown option: on the console when there is one, otherwise in a
-// box.
-void Tell(const std::string& text, DWORD which, unsigned icon, const Deliverable& deliverable) {
-  if (WriteToConsole(text, which)) return;
-  Win32DesktopServices desktop(deliverable.shortName);
-  desktop.ShowMessageBox(text, icon, kApplicationTitle);
-}
+// The program on Win32: the wide command line, the console of whoever started it, and the main
+// window with the message loop. Make it on the thread that runs the window.
+class Win32ProgramHost final : public ProgramHost {
+ public:
+  explicit Win32ProgramHost(std::string programName)
+      : programName_(std::move(programName)), commandLine_(CommandLineWords()) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+  }
+
+  std::vector<std::string> Arguments() override {
+    if (commandLine_.empty()) return {};
+    return std::vector<std::string>(commandLine_.begin() + 1, commandLine_.end());
+  }
+
+  std::string ProgramFile() override {
+    if (commandLine_.empty()) return "droplet";
+    const std::string& started = commandLine_.front();
+    return started.substr(started.find_last_of("\\/:") + 1);
+  }
+
+  std::string ProgramFolder() override { return droplet::ProgramFolder(); }
+  ToolkitOptions OptionsOfTheToolkit() override { return {}; }
+  std::string FullPath(const std::string& file) override { return FullPathOf(file); }
+
+  // On the console when there is one, otherwise in a box.
+  void Say(const std::string& text, Channel channel) override {
+    const bool output = channel == Channel::kOutput;
+    if (WriteToConsole(text, output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE)) return;
+    Desktop().ShowMessageBox(text, output ? kMbIconInformation : kMbIconExclamation,
+                             kApplicationTitle);
+  }
+
+  void StartToolkit(const std::vector<std::string>&) override {}
+
+  DesktopServices& Desktop() override {
+    if (!desktop_) desktop_.emplace(programName_);
+    return *desktop_;
+  }
+
+  std::string InstanceFolder(const std::string& workFolder) override {
+    return InstanceSpelling(workFolder);
+  }
+
+  std::unique_ptr<InstanceClaim> ClaimInstance(const std::string& name) override {
+    return std::make_unique<SingleInstance>(name);
+  }
+
+  void ShowMainWindow(const Deliverable& deliverable, const WorkingFolders& folders) override {
+    window_ = std::make_unique<Form1>(deliverable, folders);
+    window_->ShowAtStartPosition();
+  }
+
+  void CheckConverterSoon() override { window_->CheckConverterSoon(); }
+  void OpenFiles(const std::vector<std::string>& files) override { window_->OpenFiles(files); }
+
+  int RunEventLoop() override {
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+      // The modeless options dialog takes its keys (Tab, arrows) from here.
+      const HWND options = CurrentOptionsDialog();
+      if (options != nullptr && ::IsDialogMessageW(options, &message)) continue;
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+  }
+
+ private:
+  const ScopedOleInitialize ole_;
+  std::string programName_;
+  std::vector<std::string> commandLine_;
+  std::optional<Win32DesktopServices> desktop_;
+  std::unique_ptr<Form1> window_;
+};
 
 }  // namespace
 
 int RunProgram(const Deliverable& deliverable, int&, char**) {
-  const ScopedOleInitialize ole;
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  ::InitCommonControlsEx(&controls);
+  Win32ProgramHost host(deliverable.shortName);
   // The captions and titles show what the program file's version resource says.
-  const Deliverable own = WithOwnVersion(deliverable);
-  const WorkingFolders folders = ResolveWorkingFolders(ProgramFolder(), own.shortName);
-
-  const std::vector<std::string> arguments = Arguments();
-  const std::string programFile = ProgramFile(arguments);
-  const CommandLine line = ParseCommandLine(
-      arguments.empty() ? arguments
-                        : std::vector<std::string>(arguments.begin() + 1, arguments.end()));
-  if (line.help) {
-    Tell(HelpText(own, programFile, folders), STD_OUTPUT_HANDLE, kMbIconInformation, own);
-    return 0;
-  }
-  if (line.version) {
-    Tell(VersionText(own), STD_OUTPUT_HANDLE, kMbIconInformation, own);
-    return 0;
-  }
-  if (!line.unknownOption.empty()) {
-    Tell(UnknownOptionText(programFile, line.unknownOption), STD_ERROR_HANDLE, kMbIconExclamation,
-         own);
-    return 2;
-  }
-  std::vector<std::string> files;
-  for (const std::string& file : line.files) files.push_back(FullPath(file));
-
-  const std::string problem = PrepareWorkingFolders(folders, own.shortName);
-  if (!problem.empty()) {
-    Win32DesktopServices desktop(own.shortName);
-    desktop.ShowMessageBox(problem, kMbIconExclamation, kApplicationTitle);
-    return 1;
-  }
-
-  // Every spelling of the working folder names one instance.
-  SingleInstance instance(InstanceName(own.shortName, InstanceFolder(folders.work)));
-  if (!instance.IsFirst()) {
-    if (instance.HandOver(files, kHandOverMilliseconds)) return 0;
-    Win32DesktopServices desktop(own.shortName);
-    desktop.ShowMessageBox(HandOverFailedText(own, folders, files), kMbIconExclamation,
-                           kApplicationTitle);
-    return 1;
-  }
-
-  Form1 form1(own, folders);
-  form1.ShowAtStartPosition();
-  form1.CheckConverterSoon();
-  // Without the listening window a later start finds no one to take its files and says so.
-  instance.Listen([&form1](const std::vector<std::string>& handed) { form1.OpenFiles(handed); });
-  if (!files.empty())
-    form1.desktop().PostToWindowThread([&form1, &files] { form1.OpenFiles(files); });
-  MSG message{};
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // The modeless options dialog takes its keys (Tab, arrows) from here.
-    const HWND options = CurrentOptionsDialog();
-    if (options != nullptr && ::IsDialogMessageW(options, &message)) continue;
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
-  return static_cast<int>(message.wParam);
+  return RunProgram(WithOwnVersion(deliverable), host);
 }
 
 }  // namespace droplet

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <exception>
 #include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/desktop_services.h"
-#include "common/failure.h"
 #include "common/message_box.h"
 #include "common/twips.h"
 
@@ -107,18 +104,5 @@ inline constexpr const char* kWindowKeyboardHelp =
 inline constexpr const char* kChoosePdfTitle = "Converti un PDF";
 inline constexpr const char* kChoosePdfFilter = "Documenti PDF";
 inline constexpr const char* kChoosePdfPattern = "*.pdf";
-
-// Runs what a window event asks for. A failure that reaches here is shown in a box, titled as the
-// application, and the window goes on: it must not unwind through the toolkit's event handling.
-template <typename Handler>
-void ShowingFailures(DesktopServices& desktop, Handler&& handler) {
-  try {
-    std::forward<Handler>(handler)();
-  } catch (const OperationFailure& failure) {
-    desktop.ShowMessageBox(FormatFailureReport(failure.failure()), kMbOk, kApplicationTitle);
-  } catch (const std::exception& failure) {
-    desktop.ShowMessageBox(failure.what(), kMbOk, kApplicationTitle);
-  }
-}
 
 }  // namespace droplet

@@ -12,35 +12,12 @@
 #include <vector>
 
 #include "common/descriptor_posix.h"
+#include "common/spawn_posix.h"
 #include "runner/child_process.h"
 #include "runner/shell_words.h"
 
 namespace droplet {
 namespace {
-
-class SpawnFileActions {
- public:
-  SpawnFileActions() { ::posix_spawn_file_actions_init(&actions_); }
-  ~SpawnFileActions() { ::posix_spawn_file_actions_destroy(&actions_); }
-  SpawnFileActions(const SpawnFileActions&) = delete;
-  SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
-
- private:
-  posix_spawn_file_actions_t actions_;
-};
-
-class SpawnAttributes {
- public:
-  SpawnAttributes() { ::posix_spawnattr_init(&attributes_); }
-  ~SpawnAttributes() { ::posix_spawnattr_destroy(&attributes_); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-  posix_spawnattr_t* get() { return &attributes_; }
-
- private:
-  posix_spawnattr_t attributes_;
-};
 
 // Reaps the child when it goes, so no way out of a run leaves a zombie behind, and records
 // how it ended. The read end closes first: should a listener throw, the child must not stay
@@ -59,10 +36,7 @@ class ChildReaper {
     readEnd_.Close();
     if (stopper_ != nullptr) stopper_->Disarm();
     int status = 0;
-    pid_t reaped = 0;
-    do {
-      reaped = ::waitpid(pid_, &status, 0);
-    } while (reaped < 0 && errno == EINTR);
+    const pid_t reaped = WaitForChild(pid_, status);
     pid_ = 0;
     if (reaped > 0) {
       exit_.known = WIFEXITED(status) || WIFSIGNALED(status);
@@ -178,8 +152,7 @@ SpawnResult RunWithMergedOutput(const std::string& commandLine,
 
   char buffer[kPipeChunkSize];
   for (;;) {
-    const ssize_t count = ::read(readEnd.get(), buffer, sizeof buffer);
-    if (count < 0 && errno == EINTR) continue;
+    const ssize_t count = ReadRetrying(readEnd.get(), buffer, sizeof buffer);
     if (count <= 0) break;
     onChunk(std::string_view(buffer, static_cast<size_t>(count)));
   }

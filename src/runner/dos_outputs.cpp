@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/message_box.h"
+#include "common/text_basics.h"
 #include "runner/child_process.h"
 
 namespace droplet {
@@ -21,9 +22,7 @@ std::string_view LastLines(std::string_view text, size_t limit) {
       start = lineEnd + 1;
     } else {
       // A UTF-8 character cut in two loses its continuation bytes.
-      for (int i = 0; i < 3 && start + 1 < text.size() &&
-                      (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80;
-           ++i) {
+      for (int i = 0; i < 3 && start + 1 < text.size() && IsUtf8Continuation(text[start]); ++i) {
         ++start;
       }
     }

@@ -1,4 +1,5 @@
 #include "settings/ini_text.h"
+#include "common/text_basics.h"
 
 #include <optional>
 
@@ -6,28 +7,8 @@ namespace droplet {
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
-  a = Trim(a);
-  b = Trim(b);
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
+  return EqualIgnoringAsciiCase(Trimmed(a), Trimmed(b));
 }
 
 // One line of the text: [begin, contentEnd) is its content, [contentEnd, end) its line end
@@ -76,7 +57,7 @@ struct Parsed {
 
 Parsed Parse(std::string_view text, const Line& line) {
   const std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
-  const std::string_view trimmed = Trim(content);
+  const std::string_view trimmed = Trimmed(content);
   Parsed parsed;
   if (trimmed.empty()) {
     parsed.kind = Kind::kBlank;
@@ -85,12 +66,12 @@ Parsed Parse(std::string_view text, const Line& line) {
     std::string_view name = trimmed.substr(1);
     const std::size_t close = name.find(']');
     if (close != std::string_view::npos) name = name.substr(0, close);
-    parsed.name = Trim(name);
+    parsed.name = Trimmed(name);
   } else if (trimmed.front() == ';') {
     parsed.kind = Kind::kComment;
   } else if (const std::size_t equals = content.find('='); equals != std::string_view::npos) {
     parsed.kind = Kind::kEntry;
-    parsed.name = Trim(content.substr(0, equals));
+    parsed.name = Trimmed(content.substr(0, equals));
     parsed.equals = line.begin + equals;
   }
   return parsed;
@@ -130,9 +111,6 @@ Location Locate(std::string_view text, std::string_view section, std::string_vie
   return location;
 }
 
-bool IsContinuation(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
 bool IsLead(char c) {
   return static_cast<unsigned char>(c) >= 0xC0;
 }
@@ -162,7 +140,7 @@ std::string_view CutToIniValueLimit(std::string_view value) {
   if (value.size() <= kIniValueLimit) return value;
   std::size_t cut = kIniValueLimit;
   std::size_t back = cut;
-  for (int steps = 0; steps < 3 && back > 0 && IsContinuation(value[back]); ++steps) --back;
+  for (int steps = 0; steps < 3 && back > 0 && IsUtf8Continuation(value[back]); ++steps) --back;
   if (back < cut && IsLead(value[back])) cut = back;
   return value.substr(0, cut);
 }
@@ -171,7 +149,8 @@ std::string IniRead(std::string_view text, std::string_view section, std::string
   const Location location = Locate(text, section, key);
   if (!location.entry) return {};
   const std::size_t valueBegin = location.equals + 1;
-  std::string_view value = Trim(text.substr(valueBegin, location.entry->contentEnd - valueBegin));
+  std::string_view value =
+      Trimmed(text.substr(valueBegin, location.entry->contentEnd - valueBegin));
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
@@ -182,8 +161,8 @@ std::string IniRead(std::string_view text, std::string_view section, std::string
 }
 
 bool IniNamesStorable(std::string_view section, std::string_view key) {
-  const std::string_view s = Trim(section);
-  const std::string_view k = Trim(key);
+  const std::string_view s = Trimmed(section);
+  const std::string_view k = Trimmed(key);
   if (s.empty() || k.empty()) return false;
   if (HoldsLineBreakOrNul(section) || HoldsLineBreakOrNul(key)) return false;
   if (s.find(']') != std::string_view::npos) return false;
@@ -200,7 +179,7 @@ std::string IniWrite(std::string_view text, std::string_view section, std::strin
                      std::string_view value) {
   value = IniStorableValue(value);
   const std::string_view lineEnd = LineEndOf(text);
-  const std::string entryLine = std::string(Trim(key)) + "=" + std::string(value);
+  const std::string entryLine = std::string(Trimmed(key)) + "=" + std::string(value);
   const Location location = Locate(text, section, key);
 
   std::string result;
@@ -220,7 +199,7 @@ std::string IniWrite(std::string_view text, std::string_view section, std::strin
     result.append(text);
     if (!text.empty() && !EndsInFeed(text)) result.append(Ending(text, lineEnd));
     result.append("[");
-    result.append(Trim(section));
+    result.append(Trimmed(section));
     result.append("]");
     result.append(lineEnd);
     result.append(entryLine);

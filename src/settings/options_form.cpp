@@ -4,6 +4,7 @@
 #include <charconv>
 #include <utility>
 
+#include "common/text_basics.h"
 #include "files/file_operations.h"
 
 namespace droplet {
@@ -85,10 +86,7 @@ FormControl Label(std::string name, std::string caption, TwipsRect place, int ta
 // A page box's text as a page number: a whole number from 1 up, blanks around it allowed.
 // `which` is "iniziale" or "finale"; a text that is no page number gives the reason instead.
 std::optional<int> ReadPage(std::string_view text, const char* which, std::string& reason) {
-  const size_t first = text.find_first_not_of(" \t");
-  const size_t last = text.find_last_not_of(" \t");
-  const std::string_view digits =
-      first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
+  const std::string_view digits = Trimmed(text);
   const std::string name = std::string("la pagina ") + which;
   if (digits.empty()) {
     reason = "manca " + name;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/descriptor_posix.h"
+#include "common/text_basics.h"
 #include "settings/ini_text.h"
 #include "settings/profile.h"
 
@@ -19,18 +20,6 @@
 namespace droplet {
 
 namespace {
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameFileName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 struct FileName {
   std::string folder;  // the folder part, "." when the name stands alone
@@ -67,7 +56,7 @@ std::optional<std::string> ResolveName(const std::string& file) {
   std::optional<std::string> found;
   while (const dirent* entry = ::readdir(folder)) {
     const std::string name = entry->d_name;
-    if (SameFileName(name, parts->name) && (!found || name < *found)) found = name;
+    if (EqualIgnoringAsciiCase(name, parts->name) && (!found || name < *found)) found = name;
   }
   ::closedir(folder);
   return parts->prefix + found.value_or(parts->name);
@@ -81,12 +70,9 @@ FileRead ReadAll(int fd, std::string& content) {
   content.clear();
   char chunk[65536];
   for (;;) {
-    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    const ssize_t got = ReadRetrying(fd, chunk, sizeof chunk);
     if (got == 0) return FileRead::kRead;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return FileRead::kUnreadable;
-    }
+    if (got < 0) return FileRead::kUnreadable;
     if (content.size() + static_cast<std::size_t>(got) > kProfileSizeLimit) {
       return FileRead::kUnreadable;
     }
@@ -105,19 +91,6 @@ FileRead ReadRegularFile(const std::string& path, std::string& content) {
     return FileRead::kUnreadable;
   }
   return ReadAll(fd.get(), content);
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(put);
-  }
-  return true;
 }
 
 // A new file beside `target` for the replacement text, created exclusively.
@@ -152,7 +125,7 @@ bool ReplaceFile(const std::string& path, const std::string& bytes,
       [[maybe_unused]] const int ignored = ::fchown(fd.get(), old->st_uid, old->st_gid);
     }
   }
-  ok = ok && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+  ok = ok && WriteAll(fd.get(), bytes.data(), bytes.size()) == 0 && ::fsync(fd.get()) == 0;
   ok = fd.Close() && ok;
   ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) {

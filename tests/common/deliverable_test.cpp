@@ -7,7 +7,6 @@
 
 #include "common/platform.h"
 #include "common/version.h"
-#include "front_end/start_up.h"
 #include "front_end/ui_model.h"
 #include "support/temp_folder.h"
 
@@ -95,26 +94,6 @@ TEST(UiModel, AssistiveTechnologiesHearWhatEachWindowIsFor) {
     EXPECT_EQ(FindControl(form, "txtPagStart")->accessibleName, "Converti dalla pagina");
     EXPECT_EQ(FindControl(form, "txtPagEnd")->accessibleName, "Converti fino alla pagina");
   }
-}
-
-TEST(StartUp, CommandLineNamesFilesAndAsksForHelpOrTheVersion) {
-  const CommandLine line = ParseCommandLine({"a.pdf", "-", "--version", "--", "--help", "-x"});
-  EXPECT_EQ(line.files, (std::vector<std::string>{"a.pdf", "-", "--help", "-x"}));
-  EXPECT_TRUE(line.version);
-  EXPECT_FALSE(line.help);
-  EXPECT_EQ(line.unknownOption, "");
-  EXPECT_TRUE(ParseCommandLine({"-h"}).help);
-  EXPECT_EQ(ParseCommandLine({"b.pdf", "--aiuto", "-z"}).unknownOption, "--aiuto");
-
-  EXPECT_EQ(VersionText(TessikDeliverable()), "Tessik 0.0.9\n");
-  const WorkingFolders folders{"/usr/bin", "/home/anna/.local/share/Orvane",
-                               "/home/anna/.config/Orvane", true};
-  const std::string help = HelpText(OrvaneDeliverable(), "orvane", folders);
-  EXPECT_TRUE(help.starts_with("Usage: orvane [FILE...]\nConverts a PDF file into HTML pages"));
-  EXPECT_NE(help.find("Results:  /home/anna/.local/share/Orvane" + Sep() + "output\n"),
-            std::string::npos);
-  EXPECT_NE(help.find("Settings: /home/anna/.config/Orvane" + Sep() + "Orvane.INI\n"),
-            std::string::npos);
 }
 
 // The texts the user reads, blanks included: a lost or doubled blank is a visible change.

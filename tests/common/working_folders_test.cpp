@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "files/file_system.h"
+#include "common/failure.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"
 

@@ -171,6 +171,24 @@ TEST(CopiaFileCreaCartella, AFileThatCannotBeCopiedThrowsAfterTheOthersAreCopied
 
 // --- EliminaFileConAsterisco ----------------------------------------------------------------
 
+// Parents first; a folder that is there already is fine; a file in the way fails as the copy that
+// needed the folder would.
+TEST(CreateFolderTree, MakesTheMissingParentsAndRefusesAFileInTheWay) {
+  TempFolder root;
+  CreateFolderTree(root / "a" + Sep() + "b" + Sep() + "c");
+  EXPECT_TRUE(fs::is_directory(root.path() / "a" / "b" / "c"));
+  CreateFolderTree(root / "a");
+  WriteFile(root.path() / "file", "x");
+  try {
+    CreateFolderTree(root / "file" + Sep() + "sub");
+    ADD_FAILURE() << "a file in the way went unnoticed";
+  } catch (const OperationFailure& failure) {
+    EXPECT_EQ(failure.failure().source, "CopySingleFile");
+    EXPECT_NE(failure.failure().number, 0);
+  }
+  EXPECT_EQ(NamesIn(root.path()), (Names{"a", "file"}));
+}
+
 TEST(EliminaFileConAsterisco, DeletesMatchesOnlyAndIsSilentWithoutThem) {
   TempFolder folder;
   for (const char* name : {"a.pdf", "B.PDF", "c.txt"}) WriteFile(folder.path() / name, "");

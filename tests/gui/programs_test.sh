@@ -3,7 +3,7 @@
 #  - "Open with" twice in quick succession: the second start hands its PDF to the first and
 #    ends; both PDFs are converted completely, one after the other, and nothing is lost;
 #  - --help and --version answer without a display, the version the one their CMake project
-#    gives them;
+#    gives them; so does a wrong option (status 2), which Qt's own options do not hide;
 #  - an installed program whose working folder cannot be made says which and why, and ends
 #    without leaving anything behind.
 #   bash tests/gui/programs_test.sh TESSIK ORVANE TESSIK_VERSION ORVANE_VERSION
@@ -37,9 +37,9 @@ open_with_twice() {
   write_pdf "$documents/secondo con spazi.pdf" "Secondo documento"
 
   # As a file manager starts "Open with": each start from its own folder, the file named by
-  # full path or not. Whichever start takes the lock first is the instance; the other hands its
-  # file over and ends.
-  (cd / && exec "$program/Tessik" "$documents/primo.pdf") &
+  # full path or not, one with an option of Qt's. Whichever start takes the lock first is the
+  # instance; the other hands its file over and ends.
+  (cd / && exec "$program/Tessik" -platform xcb "$documents/primo.pdf") &
   local one=$!
   (cd "$documents" && exec "$program/Tessik" "secondo con spazi.pdf") &
   local other=$!
@@ -90,7 +90,13 @@ help_and_version() {
     fail "no results folder"
   [ "$(env -u DISPLAY "$tessik" --version)" = "Tessik $tessik_version" ] &&
     [ "$(env -u DISPLAY "$orvane" --version)" = "Orvane $orvane_version" ] ||
-    fail "wrong version line"
+    fail "wrong version line" || return 1
+  local status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY "$orvane" -platform xcb --colore 2>"$scratch/wrong.txt" ||
+    status=$?
+  cat "$scratch/wrong.txt"
+  [ "$status" -eq 2 ] && [ "$(head -n 1 "$scratch/wrong.txt")" = "Orvane: unknown option --colore" ] ||
+    fail "a wrong option did not end the program with status 2"
 }
 
 unusable_working_folder() {
