@@ -16,11 +16,6 @@ namespace droplet {
 
 namespace {
 
-ScreenRect ToScreenRect(const QRect& rect) {
-  return ScreenRect{rect.left(), rect.top(), rect.left() + rect.width(),
-                    rect.top() + rect.height()};
-}
-
 bool StaysOnTop(const QWidget* widget) {
   return widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }

@@ -238,5 +238,27 @@ TEST(OptionsForm, BothDesignsPlaceEveryControlAndTessikDiffers) {
   EXPECT_EQ(FindControl(tessik, "Label2")->caption, "a cura del gruppo Droplet");
 }
 
+// The page-range caption's blanks hold the first page box: the caption shows on the check box up
+// to that box, its tail "a :" after it, 4 pixels on and up to the second page box, on the
+// caption's line in both programs.
+TEST(OptionsForm, PageRangeCaptionIsSplitAroundTheFirstPageBox) {
+  const OptionsForm orvane = OrvaneOptionsForm();
+  const OptionsForm tessik = TessikOptionsForm({0, 0, 9});
+  for (const OptionsForm* form : {&orvane, &tessik}) {
+    const FormControl& range = *FindControl(*form, "ckRangePag");
+    ASSERT_TRUE(range.splitCaption.has_value());
+    const SplitCaption& split = *range.splitCaption;
+    EXPECT_EQ(range.caption, "Converti pagine da :         a :");
+    EXPECT_EQ(split.head, "Converti pagine da :");
+    EXPECT_EQ(split.tail, "a :");
+    EXPECT_EQ(split.headEnd, FindControl(*form, "txtPagStart")->place.left);
+    EXPECT_EQ(split.tailPlace, (TwipsRect{2295 + 435 + 60, range.place.top, 3135 - 2790, 345}));
+    for (const FormControl& other : form->controls) {
+      EXPECT_EQ(other.splitCaption.has_value(), &other == &range) << other.name;
+    }
+  }
+  EXPECT_EQ(FindControl(tessik, "ckRangePag")->splitCaption->tailPlace.top, 2535);
+}
+
 }  // namespace
 }  // namespace droplet
