@@ -24,8 +24,8 @@ void SetAlwaysOnTop(QWidget& window);
 
 // Shows a modal message box for the style words of common/message_box.h and returns kIdOk,
 // kIdYes or kIdNo (a box closed without a button: kIdNo for Yes/No boxes, kIdOk otherwise).
-// The application's title, and an empty one, show the application's name (a window manager
-// would otherwise name the box itself); CR, LF and CR LF break lines. The
+// The application's title is the application's name; a title of the box's own is kept as it
+// is, an empty one too (whatever a window manager then shows); CR, LF and CR LF break lines. The
 // box is raised above our topmost windows. A placed box is moved with ComputeBoxPosition before it
 // is shown: on its owner (the active window or else our topmost shown window) or on the work area.
 int ShowStyledMessageBox(const std::string& text, unsigned style, const BoxTitle& title,

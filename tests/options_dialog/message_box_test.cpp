@@ -117,6 +117,8 @@ TEST(CenteredMessageBox, IsPlacedOnItsOwnerOrOnTheWorkArea) {
         onOwner ? PlacementMode::kCenterOnOwner : PlacementMode::kCenterOnWorkArea);
     EXPECT_EQ(seen.frameGeometry.topLeft(), QPoint(expected.x, expected.y)) << onOwner;
     EXPECT_TRUE(seen.staysOnTop);
+    // The empty title the cancellation box is given stays empty: not the application's.
+    EXPECT_EQ(seen.title, QString());
   }
 }
 
