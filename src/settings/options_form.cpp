@@ -20,8 +20,6 @@ constexpr FormSetting kFormSettings[] = {
     {"Check1", {"Images", "Ignore"}, &OptionsFormState::Check1, nullptr},
 };
 
-const char kAuthorCredit[] = "a cura del gruppo Droplet";
-
 const FormFont kCheckBoxFont{"Verdana", 8.25, false};
 const FormFont kPageBoxFont{"MS Sans Serif", 8.25, true};
 const FormFont kLabelFont{"Verdana", 8.25, false};
@@ -268,7 +266,7 @@ OptionsForm TessikOptionsForm(const Version& version) {
   form.clientWidth = 3855;
   form.clientHeight = 3705;
   form.titleAfterProgramName =
-      " Version: (BETA) " + FormatVersion(version) + " - " + std::string(kAuthorCredit);
+      " Version: (BETA) " + FormatVersion(version) + " - " + std::string(kTessikAuthorCredit);
   Control(form, "Shape1").place.height = 3645;
   Control(form, "Image1").place = {2100, 75, 1710, 1635};
   Control(form, "ckFolder").place.top = 1680;
@@ -285,10 +283,9 @@ OptionsForm TessikOptionsForm(const Version& version) {
   FormControl& check1 = Control(form, "Check1");
   check1.place.top = 2220;
   check1.enabled = false;
-  form.controls.push_back(
-      Label("Label3", "www.tessik.example.org", {135, 270, 3135, 255}, 8, kBlue));
-  form.controls.push_back(Label("Label4", "tessik@example.org", {135, 465, 2655, 255}, 9, kBlue));
-  form.controls.push_back(Label("Label2", kAuthorCredit, {300, 3405, 3285, 195}, 10, kGrey));
+  form.controls.push_back(Label("Label3", kTessikWebSite, {135, 270, 3135, 255}, 8, kBlue));
+  form.controls.push_back(Label("Label4", kTessikMailAddress, {135, 465, 2655, 255}, 9, kBlue));
+  form.controls.push_back(Label("Label2", kTessikAuthorCredit, {300, 3405, 3285, 195}, 10, kGrey));
   SplitPageRangeCaption(form);
   return form;
 }

@@ -175,6 +175,12 @@ OptionsForm OrvaneOptionsForm();
 // the title.
 OptionsForm TessikOptionsForm(const Version& version);
 
+// Who made Tessik and where to reach them, as its options dialog (title and labels) and its
+// About text both show it.
+inline constexpr const char* kTessikAuthorCredit = "a cura del gruppo Droplet";
+inline constexpr const char* kTessikWebSite = "www.tessik.example.org";
+inline constexpr const char* kTessikMailAddress = "tessik@example.org";
+
 // --- What the settings ask of a conversion run ---
 
 // Pages `first` to `last` of a document, counted from 1.
