@@ -413,6 +413,11 @@ class FrmOption {
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
       case WM_COMMAND: {
         const auto control = reinterpret_cast<HWND>(lParam);
+        // Esc, as the message loop's IsDialogMessage passes it on: closed, nothing written.
+        if (control == nullptr && LOWORD(wParam) == IDCANCEL) {
+          ::DestroyWindow(window_);
+          return 0;
+        }
         if (control == nullptr) break;
         if (HIWORD(wParam) == EN_CHANGE) {
           ShowNotices();
@@ -438,6 +443,18 @@ class FrmOption {
         if (!OnDrawnControl(at)) DragForm(window_);
         return 0;
       }
+      case WM_ACTIVATE:
+        // As in a dialog, the keyboard comes back to the control that had it.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+          const HWND focus = ::GetFocus();
+          if (focus != nullptr && ::IsChild(window_, focus)) focus_ = focus;
+        }
+        break;
+      case WM_SETFOCUS:
+        // The keyboard goes on to a control: the one that had it, at first the first control of
+        // the tab order.
+        ::SetFocus(focus_ != nullptr ? focus_ : ::GetNextDlgTabItem(window_, nullptr, FALSE));
+        return 0;
       case WM_DPICHANGED:
         dpi_ = AcceptDpiChange(window_, wParam, lParam);
         Layout();
@@ -462,6 +479,7 @@ class FrmOption {
   IniSettingsStore store_;
   HWND window_ = nullptr;
   HWND toolTip_ = nullptr;  // owned by the dialog, so it goes with it
+  HWND focus_ = nullptr;    // the control that had the keyboard when the dialog was left
   UINT dpi_ = 96;
   ScopedBitmap original_;
   ScopedBitmap picture_;

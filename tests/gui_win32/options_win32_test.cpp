@@ -56,6 +56,8 @@ TEST_F(OptionsWin32Test, LoadsShowsAndSavesTheSettings) {
   ::GetWindowTextW(dialog, title, 64);
   EXPECT_EQ(FromWide(title), "Opzioni");
   EXPECT_FALSE(::GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // The keyboard starts at the first control of the tab order.
+  EXPECT_EQ(::GetFocus(), OptionsControlWindow("ckFolder"));
   EXPECT_EQ(Check("ckFolder"), BST_CHECKED);
   EXPECT_EQ(Check("ckRun"), BST_UNCHECKED);
   EXPECT_EQ(Text("txtPagStart"), "1");
@@ -87,6 +89,14 @@ TEST_F(OptionsWin32Test, LoadsShowsAndSavesTheSettings) {
   for (const char* line : {"open=1", "run=1", "Active=0", "Start=abc", "End=7"}) {
     EXPECT_NE(saved.find(line), std::string::npos) << line << " in " << saved;
   }
+
+  // Esc, from whichever control has the keyboard, closes the dialog without saving.
+  Open(OrvaneOptionsForm());
+  ::SetWindowTextW(OptionsControlWindow("txtPagEnd"), L"9");
+  ::SetFocus(OptionsControlWindow("txtPagEnd"));
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([] { return CurrentOptionsDialog() == nullptr; }, milliseconds(2000)));
+  EXPECT_EQ(ReadFile(folder_.path() / "Orvane.INI"), saved);
 }
 
 // A page box the run will not follow carries the reason in its tool tip and shows the fault

@@ -9,6 +9,7 @@
 #include "common/platform.h"
 #include "common/text_win32.h"
 #include "front_end/main_window_win32.h"
+#include "settings/options_dialog_win32.h"
 
 namespace droplet::testing {
 
@@ -90,6 +91,8 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     if (std::chrono::steady_clock::now() >= end) return false;
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      const HWND options = CurrentOptionsDialog();
+      if (options != nullptr && ::IsDialogMessageW(options, &message)) continue;
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
     }

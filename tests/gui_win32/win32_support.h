@@ -20,7 +20,7 @@ class Form1;
 namespace droplet::testing {
 
 // Runs the calling thread's messages until `done` is true or `timeout` has passed; returns
-// `done()`.
+// `done()`. The open options dialog gets its keys as the program's message loop hands them.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
 void PumpFor(std::chrono::milliseconds time);

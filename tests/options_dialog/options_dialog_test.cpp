@@ -91,7 +91,11 @@ class OptionsDialog : public ::testing::Test {
 };
 
 TEST_F(OptionsDialog, FirstOpeningShowsInitialStatesAndCancelWritesNothing) {
-  ASSERT_NE(Open(), nullptr);
+  QDialog* dialog = Open();
+  ASSERT_NE(dialog, nullptr);
+  // The keyboard starts at the first control of the tab order.
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+  EXPECT_EQ(QApplication::focusWidget(), Box("ckFolder"));
   EXPECT_EQ(State("ckFolder"), 1);
   EXPECT_EQ(State("ckRun"), 0);
   EXPECT_EQ(State("ckRangePag"), 0);
