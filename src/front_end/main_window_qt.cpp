@@ -307,13 +307,13 @@ void Form1::AddWindowLabels() {
 
 void Form1::mousePressEvent(QMouseEvent* event) {
   event->accept();
-  // Only the left button moves a window; a press of another button starts no move.
-  if (event->button() == Qt::LeftButton) {
-    DragForm(*this, event->globalPosition().toPoint());
-  }
+  const QPoint at = event->globalPosition().toPoint();
+  // The right button opens the menu where it was pressed (the chosen entry's handler runs
+  // before this handler returns); any other button moves the window.
   if (event->button() == Qt::RightButton) {
-    // The chosen entry's handler runs before this handler returns.
-    mnu1_->exec(event->globalPosition().toPoint());
+    mnu1_->exec(at);
+  } else {
+    DragForm(*this, at, event->button());
   }
 }
 

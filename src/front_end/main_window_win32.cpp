@@ -420,6 +420,11 @@ LRESULT Form1::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       if (CommandLabelAt(view_, at.x, at.y) == nullptr) DragForm(window_.get());
       return 0;
     }
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+      // Every button but the right one moves the window.
+      DragForm(window_.get(), message);
+      return message == WM_XBUTTONDOWN ? TRUE : 0;
     case WM_LBUTTONDBLCLK: {
       const POINT at = PointOf(lParam);
       if (const LabelView* spot = CommandLabelAt(view_, at.x, at.y)) {

@@ -130,7 +130,7 @@ class FrmOption : public QDialog {
 
   // Form_MouseDown: any button pressed on the free surface moves the dialog.
   void mousePressEvent(QMouseEvent* event) override {
-    DragForm(*this, event->globalPosition().toPoint());
+    DragForm(*this, event->globalPosition().toPoint(), event->button());
     event->accept();
   }
 

@@ -437,11 +437,15 @@ class FrmOption {
         }
         break;
       }
-      case WM_LBUTTONDOWN: {
-        // Form_MouseDown: a press on the free surface (the shape included) moves the dialog.
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+      case WM_XBUTTONDOWN: {
+        // Form_MouseDown: a press of any button on the free surface (the shape included) moves
+        // the dialog.
         const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (!OnDrawnControl(at)) DragForm(window_);
-        return 0;
+        if (!OnDrawnControl(at)) DragForm(window_, message);
+        return message == WM_XBUTTONDOWN ? TRUE : 0;
       }
       case WM_ACTIVATE:
         // As in a dialog, the keyboard comes back to the control that had it.

@@ -156,19 +156,23 @@ TEST_F(OptionsWin32Test, TessikControlsLieAtTheirPlacesInTabOrder) {
                        OptionsControlWindow("txtPagStart"), OptionsControlWindow("txtPagEnd"),
                        OptionsControlWindow("ckFolder")}));
 
-  // A press on the free surface moves the dialog; one on the picture does not.
-  RECT before{};
-  ::GetWindowRect(dialog, &before);
-  POINT free{5, 140};
-  ::ClientToScreen(dialog, &free);
-  MoveMouse(free);
-  std::thread mouse = DragMouseInSteps(free, POINT{6, 4});
-  PumpFor(milliseconds(800));
-  mouse.join();
-  RECT after{};
-  ::GetWindowRect(dialog, &after);
-  EXPECT_EQ(after.left - before.left, 30);
-  EXPECT_EQ(after.top - before.top, 20);
+  // A press of any button on the free surface moves the dialog.
+  for (const DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_MIDDLEDOWN}) {
+    SCOPED_TRACE(button);
+    RECT before{};
+    ::GetWindowRect(dialog, &before);
+    POINT free{5, 140};
+    ::ClientToScreen(dialog, &free);
+    MoveMouse(free);
+    std::thread mouse = DragMouseInSteps(free, POINT{6, 4}, button);
+    PumpFor(milliseconds(800));
+    mouse.join();
+    PumpFor(milliseconds(100));
+    RECT after{};
+    ::GetWindowRect(dialog, &after);
+    EXPECT_EQ(after.left - before.left, 30);
+    EXPECT_EQ(after.top - before.top, 20);
+  }
 }
 
 }  // namespace
