@@ -30,8 +30,9 @@
 
 #include "common/failure.h"
 #include "common/message_box.h"
-#include "common/twips.h"
 #include "settings/options_dialog_qt.h"
+#include "shell/dib_section.h"
+#include "shell/dib_section_qt.h"
 #include "shell/shaped_window_qt.h"
 #include "shell/window_helpers_qt.h"
 
@@ -42,9 +43,23 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QRect PixelRect(const TwipsRect& twips) {
-  return QRect(TwipsToPixels(twips.left), TwipsToPixels(twips.top), TwipsToPixels(twips.width),
-               TwipsToPixels(twips.height));
+QColor ToQColor(const Rgb& colour) {
+  return QColor(colour.red, colour.green, colour.blue);
+}
+
+// The picture as designed, one of its pixels a device-independent pixel, with `runs`, the opaque
+// runs of `picture`. A picture drawn for a finer screen is taken at its design size (to the
+// nearest pixels, which keeps the key colour exact).
+PictureShape DesignShape(const QImage& picture, std::vector<RunRect> runs, std::int32_t key) {
+  if (picture.isNull() || picture.devicePixelRatio() == 1.0) {
+    return {picture.width(), picture.height(), std::move(runs)};
+  }
+  cDIBSection dib;
+  CreateFromPicture(dib, picture.scaled(picture.deviceIndependentSize().toSize(),
+                                        Qt::IgnoreAspectRatio, Qt::FastTransformation));
+  return {dib.Width(), dib.Height(),
+          CollectOpaqueRuns(dib.DIBSectionBitsPtr(), dib.BytesPerScanLine(), dib.Width(),
+                            dib.Height(), key, 0, 0)};
 }
 
 // A label that runs a command on a double click, such as Tessik's close spot Label1. A single
@@ -117,10 +132,10 @@ Form1::Form1(const Deliverable& deliverable, const WorkingFolders& folders,
   desktop_.SetBusyWindow(this);
   FormLoad();
   progressTimer_ = new QTimer(this);
-  progressTimer_->setInterval(40);
+  progressTimer_->setInterval(kSweepMilliseconds);
   connect(progressTimer_, &QTimer::timeout, this, [this] {
-    progressTick_ += 2;
-    update(progressBar_);
+    progressTick_ += kSweepStep;
+    update(progressBarRect());
   });
   workflow_.SetProgressListener([this](const RunProgress& progress) { ShowProgress(progress); });
 }
@@ -139,12 +154,17 @@ void Form1::FormLoad() {
   setAcceptDrops(true);
   // The keyboard reaches the window once it is active: its menu opens from the keyboard too.
   setFocusPolicy(Qt::StrongFocus);
-  const WindowExtras& extras = workflow_.deliverable().window;
-  setAccessibleName(FromUtf8(extras.accessibleName));
-  setAccessibleDescription(FromUtf8(extras.accessibleDescription));
+  // Qt lays windows out in device-independent pixels, which are the design's: it scales them to
+  // the screen itself.
+  view_ = ComputeWindowView(workflow_.deliverable().window,
+                            DesignShape(picture_, std::move(opaqueRuns), keyColour_), 1.0);
+  ShowWindowTexts(RunProgress{});
   BuildMenu();
   AddWindowLabels();
-  PlaceProgressBar(opaqueRuns);
+}
+
+QRect Form1::progressBarRect() const {
+  return ToQRect(view_.progressBar);
 }
 
 void Form1::CheckConverterSoon() {
@@ -162,71 +182,53 @@ void Form1::OpenFiles(const std::vector<std::string>& paths) {
                   [&] { workflow_.HandleFiles(paths); });
 }
 
-void Form1::PlaceProgressBar(const std::vector<RunRect>& opaqueRuns) {
-  // The bar keeps clear of what lies on the picture (Tessik's labels).
-  const qreal ratio = picture_.isNull() ? 1.0 : picture_.devicePixelRatio();
-  std::vector<PictureRect> avoid;
-  for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (child->isWindow()) continue;
-    const QRect r = child->geometry();
-    avoid.push_back({static_cast<int>(r.left() * ratio), static_cast<int>(r.top() * ratio),
-                     static_cast<int>(r.width() * ratio), static_cast<int>(r.height() * ratio)});
+void Form1::ShowProgress(const RunProgress& progress) {
+  if (!Sweeps(progress)) {
+    progressTimer_->stop();
+  } else if (!progressTimer_->isActive()) {
+    progressTimer_->start();
   }
-  const auto place = ProgressBarPlace(opaqueRuns, picture_.width(), picture_.height(), avoid);
-  if (!place) return;
-  progressBar_ =
-      QRect(static_cast<int>(place->left / ratio), static_cast<int>(place->top / ratio),
-            static_cast<int>(place->width / ratio), static_cast<int>(place->height / ratio));
+  ShowWindowTexts(progress);
+  update(progressBarRect());
 }
 
-void Form1::ShowProgress(const RunProgress& progress) {
-  const bool sweeping = progress.running && !progress.Determinate();
-  if (sweeping && !progressTimer_->isActive()) progressTimer_->start();
-  if (!sweeping) progressTimer_->stop();
-  const QString description =
-      progress.running ? QString::fromStdString(ProgressDescription(progress)) : QString();
-  setToolTip(description);
-  // During a run the progress is what there is to say; then the window's help again.
-  setAccessibleDescription(progress.running
-                               ? description
-                               : FromUtf8(workflow_.deliverable().window.accessibleDescription));
-  update(progressBar_);
+void Form1::ShowWindowTexts(const RunProgress& progress) {
+  const WindowTexts texts = WindowTextsFor(workflow_.deliverable().window, progress);
+  setAccessibleName(FromUtf8(texts.accessibleName));
+  setAccessibleDescription(FromUtf8(texts.accessibleDescription));
+  setToolTip(FromUtf8(texts.toolTip));
 }
 
 void Form1::paintEvent(QPaintEvent* event) {
   QWidget::paintEvent(event);
-  if (!workflow_.Running() || progressBar_.isEmpty()) return;
+  if (!workflow_.Running() || view_.progressBar.empty()) return;
   QPainter painter(this);
   PaintProgress(painter);
 }
 
-// A dark frame on the picture, filled in white as the pages are done; the count is written
-// across it in whichever colour stands out from what lies under each of its letters.
 void Form1::PaintProgress(QPainter& painter) const {
-  const RunProgress& progress = workflow_.Progress();
-  const PictureRect bar{progressBar_.left(), progressBar_.top(), progressBar_.width(),
-                        progressBar_.height()};
-  const PictureRect fill = ProgressFill(bar, progress, progressTick_);
-  const QRect filled(fill.left, fill.top, fill.width, fill.height);
-  painter.setPen(QColor(0, 0, 0));
-  painter.setBrush(QColor(35, 35, 35));
-  painter.drawRect(progressBar_.adjusted(0, 0, -1, -1));
-  painter.fillRect(filled, QColor(245, 245, 245));
+  const ProgressPaint paint = PaintOfProgress(view_, workflow_.Progress(), progressTick_);
+  const ProgressBarLook& look = kProgressBarLook;
+  const QRect filled = ToQRect(paint.filled);
+  painter.setPen(ToQColor(look.frame));
+  painter.setBrush(ToQColor(look.field));
+  painter.drawRect(ToQRect(paint.bar).adjusted(0, 0, -1, -1));
+  painter.fillRect(filled, ToQColor(look.done));
+  if (paint.count.empty()) return;
 
-  const QString count = QString::fromStdString(ProgressCount(progress));
-  if (count.isEmpty()) return;
   QFont font = painter.font();
-  font.setPixelSize(std::max(7, progressBar_.height() - 3));
+  font.setPixelSize(paint.fontPixelSize);
   font.setBold(true);
   painter.setFont(font);
-  const QRect inner = progressBar_.adjusted(1, 1, -1, -1);
+  const QRect textArea = ToQRect(paint.textArea);
+  const QString count = FromUtf8(paint.count);
   painter.save();
-  painter.setClipRegion(QRegion(inner).subtracted(QRegion(filled)));
-  painter.setPen(Qt::white);
-  painter.drawText(inner, Qt::AlignCenter, count);
+  painter.setClipRegion(QRegion(textArea).subtracted(QRegion(filled)));
+  painter.setPen(ToQColor(look.textOnField));
+  painter.drawText(textArea, Qt::AlignCenter, count);
   painter.setClipRect(filled);
-  painter.setPen(Qt::black);
-  painter.drawText(inner, Qt::AlignCenter, count);
+  painter.setPen(ToQColor(look.textOnDone));
+  painter.drawText(textArea, Qt::AlignCenter, count);
   painter.restore();
 }
 
@@ -282,7 +284,8 @@ std::vector<std::string> Form1::ChoosePdfs() {
 }
 
 void Form1::AddWindowLabels() {
-  for (const WindowLabel& design : workflow_.deliverable().window.labels) {
+  for (const LabelView& shown : view_.labels) {
+    const WindowLabel& design = shown.design;
     QLabel* label = nullptr;
     if (design.doubleClick == WindowCommand::kNone) {
       // A plain label leaves presses to the window: it moves and shows its menu from it too.
@@ -292,27 +295,25 @@ void Form1::AddWindowLabels() {
     }
     label->setObjectName(FromUtf8(design.name));
     label->setText(FromUtf8(design.text));
-    label->setGeometry(PixelRect(design.place));
+    label->setGeometry(ToQRect(shown.place));
     label->setAlignment(Qt::AlignCenter);
-    if (design.fontPixelSize > 0) {
-      QFont font = label->font();
-      font.setPixelSize(design.fontPixelSize);
-      font.setBold(design.bold);
-      label->setFont(font);
-    }
+    QFont font = label->font();
+    font.setPixelSize(shown.fontPixelSize);
+    font.setBold(design.bold);
+    label->setFont(font);
     label->setToolTip(FromUtf8(design.toolTip));
   }
 }
 
 void Form1::mousePressEvent(QMouseEvent* event) {
   event->accept();
-  // Only the left button moves a window; a press of another button starts no move.
-  if (event->button() == Qt::LeftButton) {
-    DragForm(*this, event->globalPosition().toPoint());
-  }
+  const QPoint at = event->globalPosition().toPoint();
+  // The right button opens the menu where it was pressed (the chosen entry's handler runs
+  // before this handler returns); any other button moves the window.
   if (event->button() == Qt::RightButton) {
-    // The chosen entry's handler runs before this handler returns.
-    mnu1_->exec(event->globalPosition().toPoint());
+    mnu1_->exec(at);
+  } else {
+    DragForm(*this, at, event->button());
   }
 }
 
@@ -399,11 +400,10 @@ void Form1::dropEvent(QDropEvent* event) {
 void MoveToStartPosition(QWidget& window) {
   QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
-  const QRect area = screen->availableGeometry();
-  constexpr int kMargin = 48;
-  const int x = std::max(area.left(), area.right() + 1 - window.width() - kMargin);
-  const int y = std::min(area.bottom() + 1 - window.height(), area.top() + kMargin);
-  window.move(x, std::max(area.top(), y));
+  // In device-independent pixels, the design's: the margin is not scaled.
+  const ScreenPoint at = StartPosition(window.width(), window.height(),
+                                       ToScreenRect(screen->availableGeometry()), 1.0);
+  window.move(at.x, at.y);
 }
 
 }  // namespace droplet

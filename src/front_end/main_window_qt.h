@@ -13,8 +13,8 @@
 #include "front_end/desktop_services_qt.h"
 #include "front_end/main_window.h"
 #include "front_end/ui_model.h"
+#include "front_end/window_view.h"
 #include "settings/ini_settings.h"
-#include "shell/opaque_runs.h"
 
 class QCloseEvent;
 class QContextMenuEvent;
@@ -64,7 +64,7 @@ class Form1 : public QWidget {
   std::int32_t keyColour() const { return keyColour_; }
   // Where the progress bar shows during a run, in the window's pixels; empty when the picture
   // has no room for one.
-  QRect progressBarRect() const { return progressBar_; }
+  QRect progressBarRect() const;
 
   // Tells the user, once the event loop runs, when the converter cannot be found.
   void CheckConverterSoon();
@@ -95,7 +95,8 @@ class Form1 : public QWidget {
   // "Converti un PDF...": the file dialog, in the folder of the PDF chosen last.
   std::vector<std::string> ChoosePdfs();
   void FormOLEDragOver(QDragMoveEvent& event);
-  void PlaceProgressBar(const std::vector<RunRect>& opaqueRuns);
+  // Shows what the window says of itself now (its tip, its accessible texts).
+  void ShowWindowTexts(const RunProgress& progress);
   void ShowProgress(const RunProgress& progress);
   void PaintProgress(QPainter& painter) const;
 
@@ -105,7 +106,7 @@ class Form1 : public QWidget {
   QImage picture_;
   std::int32_t keyColour_ = 1;
   QMenu* mnu1_ = nullptr;
-  QRect progressBar_;
+  WindowView view_;
   QString choiceFolder_;             // where the file dialog opens
   QTimer* progressTimer_ = nullptr;  // sweeps the bar while the page count is unknown
   int progressTick_ = 0;

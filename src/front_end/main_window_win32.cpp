@@ -28,9 +28,12 @@ constexpr UINT kCheckConverter = WM_APP + 10;
 constexpr UINT_PTR kSweepTimer = 1;
 constexpr UINT_PTR kProgressTip = 1000;  // the tool id of the whole window's tip
 
-// Twips as pixels at `dpi` (15 twips a pixel at 96).
-int TwipsAt(int twips, UINT dpi) {
-  return MulDiv(twips, static_cast<int>(dpi), 1440);
+COLORREF ToColorRef(const Rgb& colour) {
+  return RGB(colour.red, colour.green, colour.blue);
+}
+
+POINT PointOf(LPARAM lParam) {
+  return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
 HINSTANCE ModuleOf(const Win32Pictures& pictures) {
@@ -100,8 +103,6 @@ void Form1::FormLoad() {
                                    IID_IAccPropServices, reinterpret_cast<void**>(&service)))) {
     accessibility_.reset(service);
   }
-  AnnotateAccessibility(workflow_.deliverable().window.accessibleName,
-                        workflow_.deliverable().window.accessibleDescription);
   dpi_ = std::max(96u, ::GetDpiForWindow(window_.get()));
   original_.reset(LoadBitmapResource(ModuleOf(pictures_), pictures_.picture));
   ApplyPicture();
@@ -109,6 +110,7 @@ void Form1::FormLoad() {
   // The tips come after: Wine does not move a window into the topmost layer past a topmost
   // window it owns (the tips' window).
   PlaceToolTips();
+  ShowWindowTexts(RunProgress{});
   dropTarget_ = std::make_unique<DropTargetRegistration>(
       window_.get(),
       [this](const DragData& data, unsigned allowed) {
@@ -123,19 +125,27 @@ void Form1::FormLoad() {
       });
 }
 
-void Form1::AnnotateAccessibility(const std::string& name, const std::string& description) {
+void Form1::ShowWindowTexts(const RunProgress& progress) {
+  const WindowTexts texts = WindowTextsFor(workflow_.deliverable().window, progress);
+  std::wstring tip = ToWide(texts.toolTip);
+  TOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.hwnd = window_.get();
+  info.uId = kProgressTip;
+  info.lpszText = tip.data();
+  ::SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
   if (!accessibility_) return;
-  const std::wstring wideName = ToWide(name);
-  const std::wstring wideDescription = ToWide(description);
+  const std::wstring name = ToWide(texts.accessibleName);
+  const std::wstring description = ToWide(texts.accessibleDescription);
   // The window and its client area: a screen reader asks either, as the focus lands.
   for (const LONG object : {OBJID_WINDOW, OBJID_CLIENT}) {
     const DWORD id = static_cast<DWORD>(object);
     if (!name.empty()) {
       accessibility_.get()->SetHwndPropStr(window_.get(), id, CHILDID_SELF, PROPID_ACC_NAME,
-                                           wideName.c_str());
+                                           name.c_str());
     }
     accessibility_.get()->SetHwndPropStr(window_.get(), id, CHILDID_SELF, PROPID_ACC_DESCRIPTION,
-                                         wideDescription.c_str());
+                                         description.c_str());
   }
   ::NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window_.get(), OBJID_CLIENT, CHILDID_SELF);
 }
@@ -149,43 +159,25 @@ void Form1::ApplyPicture() {
     // A popup has no frame, so the runs are in client coordinates.
     opaqueRuns_ = ShapeFormFromPicture(window_.get(), picture_.get(), keyColour_);
   }
-  labelFonts_.clear();
-  for (const WindowLabel& label : Labels()) {
-    const int pixels = label.fontPixelSize > 0 ? label.fontPixelSize : 11;
-    labelFonts_.push_back(
-        CreateInterfaceFont(MulDiv(pixels, static_cast<int>(dpi_), 96), label.bold));
-  }
-
-  // The bar is placed on the picture as it was drawn, clear of what lies on it (Tessik's
-  // labels), and grows with the picture.
-  progressBar_ = RECT{};
+  // The window's parts are laid out on the picture as it was drawn (at 96 dots per inch) and
+  // grow with it.
   cDIBSection dib;
   CreateFromPicture(dib, original_.get());
-  const std::vector<RunRect> runs = CollectOpaqueRuns(
-      dib.DIBSectionBitsPtr(), dib.BytesPerScanLine(), dib.Width(), dib.Height(), keyColour_, 0, 0);
-  std::vector<PictureRect> avoid;
-  for (const WindowLabel& label : Labels()) {
-    const RECT r = LabelRect(label, 96);
-    avoid.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
-  }
-  if (const auto place = ProgressBarPlace(runs, dib.Width(), dib.Height(), avoid)) {
-    const auto scaled = [this](int pixels) { return MulDiv(pixels, static_cast<int>(dpi_), 96); };
-    progressBar_ = RECT{scaled(place->left), scaled(place->top), scaled(place->left + place->width),
-                        scaled(place->top + place->height)};
+  view_ = ComputeWindowView(
+      workflow_.deliverable().window,
+      PictureShape{dib.Width(), dib.Height(),
+                   CollectOpaqueRuns(dib.DIBSectionBitsPtr(), dib.BytesPerScanLine(), dib.Width(),
+                                     dib.Height(), keyColour_, 0, 0)},
+      Scale());
+  labelFonts_.clear();
+  for (const LabelView& label : view_.labels) {
+    labelFonts_.push_back(CreateInterfaceFont(label.fontPixelSize, label.design.bold));
   }
   ::InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
-const std::vector<WindowLabel>& Form1::Labels() const {
-  return workflow_.deliverable().window.labels;
-}
-
-RECT Form1::LabelRect(const WindowLabel& label, UINT dpi) const {
-  const UINT at = dpi != 0 ? dpi : dpi_;
-  const TwipsRect& place = label.place;
-  const int left = TwipsAt(place.left, at);
-  const int top = TwipsAt(place.top, at);
-  return RECT{left, top, left + TwipsAt(place.width, at), top + TwipsAt(place.height, at)};
+RECT Form1::progressBarRect() const {
+  return ToRect(view_.progressBar);
 }
 
 void Form1::PlaceToolTips() {
@@ -207,9 +199,9 @@ void Form1::PlaceToolTips() {
     ::SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   };
   // The labels' tips first: the first tool under the pointer is the one shown.
-  for (std::size_t i = 0; i < Labels().size(); ++i) {
-    std::wstring text = ToWide(Labels()[i].toolTip);
-    tool(i + 1, LabelRect(Labels()[i]), text);
+  for (std::size_t i = 0; i < view_.labels.size(); ++i) {
+    std::wstring text = ToWide(view_.labels[i].design.toolTip);
+    tool(i + 1, ToRect(view_.labels[i].place), text);
   }
   RECT client{};
   ::GetClientRect(window_.get(), &client);
@@ -225,11 +217,8 @@ void Form1::ShowAtStartPosition() {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   ::GetMonitorInfoW(::MonitorFromWindow(window_.get(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& area = monitor.rcWork;
-  const int margin = MulDiv(48, static_cast<int>(dpi_), 96);
-  const int x = std::max<int>(area.left, area.right - width - margin);
-  const int y = std::max<int>(area.top, std::min<int>(area.bottom - height, area.top + margin));
-  ::SetWindowPos(window_.get(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const ScreenPoint at = StartPosition(width, height, ToScreenRect(monitor.rcWork), Scale());
+  ::SetWindowPos(window_.get(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ::ShowWindow(window_.get(), SW_SHOW);
   ::UpdateWindow(window_.get());
 }
@@ -337,33 +326,15 @@ bool Form1::QueryUnload() {
   return cancel;
 }
 
-const WindowLabel* Form1::CloseSpotAt(POINT clientPoint) const {
-  for (const WindowLabel& label : Labels()) {
-    const RECT rect = LabelRect(label);
-    if (label.doubleClick != WindowCommand::kNone && ::PtInRect(&rect, clientPoint)) return &label;
-  }
-  return nullptr;
-}
-
 void Form1::ShowProgress(const RunProgress& progress) {
-  const bool sweeping = progress.running && !progress.Determinate();
-  if (sweeping) {
-    ::SetTimer(window_.get(), kSweepTimer, 40, nullptr);
+  if (Sweeps(progress)) {
+    ::SetTimer(window_.get(), kSweepTimer, kSweepMilliseconds, nullptr);
   } else {
     ::KillTimer(window_.get(), kSweepTimer);
   }
-  std::wstring description = progress.running ? ToWide(ProgressDescription(progress)) : L"";
-  TOOLINFOW info{};
-  info.cbSize = sizeof info;
-  info.hwnd = window_.get();
-  info.uId = kProgressTip;
-  info.lpszText = description.data();
-  ::SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
-  // During a run the progress is what there is to say; then the window's help again.
-  const WindowExtras& extras = workflow_.deliverable().window;
-  AnnotateAccessibility(extras.accessibleName, progress.running ? ProgressDescription(progress)
-                                                                : extras.accessibleDescription);
-  ::InvalidateRect(window_.get(), &progressBar_, FALSE);
+  ShowWindowTexts(progress);
+  const RECT bar = progressBarRect();
+  ::InvalidateRect(window_.get(), &bar, FALSE);
 }
 
 void Form1::Paint(HDC dc, const RECT& client) {
@@ -380,55 +351,50 @@ void Form1::Paint(HDC dc, const RECT& client) {
       ::BitBlt(buffer.get(), 0, 0, width, height, pictureDC.get(), 0, 0, SRCCOPY);
     }
     ::SetBkMode(buffer.get(), TRANSPARENT);
-    for (std::size_t i = 0; i < Labels().size(); ++i) {
-      const WindowLabel& label = Labels()[i];
-      if (label.text.empty() || i >= labelFonts_.size()) continue;
+    for (std::size_t i = 0; i < view_.labels.size(); ++i) {
+      const LabelView& label = view_.labels[i];
+      if (label.design.text.empty() || i >= labelFonts_.size()) continue;
       ScopedSelection font(buffer.get(), labelFonts_[i].get());
-      RECT rect = LabelRect(label);
-      const std::wstring text = ToWide(label.text);
+      RECT rect = ToRect(label.place);
+      const std::wstring text = ToWide(label.design.text);
       ::DrawTextW(buffer.get(), text.c_str(), static_cast<int>(text.size()), &rect,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
-    if (workflow_.Running() && !::IsRectEmpty(&progressBar_)) PaintProgress(buffer.get());
+    if (workflow_.Running() && !view_.progressBar.empty()) PaintProgress(buffer.get());
     ::BitBlt(dc, 0, 0, width, height, buffer.get(), 0, 0, SRCCOPY);
   }
 }
 
-// A dark bar on the picture, filled in white as the pages are done; the count is written
-// across it in whichever colour stands out from what lies under each of its letters.
 void Form1::PaintProgress(HDC dc) {
-  const RunProgress& progress = workflow_.Progress();
-  const RECT& bar = progressBar_;
-  const PictureRect fill = ProgressFill(
-      {bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top}, progress, progressTick_);
-  const RECT filled{fill.left, fill.top, fill.left + fill.width, fill.top + fill.height};
-
-  ScopedBrush frame(::CreateSolidBrush(RGB(0, 0, 0)));
-  ScopedBrush dark(::CreateSolidBrush(RGB(35, 35, 35)));
-  ScopedBrush light(::CreateSolidBrush(RGB(245, 245, 245)));
-  ::FillRect(dc, &bar, dark.get());
+  const ProgressPaint paint = PaintOfProgress(view_, workflow_.Progress(), progressTick_);
+  const ProgressBarLook& look = kProgressBarLook;
+  const RECT bar = ToRect(paint.bar);
+  const RECT filled = ToRect(paint.filled);
+  ScopedBrush frame(::CreateSolidBrush(ToColorRef(look.frame)));
+  ScopedBrush field(::CreateSolidBrush(ToColorRef(look.field)));
+  ScopedBrush done(::CreateSolidBrush(ToColorRef(look.done)));
+  ::FillRect(dc, &bar, field.get());
   ::FrameRect(dc, &bar, frame.get());
-  ::FillRect(dc, &filled, light.get());
+  ::FillRect(dc, &filled, done.get());
+  if (paint.count.empty()) return;
 
-  const std::wstring count = ToWide(ProgressCount(progress));
-  if (count.empty()) return;
-  const ScopedFont font =
-      CreateInterfaceFont(std::max(7, static_cast<int>(bar.bottom - bar.top) - 3), true);
+  const std::wstring count = ToWide(paint.count);
+  const ScopedFont font = CreateInterfaceFont(paint.fontPixelSize, true);
   ScopedSelection selectedFont(dc, font.get());
-  RECT inner{bar.left + 1, bar.top + 1, bar.right - 1, bar.bottom - 1};
-  const auto write = [&](COLORREF colour) {
-    ::SetTextColor(dc, colour);
-    ::DrawTextW(dc, count.c_str(), static_cast<int>(count.size()), &inner,
+  RECT textArea = ToRect(paint.textArea);
+  const auto write = [&](const Rgb& colour) {
+    ::SetTextColor(dc, ToColorRef(colour));
+    ::DrawTextW(dc, count.c_str(), static_cast<int>(count.size()), &textArea,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   };
   const int saved = ::SaveDC(dc);
-  ::IntersectClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+  ::IntersectClipRect(dc, textArea.left, textArea.top, textArea.right, textArea.bottom);
   ::ExcludeClipRect(dc, filled.left, filled.top, filled.right, filled.bottom);
-  write(RGB(255, 255, 255));
+  write(look.textOnField);
   ::RestoreDC(dc, saved);
   const int savedAgain = ::SaveDC(dc);
   ::IntersectClipRect(dc, filled.left, filled.top, filled.right, filled.bottom);
-  write(RGB(0, 0, 0));
+  write(look.textOnDone);
   ::RestoreDC(dc, savedAgain);
 }
 
@@ -450,19 +416,26 @@ LRESULT Form1::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       }
       break;
     case WM_LBUTTONDOWN: {
-      // The close spot takes its presses: a double click there asks to quit, a single one
-      // does nothing. Anywhere else the press moves the window.
-      const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      if (CloseSpotAt(at) == nullptr) DragForm(window_.get());
+      // The close spot takes the left button's presses: a double click there asks to quit, a
+      // single one does nothing. Anywhere else the press moves the window.
+      const POINT at = PointOf(lParam);
+      if (CommandLabelAt(view_, at.x, at.y) == nullptr) DragForm(window_.get());
       return 0;
     }
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+      // Every button but the right one moves the window.
+      DragForm(window_.get(), message);
+      return message == WM_XBUTTONDOWN ? TRUE : 0;
     case WM_LBUTTONDBLCLK: {
-      const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      if (const WindowLabel* spot = CloseSpotAt(at)) RunCommand(spot->doubleClick);
+      const POINT at = PointOf(lParam);
+      if (const LabelView* spot = CommandLabelAt(view_, at.x, at.y)) {
+        RunCommand(spot->design.doubleClick);
+      }
       return 0;
     }
     case WM_RBUTTONDOWN: {
-      POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      POINT at = PointOf(lParam);
       ::ClientToScreen(window_.get(), &at);
       // The chosen entry's handler runs before this handler returns.
       ShowMenu(at);
@@ -475,8 +448,9 @@ LRESULT Form1::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_TIMER:
       if (wParam == kSweepTimer) {
-        progressTick_ += 2;
-        ::InvalidateRect(window_.get(), &progressBar_, FALSE);
+        progressTick_ += kSweepStep;
+        const RECT bar = progressBarRect();
+        ::InvalidateRect(window_.get(), &bar, FALSE);
         return 0;
       }
       break;

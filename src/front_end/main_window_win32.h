@@ -21,6 +21,7 @@
 #include "front_end/main_window.h"
 #include "front_end/resources_win32.h"
 #include "front_end/ui_model.h"
+#include "front_end/window_view.h"
 #include "settings/ini_settings.h"
 #include "shell/opaque_runs.h"
 
@@ -64,7 +65,7 @@ class Form1 : private WindowRequests {
   // The drop target registered for the window (tests drag onto it directly).
   IDropTarget* dropTarget() const;
   // Where the progress bar shows during a run (client pixels); empty without room for one.
-  RECT progressBarRect() const { return progressBar_; }
+  RECT progressBarRect() const;
   // The window's dots per inch, which its picture and shape are scaled to.
   UINT dpi() const { return dpi_; }
 
@@ -98,16 +99,13 @@ class Form1 : private WindowRequests {
   void Paint(HDC dc, const RECT& client);
   void PaintProgress(HDC dc);
   void ShowProgress(const RunProgress& progress);
-  // Gives the window's accessible objects `name` and `description` through the system's
-  // annotation service, where there is one (a system without it names the window by its text).
-  void AnnotateAccessibility(const std::string& name, const std::string& description);
+  // Shows what the window says of itself now: the whole window's tip and, through the system's
+  // annotation service where there is one, its accessible name and description (a system
+  // without it names the window by its text).
+  void ShowWindowTexts(const RunProgress& progress);
   // WM_CLOSE and WM_QUERYENDSESSION: true when the window stays.
   bool QueryUnload();
-  const std::vector<WindowLabel>& Labels() const;
-  // The label with a double-click command under `clientPoint`, or null.
-  const WindowLabel* CloseSpotAt(POINT clientPoint) const;
-  // Where a label lies on the window (client pixels at the window's DPI, or at `dpi`).
-  RECT LabelRect(const WindowLabel& label, UINT dpi = 0) const;
+  double Scale() const { return dpi_ / 96.0; }
 
   Win32DesktopServices desktop_;
   std::unique_ptr<DocumentOpener> opener_;
@@ -121,7 +119,7 @@ class Form1 : private WindowRequests {
   ScopedWindow toolTip_;                // owned by the window: destroyed before it
   std::vector<ScopedFont> labelFonts_;  // one per label, at the window's DPI
   std::vector<RunRect> opaqueRuns_;
-  RECT progressBar_{};
+  WindowView view_;
   int progressTick_ = 0;
   std::unique_ptr<DropTargetRegistration> dropTarget_;
   ScopedCom<IAccPropServices> accessibility_;  // the annotation service, when there is one

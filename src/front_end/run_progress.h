@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/twips.h"
 #include "runner/child_process.h"
 #include "shell/opaque_runs.h"
 
@@ -56,13 +57,7 @@ class PageLineCounter {
 std::optional<int> PageCountFromPdfInfo(std::string_view report);
 
 // A rectangle on the picture, in picture pixels.
-struct PictureRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  bool operator==(const PictureRect&) const = default;
-};
+using PictureRect = PixelRect;
 
 inline constexpr int kProgressBarHeight = 11;
 

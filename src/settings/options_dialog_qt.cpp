@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFont>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -25,14 +24,14 @@
 #include "common/twips.h"
 #include "settings/options_form.h"
 #include "shell/shaped_window_qt.h"
+#include "shell/window_helpers_qt.h"
 
 namespace droplet {
 
 namespace {
 
 QRect PixelRect(const TwipsRect& twips) {
-  return QRect(TwipsToPixels(twips.left), TwipsToPixels(twips.top), TwipsToPixels(twips.width),
-               TwipsToPixels(twips.height));
+  return ToQRect(TwipsToPixels(twips));
 }
 
 QString FromUtf8(std::string_view text) {
@@ -56,12 +55,12 @@ class TriStateCheckBox : public QCheckBox {
         return 0;
     }
   }
-  // Draws the caption's text from `tailStart` on at `tailLeft` instead of where it falls, and
-  // the blanks from `gapStart` not at all. The caption itself stays as it is.
-  void SetSplitCaption(qsizetype gapStart, qsizetype tailStart, int tailLeft) {
-    gapStart_ = gapStart;
-    tailStart_ = tailStart;
-    tailLeft_ = tailLeft;
+  // Draws `head` beside the box and `tail` in `tailPlace` (the box's own pixels) instead of
+  // the caption, which itself stays as it is.
+  void SetSplitCaption(const QString& head, const QString& tail, const QRect& tailPlace) {
+    head_ = head;
+    tail_ = tail;
+    tailPlace_ = tailPlace;
     update();
   }
   void SetState(int state) {
@@ -74,24 +73,23 @@ class TriStateCheckBox : public QCheckBox {
   }
 
   void paintEvent(QPaintEvent* event) override {
-    if (tailLeft_ <= 0) {
+    if (tailPlace_.isEmpty()) {
       QCheckBox::paintEvent(event);
       return;
     }
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
-    option.text = text().left(gapStart_);
+    option.text = head_;
     painter.drawControl(QStyle::CE_CheckBox, option);
-    const QRect tail(tailLeft_, 0, width() - tailLeft_, height());
-    style()->drawItemText(&painter, tail, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(),
-                          text().mid(tailStart_), QPalette::WindowText);
+    style()->drawItemText(&painter, tailPlace_, Qt::AlignLeft | Qt::AlignVCenter, palette(),
+                          isEnabled(), tail_, QPalette::WindowText);
   }
 
  private:
-  qsizetype gapStart_ = 0;
-  qsizetype tailStart_ = 0;
-  int tailLeft_ = 0;
+  QString head_;
+  QString tail_;
+  QRect tailPlace_;
 };
 
 class FrmOption;
@@ -132,7 +130,7 @@ class FrmOption : public QDialog {
 
   // Form_MouseDown: any button pressed on the free surface moves the dialog.
   void mousePressEvent(QMouseEvent* event) override {
-    DragForm(*this, event->globalPosition().toPoint());
+    DragForm(*this, event->globalPosition().toPoint(), event->button());
     event->accept();
   }
 
@@ -165,7 +163,7 @@ class FrmOption : public QDialog {
       controls_[control.name] = widget;
       designPalettes_[control.name] = widget->palette();
     }
-    FitGapUnderFirstPageBox();
+    ShowSplitCaptions();
     // Text boxes may lie on a check box's caption line and must stay above it.
     for (const FormControl& control : form_.controls) {
       if (control.kind == FormControlKind::kTextBox) controls_.at(control.name)->raise();
@@ -225,25 +223,17 @@ class FrmOption : public QDialog {
     return static_cast<QLineEdit&>(*controls_.at(std::string(name)));
   }
 
-  // The blanks of the page-range caption leave a gap for the first page box, with "a :" after
-  // it. Fonts and check-box styles differ in width; where "a :" would fall under the box, the
-  // box draws it after the page box instead.
-  void FitGapUnderFirstPageBox() {
-    TriStateCheckBox& ckRangePag = Check("ckRangePag");
-    const QString caption = ckRangePag.text();
-    const qsizetype gapStart = caption.indexOf(QStringLiteral(":  ")) + 1;
-    qsizetype tailStart = gapStart;
-    while (tailStart < caption.size() && caption[tailStart] == QLatin1Char(' ')) ++tailStart;
-    if (gapStart <= 0 || tailStart >= caption.size()) return;
-    QStyleOptionButton option;
-    option.initFrom(&ckRangePag);
-    const int textLeft = ckRangePag.style()
-                             ->subElementRect(QStyle::SE_CheckBoxContents, &option, &ckRangePag)
-                             .left();
-    const int natural =
-        textLeft + QFontMetrics(ckRangePag.font()).horizontalAdvance(caption.left(tailStart));
-    const int wanted = Text("txtPagStart").geometry().right() + 1 + 4 - ckRangePag.x();
-    if (natural < wanted) ckRangePag.SetSplitCaption(gapStart, tailStart, wanted);
+  // A check box whose caption is split around a text box on its line draws the caption's head
+  // beside the box and its tail after the text box, as the form places them; the text box lies
+  // above the check box (BuildControls raises it).
+  void ShowSplitCaptions() {
+    for (const FormControl& control : form_.controls) {
+      if (!control.splitCaption) continue;
+      const SplitCaption& split = *control.splitCaption;
+      TriStateCheckBox& box = Check(control.name);
+      box.SetSplitCaption(FromUtf8(split.head), FromUtf8(split.tail),
+                          PixelRect(split.tailPlace).translated(-box.pos()));
+    }
   }
 
   // Form_Load: the dialog has no background picture of its own, so it is not shaped.

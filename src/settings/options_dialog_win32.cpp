@@ -96,11 +96,9 @@ class FrmOption {
   friend class droplet::OwnedWindows;
   static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-  int Px(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
-  RECT PixelRect(const TwipsRect& place) const {
-    return RECT{Px(place.left), Px(place.top), Px(place.left + place.width),
-                Px(place.top + place.height)};
-  }
+  double Scale() const { return dpi_ / 96.0; }
+  int Px(int twips) const { return TwipsToPixels(twips, Scale()); }
+  RECT Pixels(const TwipsRect& place) const { return ToRect(TwipsToPixels(place, Scale())); }
 
   HFONT FontFor(const FormFont& font) {
     const std::string key = font.face + "|" + std::to_string(font.points) + "|" +
@@ -189,7 +187,7 @@ class FrmOption {
     picture_.reset(original_ ? ScalePicture(original_.get(), static_cast<int>(dpi_), 96) : nullptr);
     places_.clear();
     for (const FormControl& control : form_.controls) {
-      RECT place = PixelRect(control.place);
+      RECT place = Pixels(control.place);
       const HWND window = WindowOf(control.name);
       if (window != nullptr) {
         const HFONT font = FontFor(control.font);
@@ -198,7 +196,7 @@ class FrmOption {
       }
       places_[control.name] = place;
     }
-    SplitCaptionsUnderTextBoxes();
+    PlaceSplitCaptions();
     ::SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, Px(kTipWidthTwips));
     for (const auto& [name, window] : windows_) {
       const RECT& place = places_[name];
@@ -217,48 +215,26 @@ class FrmOption {
       ScopedSelection selected(dc.get(), font);
       ::GetTextMetricsW(dc.get(), &metrics);
     }
-    const int needed = metrics.tmHeight + MulDiv(6, static_cast<int>(dpi_), 96);
+    const int needed = metrics.tmHeight + ScalePixels(6, Scale());
     const int height = std::min<int>(place.bottom - place.top, needed);
     const int top = (place.top + place.bottom - height) / 2;
     return RECT{place.left, top, place.right, top + height};
   }
 
-  // A text box lying on a check box's caption line covers the blanks left for it in the caption:
-  // the check box then ends where the text box begins, and the caption's rest after the blanks
-  // is written after the text box.
-  void SplitCaptionsUnderTextBoxes() {
+  // A check box whose caption is split around a text box on its line ends where that box
+  // begins; the caption's tail is written at its own place, on the check box's line.
+  void PlaceSplitCaptions() {
     for (const FormControl& box : form_.controls) {
-      if (box.kind != FormControlKind::kCheckBox) continue;
+      if (!box.splitCaption) continue;
+      const SplitCaption& split = *box.splitCaption;
       RECT& place = places_[box.name];
-      const FormControl* first = nullptr;
-      for (const FormControl& text : form_.controls) {
-        if (text.kind != FormControlKind::kTextBox) continue;
-        RECT overlap{};
-        const RECT textPlace = PixelRect(text.place);
-        if (!::IntersectRect(&overlap, &place, &textPlace)) continue;
-        if (first == nullptr || text.place.left < first->place.left) first = &text;
-      }
-      if (first == nullptr) continue;
-      const std::string& caption = box.caption;
-      const auto gap = caption.find("  ");
-      const auto tailStart = caption.find_first_not_of(' ', gap == std::string::npos ? 0 : gap);
-      const RECT textPlace = PixelRect(first->place);
-      place.right = textPlace.left;
-      if (gap == std::string::npos || tailStart == std::string::npos) continue;
-      // The rest goes between this text box and the next one on the line (or the box's end).
-      int right = PixelRect(box.place).right;
-      for (const FormControl& text : form_.controls) {
-        const RECT other = PixelRect(text.place);
-        if (text.kind == FormControlKind::kTextBox && other.left > textPlace.left &&
-            other.top < place.bottom && other.bottom > place.top) {
-          right = std::min<int>(right, other.left);
-        }
-      }
-      const int margin = MulDiv(4, static_cast<int>(dpi_), 96);
-      const RECT tail{textPlace.right + margin, place.top, right, place.bottom};
+      place.right = Px(split.headEnd);
+      RECT tail = Pixels(split.tailPlace);
+      tail.top = place.top;
+      tail.bottom = place.bottom;
       HWND& window = tails_[box.name];
       if (window == nullptr) {
-        window = ::CreateWindowExW(0, L"STATIC", ToWide(caption.substr(tailStart)).c_str(),
+        window = ::CreateWindowExW(0, L"STATIC", ToWide(split.tail).c_str(),
                                    WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, 0, 0, 0,
                                    window_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
         ::EnableWindow(window, box.enabled ? TRUE : FALSE);
@@ -437,6 +413,11 @@ class FrmOption {
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
       case WM_COMMAND: {
         const auto control = reinterpret_cast<HWND>(lParam);
+        // Esc, as the message loop's IsDialogMessage passes it on: closed, nothing written.
+        if (control == nullptr && LOWORD(wParam) == IDCANCEL) {
+          ::DestroyWindow(window_);
+          return 0;
+        }
         if (control == nullptr) break;
         if (HIWORD(wParam) == EN_CHANGE) {
           ShowNotices();
@@ -456,12 +437,28 @@ class FrmOption {
         }
         break;
       }
-      case WM_LBUTTONDOWN: {
-        // Form_MouseDown: a press on the free surface (the shape included) moves the dialog.
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+      case WM_XBUTTONDOWN: {
+        // Form_MouseDown: a press of any button on the free surface (the shape included) moves
+        // the dialog.
         const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (!OnDrawnControl(at)) DragForm(window_);
-        return 0;
+        if (!OnDrawnControl(at)) DragForm(window_, message);
+        return message == WM_XBUTTONDOWN ? TRUE : 0;
       }
+      case WM_ACTIVATE:
+        // As in a dialog, the keyboard comes back to the control that had it.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+          const HWND focus = ::GetFocus();
+          if (focus != nullptr && ::IsChild(window_, focus)) focus_ = focus;
+        }
+        break;
+      case WM_SETFOCUS:
+        // The keyboard goes on to a control: the one that had it, at first the first control of
+        // the tab order.
+        ::SetFocus(focus_ != nullptr ? focus_ : ::GetNextDlgTabItem(window_, nullptr, FALSE));
+        return 0;
       case WM_DPICHANGED:
         dpi_ = AcceptDpiChange(window_, wParam, lParam);
         Layout();
@@ -486,6 +483,7 @@ class FrmOption {
   IniSettingsStore store_;
   HWND window_ = nullptr;
   HWND toolTip_ = nullptr;  // owned by the dialog, so it goes with it
+  HWND focus_ = nullptr;    // the control that had the keyboard when the dialog was left
   UINT dpi_ = 96;
   ScopedBitmap original_;
   ScopedBitmap picture_;

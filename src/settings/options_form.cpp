@@ -21,13 +21,12 @@ constexpr FormSetting kFormSettings[] = {
     {"Check1", {"Images", "Ignore"}, &OptionsFormState::Check1, nullptr},
 };
 
-const char kAuthorCredit[] = "a cura del gruppo Droplet";
-
 const FormFont kCheckBoxFont{"Verdana", 8.25, false};
 const FormFont kPageBoxFont{"MS Sans Serif", 8.25, true};
 const FormFont kLabelFont{"Verdana", 8.25, false};
 constexpr Rgb kBlue{0, 0, 255};
 constexpr Rgb kGrey{128, 128, 128};
+constexpr int kCaptionTailGap = 60;  // twips between the first page box and the caption's tail
 
 FormControl CheckBox(std::string name, std::string caption, TwipsRect place, int tabIndex) {
   FormControl control;
@@ -126,6 +125,22 @@ std::string UnusableRangeSentence(const std::string& reason) {
 FormControl& Control(OptionsForm& form, std::string_view name) {
   return *std::find_if(form.controls.begin(), form.controls.end(),
                        [name](const FormControl& control) { return control.name == name; });
+}
+
+// The page-range caption leaves blanks for the first page box, which lies over them on the
+// caption's line: the text before the blanks shows on the check box up to that page box, the
+// text after them ("a :") after it, up to the second page box.
+void SplitPageRangeCaption(OptionsForm& form) {
+  FormControl& range = Control(form, "ckRangePag");
+  const TwipsRect& first = Control(form, "txtPagStart").place;
+  const TwipsRect& second = Control(form, "txtPagEnd").place;
+  const std::string& caption = range.caption;
+  const size_t blanks = caption.find("  ");
+  const size_t tail = caption.find_first_not_of(' ', blanks);
+  const int tailLeft = first.left + first.width + kCaptionTailGap;
+  range.splitCaption = SplitCaption{
+      caption.substr(0, blanks), first.left, caption.substr(tail),
+      TwipsRect{tailLeft, range.place.top, second.left - tailLeft, range.place.height}};
 }
 
 }  // namespace
@@ -240,6 +255,7 @@ OptionsForm OrvaneOptionsForm() {
       PageBox("txtPagEnd", {3135, 2835, 435, 255}, 6),
       CheckBox("Check1", "Ignora immagini", {210, 2160, 3195, 345}, 7),
   };
+  SplitPageRangeCaption(form);
   return form;
 }
 
@@ -248,7 +264,7 @@ OptionsForm TessikOptionsForm(const Version& version) {
   form.clientWidth = 3855;
   form.clientHeight = 3705;
   form.titleAfterProgramName =
-      " Version: (BETA) " + FormatVersion(version) + " - " + std::string(kAuthorCredit);
+      " Version: (BETA) " + FormatVersion(version) + " - " + std::string(kTessikAuthorCredit);
   Control(form, "Shape1").place.height = 3645;
   Control(form, "Image1").place = {2100, 75, 1710, 1635};
   Control(form, "ckFolder").place.top = 1680;
@@ -265,10 +281,10 @@ OptionsForm TessikOptionsForm(const Version& version) {
   FormControl& check1 = Control(form, "Check1");
   check1.place.top = 2220;
   check1.enabled = false;
-  form.controls.push_back(
-      Label("Label3", "www.tessik.example.org", {135, 270, 3135, 255}, 8, kBlue));
-  form.controls.push_back(Label("Label4", "tessik@example.org", {135, 465, 2655, 255}, 9, kBlue));
-  form.controls.push_back(Label("Label2", kAuthorCredit, {300, 3405, 3285, 195}, 10, kGrey));
+  form.controls.push_back(Label("Label3", kTessikWebSite, {135, 270, 3135, 255}, 8, kBlue));
+  form.controls.push_back(Label("Label4", kTessikMailAddress, {135, 465, 2655, 255}, 9, kBlue));
+  form.controls.push_back(Label("Label2", kTessikAuthorCredit, {300, 3405, 3285, 195}, 10, kGrey));
+  SplitPageRangeCaption(form);
   return form;
 }
 

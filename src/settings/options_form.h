@@ -121,10 +121,24 @@ struct Rgb {
   int blue = 0;
 };
 
+// A caption written in two places around a control that lies on the caption's line, over
+// blanks the caption leaves for it (the page-range box's caption, whose blanks hold the first
+// page box): `head` on the captioned control, which ends at `headEnd`, where the control on the
+// line begins; `tail` at its own place after that control.
+struct SplitCaption {
+  std::string head;
+  int headEnd = 0;  // twips
+  std::string tail;
+  TwipsRect tailPlace;
+
+  bool operator==(const SplitCaption&) const = default;
+};
+
 struct FormControl {
   std::string name;  // "ckFolder", ...
   FormControlKind kind = FormControlKind::kLabel;
   std::string caption;  // check boxes, buttons and labels; a text box's text is a setting
+  std::optional<SplitCaption> splitCaption;  // how the caption is written when it is split
   TwipsRect place;
   int tabIndex = -1;  // -1: outside the tab order
   bool enabled = true;
@@ -160,6 +174,12 @@ OptionsForm OrvaneOptionsForm();
 // Tessik's form: other places and texts, two inactive boxes, three labels, and its version in
 // the title.
 OptionsForm TessikOptionsForm(const Version& version);
+
+// Who made Tessik and where to reach them, as its options dialog (title and labels) and its
+// About text both show it.
+inline constexpr const char* kTessikAuthorCredit = "a cura del gruppo Droplet";
+inline constexpr const char* kTessikWebSite = "www.tessik.example.org";
+inline constexpr const char* kTessikMailAddress = "tessik@example.org";
 
 // --- What the settings ask of a conversion run ---
 

@@ -123,12 +123,11 @@ std::vector<RunRect> ShapeFormFromPicture(QWidget& window, const QImage& picture
   return runs;
 }
 
-void DragForm(QWidget& window, const QPoint& globalPressPosition) {
+void DragForm(QWidget& window, const QPoint& globalPressPosition, Qt::MouseButton button) {
   QWidget* top = window.window();
   if (top == nullptr) return;
-  if (QWindow* handle = top->windowHandle(); handle != nullptr && handle->startSystemMove()) {
-    return;
-  }
+  QWindow* handle = top->windowHandle();
+  if (button == Qt::LeftButton && handle != nullptr && handle->startSystemMove()) return;
   new ManualMove(*top, globalPressPosition);
 }
 

@@ -23,8 +23,10 @@ std::vector<RunRect> ShapeFormFromPicture(QWidget& window, const QImage& picture
 // gives them: one pixel high, sorted by row and column, never touching.
 QRegion RegionFromRuns(const std::vector<RunRect>& runs);
 
-// Starts moving `window` with the mouse from the press at `globalPressPosition`: a move by the
-// window system when it offers one, otherwise a move of our own until the button is released.
-void DragForm(QWidget& window, const QPoint& globalPressPosition);
+// Starts moving `window` with the mouse from the press of `button` at `globalPressPosition`,
+// until the button is released: a move by the window system when it offers one for that button
+// (X11 window systems move with the left one only), otherwise a move of our own.
+void DragForm(QWidget& window, const QPoint& globalPressPosition,
+              Qt::MouseButton button = Qt::LeftButton);
 
 }  // namespace droplet

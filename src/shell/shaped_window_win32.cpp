@@ -71,9 +71,44 @@ HRGN RegionFromRuns(const std::vector<RunRect>& runs) {
   return ::ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data);
 }
 
-void DragForm(HWND window) {
+void DragForm(HWND window, UINT pressMessage) {
   ::ReleaseCapture();
-  ::SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  if (pressMessage == WM_LBUTTONDOWN) {
+    ::SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    return;
+  }
+  // Each button's release message follows its press message.
+  const UINT releaseMessage = pressMessage + 1;
+  const WORD held = pressMessage == WM_RBUTTONDOWN   ? MK_RBUTTON
+                    : pressMessage == WM_MBUTTONDOWN ? MK_MBUTTON
+                                                     : MK_XBUTTON1 | MK_XBUTTON2;
+  POINT start{};
+  RECT outer{};
+  ::GetCursorPos(&start);
+  ::GetWindowRect(window, &outer);
+  ::SetCapture(window);
+  MSG message{};
+  while (::GetCapture() == window) {
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      // The end of the message loop was asked for: it is the caller's to see.
+      if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (message.message == releaseMessage) break;
+    if (message.message == WM_MOUSEMOVE && message.hwnd == window) {
+      // A release that went elsewhere ends the move too.
+      if ((GET_KEYSTATE_WPARAM(message.wParam) & held) == 0) break;
+      POINT now{};
+      ::GetCursorPos(&now);
+      ::SetWindowPos(window, nullptr, outer.left + now.x - start.x, outer.top + now.y - start.y, 0,
+                     0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      continue;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  if (::GetCapture() == window) ::ReleaseCapture();
 }
 
 SIZE BitmapSize(HBITMAP bitmap) {

@@ -22,9 +22,11 @@ std::vector<RunRect> ShapeFormFromPicture(HWND window, HBITMAP picture, std::int
 // ExtCreateRegion call. No runs give an empty region, which hides the whole window.
 HRGN RegionFromRuns(const std::vector<RunRect>& runs);
 
-// Lets the window system move `window` with the mouse, as from a press on a caption bar, until
-// the button is released.
-void DragForm(HWND window);
+// Moves `window` with the mouse from the press that `pressMessage` reported (WM_LBUTTONDOWN,
+// WM_RBUTTONDOWN, ...) until that button is released, and returns then. The left button's move
+// is the window system's, as from a press on a caption bar; the system follows no other
+// button, so another button's move is followed here.
+void DragForm(HWND window, UINT pressMessage = WM_LBUTTONDOWN);
 
 // A 24-bit copy of `picture` scaled by `numerator` / `denominator` in whole pixels (each target
 // pixel takes one source pixel, so the key colour stays exact and the shape follows the

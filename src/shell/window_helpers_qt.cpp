@@ -16,11 +16,6 @@ namespace droplet {
 
 namespace {
 
-ScreenRect ToScreenRect(const QRect& rect) {
-  return ScreenRect{rect.left(), rect.top(), rect.left() + rect.width(),
-                    rect.top() + rect.height()};
-}
-
 bool StaysOnTop(const QWidget* widget) {
   return widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
@@ -119,8 +114,8 @@ int ShowStyledMessageBox(const std::string& text, unsigned style, const BoxTitle
   PlacedMessageBox box(owner, placement, ownerRect);
   box.setTextFormat(Qt::PlainText);
   box.setText(LinesOf(text));
-  box.setWindowTitle(title.value_or("").empty() ? QApplication::applicationDisplayName()
-                                                : QString::fromStdString(*title));
+  box.setWindowTitle(title ? QString::fromStdString(*title)
+                           : QApplication::applicationDisplayName());
   box.setIcon(IconFor(style));
   const bool yesNo = (style & kMbButtonsMask) == kMbYesNo;
   if (yesNo) {

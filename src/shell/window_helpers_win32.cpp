@@ -22,10 +22,6 @@ void RemovePlacingHook() {
   t_pending.hook.reset();
 }
 
-ScreenRect ToScreenRect(const RECT& rect) {
-  return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
-}
-
 // Moves `box` to where ComputeBoxPosition puts a box of its size.
 void MoveBox(HWND box, PlacementMode mode) {
   RECT work{};

@@ -10,8 +10,18 @@
 
 #include "common/desktop_services.h"
 #include "common/scoped_win32.h"
+#include "common/twips.h"
+#include "shell/box_position.h"
 
 namespace droplet {
+
+// Rectangles between the portable code's terms and Win32's.
+inline RECT ToRect(const PixelRect& rect) {
+  return RECT{rect.left, rect.top, rect.right(), rect.bottom()};
+}
+inline ScreenRect ToScreenRect(const RECT& rect) {
+  return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+}
 
 // What the windows of a class share: the class style, the pointer, the background and the icons.
 struct WindowClassLook {

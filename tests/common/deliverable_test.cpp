@@ -39,6 +39,16 @@ TEST(Deliverable, AnotherVersionShowsInEveryCaptionAndTitle) {
   EXPECT_EQ(QuitTitle(orvane), "");
 }
 
+// Tessik's About text names the author credit, web site and address its options dialog shows.
+TEST(Deliverable, TessikAboutAgreesWithItsOptionsDialog) {
+  const Deliverable& tessik = TessikDeliverable();
+  for (const char* label : {"Label2", "Label3", "Label4"}) {
+    const std::string& caption = FindControl(tessik.optionsForm, label)->caption;
+    EXPECT_NE(tessik.aboutText.find(caption), std::string::npos) << caption;
+  }
+  EXPECT_TRUE(LoadedTitle(tessik.optionsForm, "tessik").ends_with(kTessikAuthorCredit));
+}
+
 TEST(UiModel, MenuEntriesInOrderWithTheirCaptions) {
   std::vector<std::string> names;
   std::vector<std::string> captions;

@@ -305,9 +305,9 @@ TEST_F(GuiTest, YesEndsTheProgramAtOnce) {
     const char* how;
     const char* title;
   };
-  for (const Case& c : {Case{"tessik", "menu", "Tessik Version: (BETA) 0.0.9"},
-                        Case{"tessik", "spot", "Tessik Version: (BETA) 0.0.9"},
-                        Case{"orvane", "close", "Orvane"}}) {
+  for (const Case& c :
+       {Case{"tessik", "menu", "Tessik Version: (BETA) 0.0.9"},
+        Case{"tessik", "spot", "Tessik Version: (BETA) 0.0.9"}, Case{"orvane", "close", ""}}) {
     SCOPED_TRACE(std::string(c.program) + " " + c.how);
     QProcess probe;
     probe.start(QStringLiteral(DROPLET_QUIT_PROBE),
@@ -319,10 +319,49 @@ TEST_F(GuiTest, YesEndsTheProgramAtOnce) {
     EXPECT_EQ(probe.exitCode(), 0) << output.toStdString();
     EXPECT_EQ(output.count(QLatin1String("box: ")), 1) << output.toStdString();
     EXPECT_FALSE(output.contains(QLatin1String("survived")));
-    // Orvane's window has no caption: its box carries the application's title.
+    // Orvane's window has no caption: its box carries that empty title.
     EXPECT_TRUE(output.startsWith(
         QStringLiteral("box: %1 | Richiesta chiusura di ").arg(QString::fromLatin1(c.title))))
         << output.toStdString();
+  }
+}
+
+// Every button but the right one moves the window, without a window manager and with one (whose
+// own move follows the left button only); the right one opens the menu and moves nothing.
+TEST_F(GuiTest, EveryButtonButTheRightMovesTheWindow) {
+  for (const bool managed : {false, true}) {
+    SCOPED_TRACE(managed ? "openbox" : "no window manager");
+    if (managed && !StartWindowManager()) GTEST_SKIP() << "openbox cannot run here";
+    Form1& form = ShowForm(OrvaneDeliverable());
+    for (const char* button : {"1", "2", "3"}) {
+      SCOPED_TRACE(button);
+      const QPoint grip = OpaquePoint();
+      const QPoint before = form.pos();
+      QStringList drag{"mousemove", QString::number(grip.x()), QString::number(grip.y()),
+                       "mousedown", button};
+      for (const QPoint by : {QPoint(20, 10), QPoint(40, 30)}) {
+        drag << "sleep"
+             << "0.1"
+             << "mousemove" << QString::number(grip.x() + by.x())
+             << QString::number(grip.y() + by.y());
+      }
+      drag << "sleep"
+           << "0.1"
+           << "mouseup" << button;
+      const bool right = button == std::string("3");
+      // The menu the right button opens is closed again.
+      QTimer closer;
+      QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+      });
+      if (right) closer.start(300);
+      Xdotool(drag);
+      const QPoint expected = right ? before : before + QPoint(40, 30);
+      EXPECT_TRUE(QTest::qWaitFor([&] { return form.pos() == expected; }, 5000))
+          << form.pos().x() << "," << form.pos().y();
+      if (right) QTest::qWait(500);
+      EXPECT_EQ(form.pos(), expected);
+    }
   }
 }
 

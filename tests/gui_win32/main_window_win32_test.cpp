@@ -409,19 +409,23 @@ TEST_F(MainWindowWin32Test, WindowLivesWhileTheConverterWorksAndStopsOnRequest) 
   PumpFor(milliseconds(700));
   EXPECT_NE(ScreenRow(form.hwnd(), bar), shown) << "the progress did not move on";
 
-  // The window moves with the mouse.
-  RECT before{};
-  ::GetWindowRect(form.hwnd(), &before);
-  std::thread mouse = DragMouseInSteps(grip, POINT{8, 6});
-  PumpFor(milliseconds(800));
-  mouse.join();
-  PumpFor(milliseconds(100));
-  RECT after{};
-  ::GetWindowRect(form.hwnd(), &after);
-  EXPECT_EQ(after.left - before.left, 40);
-  EXPECT_EQ(after.top - before.top, 30);
+  // The window moves with the mouse, by the middle button as by the left one.
+  POINT moved = grip;
+  for (const DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_MIDDLEDOWN}) {
+    SCOPED_TRACE(button);
+    RECT before{};
+    ::GetWindowRect(form.hwnd(), &before);
+    std::thread mouse = DragMouseInSteps(moved, POINT{8, 6}, button);
+    PumpFor(milliseconds(800));
+    mouse.join();
+    PumpFor(milliseconds(100));
+    RECT after{};
+    ::GetWindowRect(form.hwnd(), &after);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 30);
+    moved = POINT{moved.x + 40, moved.y + 30};
+  }
 
-  const POINT moved{grip.x + 40, grip.y + 30};
   const MenuChooser::Seen menu = ChooseEntry(kEntryInterrompi, moved);
   EXPECT_TRUE(menu.enabled[kEntryInterrompi]);
   EXPECT_FALSE(menu.enabled[kEntryConverti]) << "a drop would be refused as well";

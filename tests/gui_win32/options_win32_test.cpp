@@ -56,6 +56,8 @@ TEST_F(OptionsWin32Test, LoadsShowsAndSavesTheSettings) {
   ::GetWindowTextW(dialog, title, 64);
   EXPECT_EQ(FromWide(title), "Opzioni");
   EXPECT_FALSE(::GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // The keyboard starts at the first control of the tab order.
+  EXPECT_EQ(::GetFocus(), OptionsControlWindow("ckFolder"));
   EXPECT_EQ(Check("ckFolder"), BST_CHECKED);
   EXPECT_EQ(Check("ckRun"), BST_UNCHECKED);
   EXPECT_EQ(Text("txtPagStart"), "1");
@@ -87,6 +89,14 @@ TEST_F(OptionsWin32Test, LoadsShowsAndSavesTheSettings) {
   for (const char* line : {"open=1", "run=1", "Active=0", "Start=abc", "End=7"}) {
     EXPECT_NE(saved.find(line), std::string::npos) << line << " in " << saved;
   }
+
+  // Esc, from whichever control has the keyboard, closes the dialog without saving.
+  Open(OrvaneOptionsForm());
+  ::SetWindowTextW(OptionsControlWindow("txtPagEnd"), L"9");
+  ::SetFocus(OptionsControlWindow("txtPagEnd"));
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([] { return CurrentOptionsDialog() == nullptr; }, milliseconds(2000)));
+  EXPECT_EQ(ReadFile(folder_.path() / "Orvane.INI"), saved);
 }
 
 // A page box the run will not follow carries the reason in its tool tip and shows the fault
@@ -146,19 +156,23 @@ TEST_F(OptionsWin32Test, TessikControlsLieAtTheirPlacesInTabOrder) {
                        OptionsControlWindow("txtPagStart"), OptionsControlWindow("txtPagEnd"),
                        OptionsControlWindow("ckFolder")}));
 
-  // A press on the free surface moves the dialog; one on the picture does not.
-  RECT before{};
-  ::GetWindowRect(dialog, &before);
-  POINT free{5, 140};
-  ::ClientToScreen(dialog, &free);
-  MoveMouse(free);
-  std::thread mouse = DragMouseInSteps(free, POINT{6, 4});
-  PumpFor(milliseconds(800));
-  mouse.join();
-  RECT after{};
-  ::GetWindowRect(dialog, &after);
-  EXPECT_EQ(after.left - before.left, 30);
-  EXPECT_EQ(after.top - before.top, 20);
+  // A press of any button on the free surface moves the dialog.
+  for (const DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_MIDDLEDOWN}) {
+    SCOPED_TRACE(button);
+    RECT before{};
+    ::GetWindowRect(dialog, &before);
+    POINT free{5, 140};
+    ::ClientToScreen(dialog, &free);
+    MoveMouse(free);
+    std::thread mouse = DragMouseInSteps(free, POINT{6, 4}, button);
+    PumpFor(milliseconds(800));
+    mouse.join();
+    PumpFor(milliseconds(100));
+    RECT after{};
+    ::GetWindowRect(dialog, &after);
+    EXPECT_EQ(after.left - before.left, 30);
+    EXPECT_EQ(after.top - before.top, 20);
+  }
 }
 
 }  // namespace

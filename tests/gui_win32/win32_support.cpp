@@ -9,6 +9,7 @@
 #include "common/platform.h"
 #include "common/text_win32.h"
 #include "front_end/main_window_win32.h"
+#include "settings/options_dialog_win32.h"
 
 namespace droplet::testing {
 
@@ -90,6 +91,8 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     if (std::chrono::steady_clock::now() >= end) return false;
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      const HWND options = CurrentOptionsDialog();
+      if (options != nullptr && ::IsDialogMessageW(options, &message)) continue;
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
     }
@@ -236,18 +239,18 @@ void MoveMouse(POINT at) {
   SendMouse(0, at);
 }
 
-std::thread DragMouseInSteps(POINT from, POINT step) {
-  return std::thread([from, step] {
+std::thread DragMouseInSteps(POINT from, POINT step, DWORD buttonDown) {
+  return std::thread([from, step, buttonDown] {
     INPUT press{};
     press.type = INPUT_MOUSE;
-    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press.mi.dwFlags = buttonDown;
     ::SendInput(1, &press, sizeof press);
     for (int i = 1; i <= 5; ++i) {
       Sleep(40);
       MoveMouse(POINT{from.x + step.x * i, from.y + step.y * i});
     }
     Sleep(200);
-    press.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    press.mi.dwFlags = buttonDown << 1;  // each button's release flag follows its press flag
     ::SendInput(1, &press, sizeof press);
   });
 }

@@ -20,7 +20,7 @@ class Form1;
 namespace droplet::testing {
 
 // Runs the calling thread's messages until `done` is true or `timeout` has passed; returns
-// `done()`.
+// `done()`. The open options dialog gets its keys as the program's message loop hands them.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
 void PumpFor(std::chrono::milliseconds time);
@@ -105,9 +105,10 @@ void PressKey(WORD key, WORD modifier = 0);
 
 // Moves the mouse and presses buttons as the user does (SendInput), at screen pixels.
 void MoveMouse(POINT at);
-// From a thread of its own, so that the caller can serve its windows meanwhile: presses the left
-// button where the mouse is, moves it from `from` five times by `step` and releases it there.
-std::thread DragMouseInSteps(POINT from, POINT step);
+// From a thread of its own, so that the caller can serve its windows meanwhile: presses a button
+// (MOUSEEVENTF_LEFTDOWN, ..._RIGHTDOWN, ..._MIDDLEDOWN) where the mouse is, moves it from `from`
+// five times by `step` and releases it there.
+std::thread DragMouseInSteps(POINT from, POINT step, DWORD buttonDown = MOUSEEVENTF_LEFTDOWN);
 void ClickMouse(POINT at, bool rightButton = false, int clicks = 1);
 
 // A screen pixel as the screen shows it (blue in the low byte, as a DIB's packed colour).

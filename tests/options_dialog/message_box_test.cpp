@@ -96,10 +96,6 @@ TEST(SetAlwaysOnTop, KeepsPlaceSizeAndVisibility) {
   EXPECT_EQ(window.geometry(), before);
 }
 
-ScreenRect ToRect(const QRect& r) {
-  return ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
 TEST(CenteredMessageBox, IsPlacedOnItsOwnerOrOnTheWorkArea) {
   Application();
   QWidget owner;
@@ -108,7 +104,7 @@ TEST(CenteredMessageBox, IsPlacedOnItsOwnerOrOnTheWorkArea) {
   owner.activateWindow();
   WaitUntilShown(owner);
   ASSERT_EQ(QApplication::activeWindow(), &owner);
-  const ScreenRect work = ToRect(QGuiApplication::primaryScreen()->availableGeometry());
+  const ScreenRect work = ToScreenRect(QGuiApplication::primaryScreen()->availableGeometry());
 
   for (const bool onOwner : {true, false}) {
     BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
@@ -116,10 +112,13 @@ TEST(CenteredMessageBox, IsPlacedOnItsOwnerOrOnTheWorkArea) {
     ASSERT_EQ(answerer.seen().size(), 1u);
     const SeenBox& seen = answerer.seen()[0];
     const ScreenPoint expected = ComputeBoxPosition(
-        ToRect(seen.frameGeometry), onOwner ? ToRect(owner.frameGeometry()) : ScreenRect{}, work,
+        ToScreenRect(seen.frameGeometry),
+        onOwner ? ToScreenRect(owner.frameGeometry()) : ScreenRect{}, work,
         onOwner ? PlacementMode::kCenterOnOwner : PlacementMode::kCenterOnWorkArea);
     EXPECT_EQ(seen.frameGeometry.topLeft(), QPoint(expected.x, expected.y)) << onOwner;
     EXPECT_TRUE(seen.staysOnTop);
+    // The empty title the cancellation box is given stays empty: not the application's.
+    EXPECT_EQ(seen.title, QString());
   }
 }
 

@@ -91,7 +91,11 @@ class OptionsDialog : public ::testing::Test {
 };
 
 TEST_F(OptionsDialog, FirstOpeningShowsInitialStatesAndCancelWritesNothing) {
-  ASSERT_NE(Open(), nullptr);
+  QDialog* dialog = Open();
+  ASSERT_NE(dialog, nullptr);
+  // The keyboard starts at the first control of the tab order.
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+  EXPECT_EQ(QApplication::focusWidget(), Box("ckFolder"));
   EXPECT_EQ(State("ckFolder"), 1);
   EXPECT_EQ(State("ckRun"), 0);
   EXPECT_EQ(State("ckRangePag"), 0);
@@ -322,28 +326,31 @@ TEST_F(OptionsDialog, TitleAndInactiveBoxes) {
   }
 }
 
-// Without a window manager the dialog follows the mouse itself; a press on a control or on the
-// picture does not move it.
+// Without a window manager the dialog follows the mouse itself, with any button; a press on a
+// control or on the picture does not move it.
 TEST_F(OptionsDialog, PressOnTheFreeSurfaceMovesTheDialog) {
   QDialog* dialog = Open();
   dialog->move(200, 150);
   WaitUntilShown(*dialog);
-  auto drag = [&](QWidget* target, QPoint local, QPoint by) {
+  auto drag = [&](QWidget* target, QPoint local, QPoint by, Qt::MouseButton button) {
     const QPoint start = dialog->pos();
-    QTest::mousePress(target, Qt::LeftButton, {}, local);
+    QTest::mousePress(target, button, {}, local);
     const QPoint global = target->mapToGlobal(local) + by;
-    QMouseEvent move(QEvent::MouseMove, QPointF(local + by), QPointF(global), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(local + by), QPointF(global), Qt::NoButton, button,
+                     Qt::NoModifier);
     QApplication::sendEvent(target, &move);
     const QPoint moved = dialog->pos() - start;
-    QTest::mouseRelease(target, Qt::LeftButton, {}, local + by);
+    QTest::mouseRelease(target, button, {}, local + by);
     return moved;
   };
-  const QPoint onSurface = drag(dialog, QPoint(6, 6), QPoint(30, 20));
+  const QPoint onSurface = drag(dialog, QPoint(6, 6), QPoint(30, 20), Qt::LeftButton);
   if (onSurface == QPoint(0, 0)) GTEST_SKIP() << "the window system moves windows itself here";
   EXPECT_EQ(onSurface, QPoint(30, 20));
-  EXPECT_EQ(drag(Find<QWidget>("Image1"), QPoint(10, 10), QPoint(30, 20)), QPoint(0, 0));
-  EXPECT_EQ(drag(Box("ckFolder"), QPoint(3, 3), QPoint(30, 20)), QPoint(0, 0));
+  EXPECT_EQ(drag(dialog, QPoint(6, 6), QPoint(-10, 5), Qt::RightButton), QPoint(-10, 5));
+  EXPECT_EQ(drag(dialog, QPoint(6, 6), QPoint(4, -8), Qt::MiddleButton), QPoint(4, -8));
+  EXPECT_EQ(drag(Find<QWidget>("Image1"), QPoint(10, 10), QPoint(30, 20), Qt::LeftButton),
+            QPoint(0, 0));
+  EXPECT_EQ(drag(Box("ckFolder"), QPoint(3, 3), QPoint(30, 20), Qt::LeftButton), QPoint(0, 0));
 }
 
 // With DROPLET_SCREENSHOT_DIR set, leaves a picture of the dialog there.

@@ -238,5 +238,18 @@ TEST(OptionsForm, BothDesignsPlaceEveryControlAndTessikDiffers) {
   EXPECT_EQ(FindControl(tessik, "Label2")->caption, "a cura del gruppo Droplet");
 }
 
+// The page-range caption's blanks hold the first page box: the caption shows on the check box up
+// to that box, its tail "a :" 4 pixels after it, up to the second page box, on the caption's line.
+TEST(OptionsForm, PageRangeCaptionIsSplitAroundTheFirstPageBox) {
+  for (const OptionsForm& form : {OrvaneOptionsForm(), TessikOptionsForm({0, 0, 9})}) {
+    const FormControl& range = *FindControl(form, "ckRangePag");
+    ASSERT_TRUE(range.splitCaption.has_value());
+    EXPECT_EQ(
+        *range.splitCaption,
+        (SplitCaption{"Converti pagine da :", 2295, "a :", {2790, range.place.top, 345, 345}}));
+    EXPECT_FALSE(FindControl(form, "ckFolder")->splitCaption.has_value());
+  }
+}
+
 }  // namespace
 }  // namespace droplet

@@ -54,16 +54,20 @@ const Deliverable& TessikDeliverable() {
     };
     d.window.accessibleName = "Tessik: trascina qui un PDF da convertire in testo";
     d.window.accessibleDescription = kWindowKeyboardHelp;
-    d.aboutText =
-        "Tessik - Pdf To Text VERSIONE BETA\r"
-        "\r"
-        "GUI che Consente di convertire un file PDF a formato testo\r"
-        "tramite DRAG&DROP usando la libreria Xpdf - Win32 binaries \r"
-        " ------------------\r"
-        "pdftotext - Copyright Glyph & Cog, LLC\r"
-        "Tessik - interfaccia grafica a cura del gruppo Tessik\r"
-        "-------------------\r"
-        "I sorgenti sono disponibili su richiesta per e-mail: sorgenti@tessik.invalid";
+    // The credit, the web site and the address are those the options dialog shows.
+    d.aboutText = std::string(
+                      "Tessik - Pdf To Text VERSIONE BETA\r"
+                      "\r"
+                      "GUI che Consente di convertire un file PDF a formato testo\r"
+                      "tramite DRAG&DROP usando la libreria Xpdf - Win32 binaries \r"
+                      " ------------------\r"
+                      "pdftotext - Copyright Glyph & Cog, LLC\r"
+                      "Tessik - interfaccia grafica ") +
+                  kTessikAuthorCredit + " - " + kTessikWebSite +
+                  "\r"
+                  "-------------------\r"
+                  "I sorgenti sono disponibili su richiesta per e-mail: " +
+                  kTessikMailAddress;
     return d;
   }();
   return tessik;
