@@ -159,8 +159,8 @@ void Form1::CheckConverterSoon() {
 void Form1::OpenFiles(const std::vector<std::string>& paths) {
   raise();
   activateWindow();
-  // Handed over together, they are one batch, as a drop of them would be.
-  Guarded([&] { workflow_.HandleFiles(paths); });
+  // Handed over together, or by starts in quick succession, they are one batch.
+  Guarded([&] { workflow_.HandOverFiles(paths); });
 }
 
 void Form1::PlaceProgressBar(const std::vector<RunRect>& opaqueRuns) {

@@ -242,8 +242,8 @@ void Form1::CheckConverterSoon() {
 void Form1::OpenFiles(const std::vector<std::string>& paths) {
   // While a box of the window's is open the window is disabled, and the box stays in front.
   if (::IsWindowEnabled(window_.get())) ::SetForegroundWindow(window_.get());
-  // Handed over together, they are one batch, as a drop of them would be.
-  Guarded([&] { workflow_.HandleFiles(paths); });
+  // Handed over together, or by starts in quick succession, they are one batch.
+  Guarded([&] { workflow_.HandOverFiles(paths); });
 }
 
 void Form1::ShowMenu(POINT screenPoint) {

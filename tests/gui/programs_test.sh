@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The programs as the desktop starts them, each copied into a folder of its own:
 #  - "Open with" twice in quick succession: the second start hands its PDF to the first and
-#    ends; both PDFs are converted completely, one after the other, and nothing is lost;
+#    ends; both PDFs are one batch (one question, one report), converted completely, and nothing
+#    is lost;
 #  - --help and --version answer without a display, the version the one their CMake project
 #    gives them;
 #  - an installed program whose working folder cannot be made says which and why, and ends
@@ -80,25 +81,23 @@ open_with_twice() {
   local main
   main=$(main_window_of "$first" 20)
   [ -n "$main" ] || fail "the instance showed no window" || return 1
-  # Confirmation, completion and "open the result?" (Yes, the default) for each PDF in turn.
+  # One question for both PDFs and one report; the output folder opens once, no result does.
   local marker="$scratch/open-done"
   (
     for _ in $(seq 600); do
-      [ -f "$HOME/opened.txt" ] && [ "$(wc -l <"$HOME/opened.txt")" -ge 4 ] && { touch "$marker"; exit; }
+      [ -s "$HOME/opened.txt" ] && { touch "$marker"; exit; }
       sleep 0.1
     done
   ) &
   pids+=($!)
-  answer_boxes "$first" "$main" "$marker" 6 90 | tee "$scratch/open-boxes.txt"
+  answer_boxes "$first" "$main" "$marker" 2 90 | tee "$scratch/open-boxes.txt"
   kill -0 "$first" 2>/dev/null || fail "the program ended" || return 1
   [ "$(windows_of "$first" | wc -l)" -eq 1 ] || fail "windows left open"
-  diff <(grep '^box: ' "$scratch/open-boxes.txt") \
-    <(printf 'box: %s\n' ';-)' Tessik Tessik ';-)' Tessik Tessik) || fail "not two conversions" ||
-    return 1
+  diff <(grep '^box: ' "$scratch/open-boxes.txt") <(printf 'box: %s\n' ';-)' Tessik) ||
+    fail "not one batch" || return 1
   cat "$HOME/opened.txt"
-  diff <(sort "$HOME/opened.txt") <(printf '%s\n' "$program/output" "$program/output" \
-    "$program/output/primo.txt" "$program/output/secondo con spazi.txt") ||
-    fail "not the right openings" || return 1
+  diff "$HOME/opened.txt" <(printf '%s\n' "$program/output") || fail "not the right openings" ||
+    return 1
   grep -q "Primo documento" "$program/output/primo.txt" || fail "first result incomplete" || return 1
   grep -q "Secondo documento" "$program/output/secondo con spazi.txt" ||
     fail "second result incomplete" || return 1
