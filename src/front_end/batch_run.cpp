@@ -111,11 +111,18 @@ void BatchRun::Pump() {
       continue;
     }
     if (Count(State::kRunning) >= parallelRuns_) break;
-    if (!run.CopyMade()) {
-      if (const long error = run.Copy(outputNames_); error != 0) {
-        Done(i, CopyFailure(error));
-        continue;
+    // A copy made while others converted (or ahead of the emptying) may have a name whose
+    // outputs the batch has written since: it is made again under a free one.
+    try {
+      if (!run.CopyStillFree(outputNames_)) {
+        if (const long error = run.Copy(outputNames_); error != 0) {
+          Done(i, CopyFailure(error));
+          continue;
+        }
       }
+    } catch (const OperationFailure& failure) {
+      Done(i, FormatFailureReport(failure.failure()));
+      continue;
     }
     // Two converters that could write one name never run side by side: this one waits.
     bool sharesNames = false;

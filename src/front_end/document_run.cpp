@@ -123,20 +123,27 @@ std::string DocumentRun::InputName() const {
   return GetLastPathPart(pdfPath_);
 }
 
-long DocumentRun::Copy(const std::set<std::string>& taken) {
-  copyMade_ = false;
+bool DocumentRun::WritesOver(const std::string& pdfName, const FolderStamps& present,
+                             const std::set<std::string>& taken) const {
   const ConverterOutputs& outputs = *setup_.deliverable->outputs;
+  return std::any_of(present.begin(), present.end(),
+                     [&](const auto& entry) { return outputs.IsOutput(pdfName, entry.first); }) ||
+         std::any_of(taken.begin(), taken.end(),
+                     [&](const std::string& name) { return outputs.IsOutput(pdfName, name); });
+}
+
+bool DocumentRun::CopyStillFree(const std::set<std::string>& taken) const {
   FolderStamps present;
   StampFolder(setup_.workFolder, present);
-  // Whether the converter, given `candidate`, would write over an entry that lies here already
-  // or over a result of the same batch.
-  const auto meetsAnEntry = [&](const std::string& candidate) {
-    return std::any_of(
-               present.begin(), present.end(),
-               [&](const auto& entry) { return outputs.IsOutput(candidate, entry.first); }) ||
-           std::any_of(taken.begin(), taken.end(),
-                       [&](const std::string& name) { return outputs.IsOutput(candidate, name); });
-  };
+  return copyMade_ && !WritesOver(InputName(), present, taken);
+}
+
+long DocumentRun::Copy(const std::set<std::string>& taken) {
+  if (copyMade_ && EntryExists(pdfPath_))
+    ThrowIfFailed(ForceDeleteFile(pdfPath_), "CopySingleFile");
+  copyMade_ = false;
+  FolderStamps present;
+  StampFolder(setup_.workFolder, present);
   const std::string name = SourceName();
   const std::string stem = GetFileName(name, false);
   const std::string extension = name.substr(stem.size());
@@ -146,7 +153,8 @@ long DocumentRun::Copy(const std::set<std::string>& taken) {
     const std::string candidate =
         attempt == 1 ? name : stem + " (" + std::to_string(attempt) + ")" + extension;
     const std::string copyPath = ScratchPath(candidate);
-    if (present.count(candidate) != 0 || EntryExists(copyPath) || meetsAnEntry(candidate)) {
+    if (present.count(candidate) != 0 || EntryExists(copyPath) ||
+        WritesOver(candidate, present, taken)) {
       continue;
     }
     // Without a copy the converter is given this path, under which nothing lies.
@@ -161,7 +169,7 @@ long DocumentRun::Copy(const std::set<std::string>& taken) {
     const std::string shortPath = GetShortFileName(copyPath);
     pdfPath_ = shortPath.empty() ? copyPath : shortPath;
     const std::string shortName = InputName();
-    if (shortName == candidate || !meetsAnEntry(shortName)) return 0;
+    if (shortName == candidate || !WritesOver(shortName, present, taken)) return 0;
     ThrowIfFailed(ForceDeleteFile(copyPath), "CopySingleFile");
     copyMade_ = false;
   }

@@ -47,8 +47,12 @@ class DocumentRun {
   // the converter would write over nothing that lies there, nor over one of `taken` (names
   // that other documents of the same batch put into the output folder): its own name, else
   // "NAME (2).pdf", ... Returns 0, or the system's code of a copy that failed.
+  // A copy made before goes first.
   long Copy(const std::set<std::string>& taken);
   bool CopyMade() const { return copyMade_; }
+  // The copy was made some time ago: whether the converter, given it, would still write over
+  // nothing that lies in the scratch area now, nor over one of `taken`.
+  bool CopyStillFree(const std::set<std::string>& taken) const;
   // The copy's path as the converter gets it (its short form), or, without a copy, a path under
   // which nothing lies.
   const std::string& PdfPath() const { return pdfPath_; }
@@ -118,6 +122,10 @@ class DocumentRun {
   void PostProgress(int RunProgress::*field, int value);
   void SetProgress(const RunProgress& progress);
   std::string ScratchPath(const std::string& name) const;
+  // Whether the converter, given `pdfName`, would write over an entry of `present` or a name of
+  // `taken`.
+  bool WritesOver(const std::string& pdfName, const FolderStamps& present,
+                  const std::set<std::string>& taken) const;
 
   Setup setup_;
   std::string source_;
