@@ -154,30 +154,26 @@ void BatchRun::Done(size_t index, std::string failure) {
 
 void BatchRun::DocumentEnded(size_t index) {
   DocumentRun& run = *runs_[index];
-  const auto done = [&](std::string failure) {
-    Done(index, std::move(failure));
-    Pump();
-  };
-  if (run.ConverterStopped()) {
-    try {
-      run.Discard(outputFolder_);
-    } catch (const OperationFailure& failure) {
-      return done(FormatFailureReport(failure.failure()));
-    }
-    return done("conversione interrotta");
-  }
   std::vector<std::string> results;
-  try {
-    results = run.WrittenOutputs();
-    if (!run.HoldsAResult(results)) {
-      run.PutBackIntoOutput(outputFolder_);
-      run.RemoveRunFiles(results);
-      return done(ConverterReason(run));
+  std::string reason = "conversione interrotta";
+  if (!run.ConverterStopped()) {
+    try {
+      results = run.WrittenOutputs();
+    } catch (const OperationFailure& failure) {
+      Done(index, FormatFailureReport(failure.failure()));
+      return Pump();
     }
-  } catch (const OperationFailure& failure) {
-    return done(FormatFailureReport(failure.failure()));
+    if (!run.HoldsAResult(results)) reason = ConverterReason(run);
   }
-  states_[index] = State::kMoving;
+  states_[index] = State::kFileStep;
+  if (run.ConverterStopped() || !run.HoldsAResult(results)) {
+    // Nothing of it is kept: the pages it had begun go, off the window's thread.
+    run.DiscardOffWindow(outputFolder_, [this, index, reason](std::optional<Failure> failure) {
+      Done(index, failure ? FormatFailureReport(*failure) : reason);
+      Pump();
+    });
+    return Pump();
+  }
   run.MoveResults(results, outputFolder_, [this, index, results](std::optional<Failure> failure) {
     const DocumentRun& moved = *runs_[index];
     std::string reason;

@@ -59,10 +59,13 @@ class BatchRun {
   bool BroughtResults() const { return !outputNames_.empty(); }
 
  private:
-  enum class State { kWaiting, kRunning, kMoving, kDone };
+  // kFileStep: its results are brought into the output folder, or what it wrote is removed.
+  enum class State { kWaiting, kRunning, kFileStep, kDone };
 
   size_t Count(State state) const;
   void Pump();
+  // A document's converter has ended: its results are brought into the output folder, or what
+  // it wrote goes, off the window's thread.
   void DocumentEnded(size_t index);
   void Done(size_t index, std::string failure);
 

@@ -197,6 +197,14 @@ void DocumentRun::Discard(const std::string& outputFolder) const {
   RemoveRunFiles(started_ ? WrittenOutputs() : std::vector<std::string>{});
 }
 
+void DocumentRun::DiscardOffWindow(const std::string& outputFolder,
+                                   std::function<void(std::optional<Failure>)> onDone) {
+  fileStep_.Run([this, outputFolder] { Discard(outputFolder); },
+                [onDone = std::move(onDone)](std::exception_ptr escaped) {
+                  onDone(FailureOf(escaped, "EliminaFileConAsterisco"));
+                });
+}
+
 void EmptyOutputKeeping(const std::string& outputFolder,
                         const std::vector<const DocumentRun*>& runs) {
   // A PDF that lies inside the folder has only one other copy, the one in the scratch area.

@@ -79,8 +79,8 @@ class DocumentRun {
   bool StopAsked() const { return stopAsked_; }
   // Stops the converter and waits for it, on the window's thread.
   void StopAndWait();
-  // Waits for a file step under way (MoveResults); its `onDone` still comes through the event
-  // loop.
+  // Waits for a file step under way (MoveResults, DiscardOffWindow); its `onDone` still comes
+  // through the event loop.
   void WaitForFileStep() { fileStep_.Wait(); }
 
   const DOSOutputs::RunEnd& End() const { return end_; }
@@ -109,6 +109,10 @@ class DocumentRun {
   // converter wrote, unless MoveResults took it over). A copy that is the PDF's only one left
   // stays.
   void Discard(const std::string& outputFolder) const;
+  // Discard on a thread of its own, for the hundreds of pages a stopped run may leave; `onDone`
+  // runs on the window's thread with the failure, if any.
+  void DiscardOffWindow(const std::string& outputFolder,
+                        std::function<void(std::optional<Failure>)> onDone);
 
   // The result to open, in `outputFolder`.
   std::string ResultPath(const std::string& outputFolder) const;
