@@ -94,10 +94,6 @@ std::string MainWindowWorkflow::OutputFolder() const {
   return workFolder_ + Sep() + "output";
 }
 
-std::string MainWindowWorkflow::ScratchPath(const std::string& name) const {
-  return workFolder_ + Sep() + name;
-}
-
 DocumentRun::Setup MainWindowWorkflow::RunSetup() const {
   return {&deliverable_, &desktop_, workFolder_, programFolder_, settings_};
 }

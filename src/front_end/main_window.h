@@ -176,7 +176,6 @@ class MainWindowWorkflow {
   // Stops every converter, waits for them and for the file steps, and removes what they wrote.
   void StopEverything();
 
-  std::string ScratchPath(const std::string& name) const;
   DocumentRun::Setup RunSetup() const;
 
   const Deliverable& deliverable_;
