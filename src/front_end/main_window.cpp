@@ -436,6 +436,8 @@ void MainWindowWorkflow::HandleBatch(const std::vector<std::string>& items, bool
                                       OutputFolder());
   SetBusyPointer(true);
   if (!deliverable_.emptiesOutputBeforeRun || !emptyOutput) return StartBatch();
+  // Taken before the step, which the window then leaves alone but for a stop.
+  const RunProgress progress = batch_->Progress();
   // The PDFs that lie inside the output folder are copied before it is emptied, and put back.
   OffWindow(
       [this] {
@@ -443,7 +445,7 @@ void MainWindowWorkflow::HandleBatch(const std::vector<std::string>& items, bool
         EmptyOutputKeeping(OutputFolder(), batch_->RunsInEmptiedOutput());
       },
       [this] { StartBatch(); });
-  SetProgress(batch_->Progress());
+  SetProgress(progress);
 }
 
 void MainWindowWorkflow::StartBatch() {
