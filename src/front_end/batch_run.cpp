@@ -98,6 +98,8 @@ void BatchRun::Stop() {
 
 void BatchRun::Pump() {
   for (size_t i = 0; i < runs_.size(); ++i) {
+    // One copy at a time, in the batch's order: two at once could choose one name.
+    if (states_[i] == State::kCopying) break;
     if (states_[i] != State::kWaiting) continue;
     DocumentRun& run = *runs_[i];
     if (stopping_) {
@@ -112,17 +114,20 @@ void BatchRun::Pump() {
     }
     if (Count(State::kRunning) >= parallelRuns_) break;
     // A copy made while others converted (or ahead of the emptying) may have a name whose
-    // outputs the batch has written since: it is made again under a free one.
-    try {
-      if (!run.CopyStillFree(outputNames_)) {
-        if (const long error = run.Copy(outputNames_); error != 0) {
+    // outputs the batch has written since: it is made again under a free one. A large PDF takes
+    // its time to copy: off the window's thread.
+    if (!run.CopyStillFree(outputNames_)) {
+      states_[i] = State::kCopying;
+      run.CopyOffWindow(outputNames_, [this, i](long error, std::optional<Failure> failure) {
+        states_[i] = State::kWaiting;
+        if (failure) {
+          Done(i, FormatFailureReport(*failure));
+        } else if (error != 0) {
           Done(i, CopyFailure(error));
-          continue;
         }
-      }
-    } catch (const OperationFailure& failure) {
-      Done(i, FormatFailureReport(failure.failure()));
-      continue;
+        Pump();
+      });
+      break;
     }
     // Two converters that could write one name never run side by side: this one waits.
     bool sharesNames = false;

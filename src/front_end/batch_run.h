@@ -59,8 +59,9 @@ class BatchRun {
   bool BroughtResults() const { return !outputNames_.empty(); }
 
  private:
-  // kFileStep: its results are brought into the output folder, or what it wrote is removed.
-  enum class State { kWaiting, kRunning, kFileStep, kDone };
+  // kCopying: its PDF is copied into the scratch area. kFileStep: its results are brought into
+  // the output folder, or what it wrote is removed.
+  enum class State { kWaiting, kCopying, kRunning, kFileStep, kDone };
 
   size_t Count(State state) const;
   void Pump();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <utility>
 
 #include "common/message_box.h"
@@ -175,6 +176,15 @@ long DocumentRun::Copy(const std::set<std::string>& taken) {
   }
   pdfPath_ = ScratchPath(stem + " (" + std::to_string(kCopyNameAttempts + 1) + ")" + extension);
   return AccessDeniedError();
+}
+
+void DocumentRun::CopyOffWindow(std::set<std::string> taken,
+                                std::function<void(long, std::optional<Failure>)> onDone) {
+  auto error = std::make_shared<long>(0);
+  fileStep_.Run([this, error, taken = std::move(taken)] { *error = Copy(taken); },
+                [error, onDone = std::move(onDone)](std::exception_ptr escaped) {
+                  onDone(*error, FailureOf(escaped, "CopySingleFile"));
+                });
 }
 
 bool DocumentRun::NoteEmptiedOutput(const std::string& outputFolder) {

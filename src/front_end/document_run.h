@@ -49,6 +49,10 @@ class DocumentRun {
   // "NAME (2).pdf", ... Returns 0, or the system's code of a copy that failed.
   // A copy made before goes first.
   long Copy(const std::set<std::string>& taken);
+  // Copy on a thread of its own, for a large PDF; `onDone` runs on the window's thread with
+  // Copy's result, or the failure that escaped it.
+  void CopyOffWindow(std::set<std::string> taken,
+                     std::function<void(long error, std::optional<Failure> failure)> onDone);
   bool CopyMade() const { return copyMade_; }
   // The copy was made some time ago: whether the converter, given it, would still write over
   // nothing that lies in the scratch area now, nor over one of `taken`.
@@ -79,8 +83,8 @@ class DocumentRun {
   bool StopAsked() const { return stopAsked_; }
   // Stops the converter and waits for it, on the window's thread.
   void StopAndWait();
-  // Waits for a file step under way (MoveResults, DiscardOffWindow); its `onDone` still comes
-  // through the event loop.
+  // Waits for a file step under way (CopyOffWindow, MoveResults, DiscardOffWindow); its
+  // `onDone` still comes through the event loop.
   void WaitForFileStep() { fileStep_.Wait(); }
 
   const DOSOutputs::RunEnd& End() const { return end_; }
