@@ -220,12 +220,15 @@ void BatchBench(int repetitions) {
     }
     // Wall-clock times, and the processor time of this process and its children beside them:
     // far less sensitive than the clock to other loads on the machine.
-    std::vector<double> loop;
-    std::vector<double> sideBySide;
-    std::vector<double> oneAtATime;
-    std::vector<double> loopCpu;
-    std::vector<double> sideBySideCpu;
-    std::vector<double> oneAtATimeCpu;
+    struct Samples {
+      std::vector<double> wall;
+      std::vector<double> cpu;
+      void Time(const std::function<double()>& run) {
+        const double before = ProcessorMilliseconds();
+        wall.push_back(run());
+        cpu.push_back(ProcessorMilliseconds() - before);
+      }
+    } loop, sideBySide, oneAtATime;
     for (int round = 0; round < repetitions; ++round) {
       {
         droplet::testing::TempFolder alone;
@@ -234,9 +237,7 @@ void BatchBench(int repetitions) {
           copies.push_back(alone / droplet::testing::PathFromUtf8(pdf).filename().string());
           std::filesystem::copy_file(PathFromUtf8(pdf), PathFromUtf8(copies.back()));
         }
-        const double cpu = ProcessorMilliseconds();
-        loop.push_back(RunConverterLoop(deliverable, copies));
-        loopCpu.push_back(ProcessorMilliseconds() - cpu);
+        loop.Time([&] { return RunConverterLoop(deliverable, copies); });
       }
       for (const size_t parallel : {size_t{0}, size_t{1}}) {
         droplet::testing::TempFolder program;
@@ -244,10 +245,9 @@ void BatchBench(int repetitions) {
         IdleOpener opener;
         droplet::MainWindowWorkflow window(deliverable, desktop, opener, program.str());
         if (parallel != 0) window.LimitParallelRuns(parallel);
-        const double cpu = ProcessorMilliseconds();
-        const double whole = RunBatch(window, desktop, pdfs);
-        (parallel == 0 ? sideBySide : oneAtATime).push_back(whole);
-        (parallel == 0 ? sideBySideCpu : oneAtATimeCpu).push_back(ProcessorMilliseconds() - cpu);
+        (parallel == 0 ? sideBySide : oneAtATime).Time([&] {
+          return RunBatch(window, desktop, pdfs);
+        });
         const auto converted =
             std::distance(std::filesystem::directory_iterator(PathFromUtf8(program / "output")),
                           std::filesystem::directory_iterator());
@@ -256,14 +256,12 @@ void BatchBench(int repetitions) {
     }
     const std::string name = deliverable.shortName + " " + std::to_string(batch.documents) + " x " +
                              std::to_string(batch.pages) + " pages, ";
-    const auto print = [&](const char* what, const std::vector<double>& wall,
-                           const std::vector<double>& cpu) {
+    for (const auto& [what, samples] :
+         {std::pair{"converter loop:", &loop}, std::pair{"side by side:", &sideBySide},
+          std::pair{"one at a time:", &oneAtATime}}) {
       std::printf("%-36s %10.2f ms (median of %d; processor %.2f ms)\n", (name + what).c_str(),
-                  Median(wall), repetitions, Median(cpu));
-    };
-    print("converter loop:", loop, loopCpu);
-    print("side by side:", sideBySide, sideBySideCpu);
-    print("one at a time:", oneAtATime, oneAtATimeCpu);
+                  Median(samples->wall), repetitions, Median(samples->cpu));
+    }
     std::fflush(stdout);
   }
 }
