@@ -112,10 +112,10 @@ void BatchRun::Pump() {
       states_[i] = State::kDone;
       continue;
     }
-    if (Count(State::kRunning) >= parallelRuns_) break;
-    // A copy made while others converted (or ahead of the emptying) may have a name whose
-    // outputs the batch has written since: it is made again under a free one. A large PDF takes
-    // its time to copy: off the window's thread.
+    // The next document's copy is made while the others convert, off the window's thread (a
+    // large PDF takes its time), so that it starts as soon as a converter is free. A copy made
+    // while others converted (or ahead of the emptying) may have a name whose outputs the batch
+    // has written since: it is made again under a free one.
     if (!run.CopyStillFree(outputNames_)) {
       states_[i] = State::kCopying;
       run.CopyOffWindow(outputNames_, [this, i](long error, std::optional<Failure> failure) {
@@ -129,6 +129,7 @@ void BatchRun::Pump() {
       });
       break;
     }
+    if (Count(State::kRunning) >= parallelRuns_) break;
     // Two converters that could write one name never run side by side: this one waits.
     bool sharesNames = false;
     for (size_t j = 0; j < runs_.size(); ++j) {
