@@ -3,7 +3,12 @@
 // the same file without the workflow, alternating the two, and prints the medians and their
 // ratio. The same command line through the runner alone shows what the shell costs.
 //
+// With --batches: batches dropped on Tessik and on Orvane (40 small PDFs, 8 PDFs of 100 pages),
+// from the drop to the report, converted side by side as the machine allows and limited to one
+// document at a time, each against a shell loop of the converter alone over the same files.
+//
 //   workflow_bench [repetitions] [pages]
+//   workflow_bench --batches [repetitions]
 
 #include <spawn.h>
 #include <sys/resource.h>
@@ -164,9 +169,115 @@ double Median(std::vector<double> values) {
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+// The converter alone, as the deliverable runs it, over `pdfs` one after another by a shell
+// loop in their folder; its output goes where the workflow's runner would read it, nowhere.
+double RunConverterLoop(const droplet::Deliverable& deliverable,
+                        const std::vector<std::string>& pdfs) {
+  std::vector<std::string> arguments = {
+      "/bin/sh", "-c", "for f do " + deliverable.converterCommand + " \"$f\" >/dev/null; done",
+      "sh"};
+  arguments.insert(arguments.end(), pdfs.begin(), pdfs.end());
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  if (::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ) != 0) {
+    throw std::runtime_error("the shell cannot be started");
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return Milliseconds(Clock::now() - start);
+}
+
+// The whole batch: drag-over and drop of `pdfs`, the question, every document, the report.
+double RunBatch(droplet::MainWindowWorkflow& window, AnsweringDesktop& desktop,
+                const std::vector<std::string>& pdfs) {
+  const droplet::DragData data{true, pdfs};
+  const auto start = Clock::now();
+  window.FormOLEDragOver(data, droplet::kDropEffectCopy);
+  window.FormOLEDragDrop(data);
+  desktop.ServeUntil([&] { return !window.Busy(); });
+  return Milliseconds(Clock::now() - start);
+}
+
+void BatchBench(int repetitions) {
+  const struct {
+    const droplet::Deliverable* deliverable;
+    int documents;
+    int pages;
+  } cases[] = {{&droplet::TessikDeliverable(), 40, 2},
+               {&droplet::TessikDeliverable(), 8, 100},
+               {&droplet::OrvaneDeliverable(), 40, 2},
+               {&droplet::OrvaneDeliverable(), 8, 100}};
+  for (const auto& batch : cases) {
+    const droplet::Deliverable& deliverable = *batch.deliverable;
+    droplet::testing::TempFolder documents;
+    std::vector<std::string> pdfs;
+    for (int i = 1; i <= batch.documents; ++i) {
+      pdfs.push_back(documents / ("documento " + std::to_string(i) + ".pdf"));
+      droplet::testing::WritePdf(PathFromUtf8(pdfs.back()), Pages(batch.pages));
+    }
+    // Wall-clock times, and the processor time of this process and its children beside them:
+    // far less sensitive than the clock to other loads on the machine.
+    struct Samples {
+      std::vector<double> wall;
+      std::vector<double> cpu;
+      void Time(const std::function<double()>& run) {
+        const double before = ProcessorMilliseconds();
+        wall.push_back(run());
+        cpu.push_back(ProcessorMilliseconds() - before);
+      }
+    } loop, sideBySide, oneAtATime;
+    for (int round = 0; round < repetitions; ++round) {
+      {
+        droplet::testing::TempFolder alone;
+        std::vector<std::string> copies;
+        for (const std::string& pdf : pdfs) {
+          copies.push_back(alone / droplet::testing::PathFromUtf8(pdf).filename().string());
+          std::filesystem::copy_file(PathFromUtf8(pdf), PathFromUtf8(copies.back()));
+        }
+        loop.Time([&] { return RunConverterLoop(deliverable, copies); });
+      }
+      for (const size_t parallel : {size_t{0}, size_t{1}}) {
+        droplet::testing::TempFolder program;
+        AnsweringDesktop desktop;
+        IdleOpener opener;
+        droplet::MainWindowWorkflow window(deliverable, desktop, opener, program.str());
+        if (parallel != 0) window.LimitParallelRuns(parallel);
+        (parallel == 0 ? sideBySide : oneAtATime).Time([&] {
+          return RunBatch(window, desktop, pdfs);
+        });
+        const auto converted =
+            std::distance(std::filesystem::directory_iterator(PathFromUtf8(program / "output")),
+                          std::filesystem::directory_iterator());
+        if (converted < batch.documents) throw std::runtime_error("a batch left out documents");
+      }
+    }
+    const std::string name = deliverable.shortName + " " + std::to_string(batch.documents) + " x " +
+                             std::to_string(batch.pages) + " pages, ";
+    for (const auto& [what, samples] :
+         {std::pair{"converter loop:", &loop}, std::pair{"side by side:", &sideBySide},
+          std::pair{"one at a time:", &oneAtATime}}) {
+      std::printf("%-36s %10.2f ms (median of %d; processor %.2f ms)\n", (name + what).c_str(),
+                  Median(samples->wall), repetitions, Median(samples->cpu));
+    }
+    std::fflush(stdout);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--batches") {
+    try {
+      BatchBench(argc > 2 ? std::max(1, std::atoi(argv[2])) : 3);
+    } catch (const std::exception& failure) {
+      std::fprintf(stderr, "workflow_bench: %s\n", failure.what());
+      return 1;
+    }
+    return 0;
+  }
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
   const int pageCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 100;
   try {

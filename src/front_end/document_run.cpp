@@ -1,6 +1,8 @@
 #include "front_end/document_run.h"
 
 #include <algorithm>
+#include <exception>
+#include <memory>
 #include <utility>
 
 #include "common/message_box.h"
@@ -62,11 +64,38 @@ bool EntryExists(const std::string& path) {
   return QueryEntry(path, entry);
 }
 
+// The folder part of `path`: everything before its last separator.
+std::string ParentOf(const std::string& path) {
+  const size_t at = path.rfind(kNativePathStyle.separator);
+  return at == std::string::npos ? std::string() : path.substr(0, at);
+}
+
+// Where `path` lies inside `folder`, at any depth, relative to it; empty when outside. Parent
+// folders are compared as entries, so links and different spellings still match.
+std::string PathInsideFolder(const std::string& path, const std::string& folder) {
+  for (std::string parent = ParentOf(path); !parent.empty(); parent = ParentOf(parent)) {
+    if (SameEntry(parent, folder)) return path.substr(parent.size() + 1);
+  }
+  return {};
+}
+
+std::optional<Failure> FailureOf(std::exception_ptr escaped, const char* source) {
+  if (!escaped) return std::nullopt;
+  try {
+    std::rethrow_exception(escaped);
+  } catch (const OperationFailure& failure) {
+    return failure.failure();
+  } catch (const std::exception& failure) {
+    return Failure{0, failure.what(), source};
+  }
+}
+
 }  // namespace
 
 DocumentRun::DocumentRun(Setup setup, std::string source)
     : setup_(std::move(setup)),
       source_(std::move(source)),
+      fileStep_(*setup_.desktop),
       runner_(*setup_.desktop, setup_.deliverable->runnerTexts) {
   runner_.SetOutputsLimit(kOutputTextLimit);
   runner_.AddReceiveOutputsListener([this](std::string& chunk) {
@@ -82,7 +111,6 @@ DocumentRun::DocumentRun(Setup setup, std::string source)
 DocumentRun::~DocumentRun() {
   // The converter must not outlive its run, nor its watcher post to a run that is gone.
   StopAndWait();
-  WaitForFileStep();
 }
 
 std::string DocumentRun::SourceName() const {
@@ -97,20 +125,27 @@ std::string DocumentRun::InputName() const {
   return GetLastPathPart(pdfPath_);
 }
 
-long DocumentRun::Copy(const std::set<std::string>& taken) {
-  copyMade_ = false;
+bool DocumentRun::WritesOver(const std::string& pdfName, const FolderStamps& present,
+                             const std::set<std::string>& taken) const {
   const ConverterOutputs& outputs = *setup_.deliverable->outputs;
+  return std::any_of(present.begin(), present.end(),
+                     [&](const auto& entry) { return outputs.IsOutput(pdfName, entry.first); }) ||
+         std::any_of(taken.begin(), taken.end(),
+                     [&](const std::string& name) { return outputs.IsOutput(pdfName, name); });
+}
+
+bool DocumentRun::CopyStillFree(const std::set<std::string>& taken) const {
   FolderStamps present;
   StampFolder(setup_.workFolder, present);
-  // Whether the converter, given `candidate`, would write over an entry that lies here already
-  // or over a result of the same batch.
-  const auto meetsAnEntry = [&](const std::string& candidate) {
-    return std::any_of(
-               present.begin(), present.end(),
-               [&](const auto& entry) { return outputs.IsOutput(candidate, entry.first); }) ||
-           std::any_of(taken.begin(), taken.end(),
-                       [&](const std::string& name) { return outputs.IsOutput(candidate, name); });
-  };
+  return copyMade_ && !WritesOver(InputName(), present, taken);
+}
+
+long DocumentRun::Copy(const std::set<std::string>& taken) {
+  if (copyMade_ && EntryExists(pdfPath_))
+    ThrowIfFailed(ForceDeleteFile(pdfPath_), "CopySingleFile");
+  copyMade_ = false;
+  FolderStamps present;
+  StampFolder(setup_.workFolder, present);
   const std::string name = SourceName();
   const std::string stem = GetFileName(name, false);
   const std::string extension = name.substr(stem.size());
@@ -120,7 +155,8 @@ long DocumentRun::Copy(const std::set<std::string>& taken) {
     const std::string candidate =
         attempt == 1 ? name : stem + " (" + std::to_string(attempt) + ")" + extension;
     const std::string copyPath = ScratchPath(candidate);
-    if (present.count(candidate) != 0 || EntryExists(copyPath) || meetsAnEntry(candidate)) {
+    if (present.count(candidate) != 0 || EntryExists(copyPath) ||
+        WritesOver(candidate, present, taken)) {
       continue;
     }
     // Without a copy the converter is given this path, under which nothing lies.
@@ -135,12 +171,67 @@ long DocumentRun::Copy(const std::set<std::string>& taken) {
     const std::string shortPath = GetShortFileName(copyPath);
     pdfPath_ = shortPath.empty() ? copyPath : shortPath;
     const std::string shortName = InputName();
-    if (shortName == candidate || !meetsAnEntry(shortName)) return 0;
+    if (shortName == candidate || !WritesOver(shortName, present, taken)) return 0;
     ThrowIfFailed(ForceDeleteFile(copyPath), "CopySingleFile");
     copyMade_ = false;
   }
   pdfPath_ = ScratchPath(stem + " (" + std::to_string(kCopyNameAttempts + 1) + ")" + extension);
   return AccessDeniedError();
+}
+
+void DocumentRun::CopyOffWindow(std::set<std::string> taken,
+                                std::function<void(long, std::optional<Failure>)> onDone) {
+  auto error = std::make_shared<long>(0);
+  fileStep_.Run([this, error, taken = std::move(taken)] { *error = Copy(taken); },
+                [error, onDone = std::move(onDone)](std::exception_ptr escaped) {
+                  onDone(*error, FailureOf(escaped, "CopySingleFile"));
+                });
+}
+
+bool DocumentRun::NoteEmptiedOutput(const std::string& outputFolder) {
+  restoreFromOutput_ = PathInsideFolder(source_, outputFolder);
+  return LiesInEmptiedOutput();
+}
+
+void DocumentRun::PutBackIntoOutput(const std::string& outputFolder) const {
+  if (!LiesInEmptiedOutput() || !copyMade_) return;
+  const std::string original = outputFolder + Sep() + restoreFromOutput_;
+  if (EntryExists(original) || !EntryExists(pdfPath_)) return;
+  CreateFolderTree(ParentOf(original));
+  ThrowIfFailed(CopyFileReplacing(pdfPath_, original), "CopySingleFile");
+}
+
+void DocumentRun::Discard(const std::string& outputFolder) const {
+  // A failure to put the PDF back throws before its last copy would go.
+  PutBackIntoOutput(outputFolder);
+  if (resultsSettled_) return;
+  RemoveRunFiles(started_ ? WrittenOutputs() : std::vector<std::string>{});
+}
+
+void DocumentRun::DiscardOffWindow(const std::string& outputFolder,
+                                   std::function<void(std::optional<Failure>)> onDone) {
+  fileStep_.Run([this, outputFolder] { Discard(outputFolder); },
+                [onDone = std::move(onDone)](std::exception_ptr escaped) {
+                  onDone(FailureOf(escaped, "EliminaFileConAsterisco"));
+                });
+}
+
+void EmptyOutputKeeping(const std::string& outputFolder,
+                        const std::vector<const DocumentRun*>& runs) {
+  // A PDF that lies inside the folder has only one other copy, the one in the scratch area.
+  for (const DocumentRun* run : runs) {
+    if (run->LiesInEmptiedOutput() && !run->CopyMade()) return;
+  }
+  try {
+    // A linked output folder is written through but never emptied: what it points to is not
+    // the program's.
+    CleanAllPath(outputFolder);
+  } catch (...) {
+    // Whatever the emptying got to, the user's PDFs are back before the failure is reported.
+    for (const DocumentRun* run : runs) run->PutBackIntoOutput(outputFolder);
+    throw;
+  }
+  for (const DocumentRun* run : runs) run->PutBackIntoOutput(outputFolder);
 }
 
 std::string DocumentRun::CommandLine() const {
@@ -165,14 +256,11 @@ void DocumentRun::Start(std::function<void()> onEnd, std::function<void()> onPro
 }
 
 void DocumentRun::Stop() {
+  stopAsked_ = true;
   if (!running_) return;
   // The run ends as usual, through `onEnd`, once everything the converter started is gone.
   runner_.StopCommand();
   if (watcher_) watcher_->Stop();
-}
-
-void DocumentRun::WaitForFileStep() {
-  if (fileStep_.joinable()) fileStep_.join();
 }
 
 void DocumentRun::StopAndWait() {
@@ -242,31 +330,28 @@ bool DocumentRun::HoldsAResult(const std::vector<std::string>& outputs) const {
 
 void DocumentRun::MoveResults(std::vector<std::string> results, const std::string& outputFolder,
                               std::function<void(std::optional<Failure>)> onDone) {
-  WaitForFileStep();
+  // From now on the results are no partial work: they reach the output folder, or they stay
+  // where the report says they are.
+  resultsSettled_ = true;
   // Hundreds of pages and images take their time: the window answers meanwhile.
-  fileStep_ = std::thread(
-      [this, results = std::move(results), outputFolder, onDone = std::move(onDone)]() mutable {
-        std::optional<Failure> failure;
-        try {
-          // A link named "output" is used as it is (the user may have made it on purpose); only a
-          // missing folder is made.
-          if (!EntryExists(outputFolder) && !IsLink(outputFolder)) CreateFolderTree(outputFolder);
-          // One file that cannot be copied does not hold back the others; the first failure is
-          // reported once every copy was tried, and the results then stay where the converter left
-          // them.
-          long firstError = 0;
-          for (const std::string& name : results) {
-            const long error = CopyFileReplacing(ScratchPath(name), outputFolder + Sep() + name);
-            if (firstError == 0) firstError = error;
-          }
-          ThrowIfFailed(firstError, "CopiaFileCreaCartella");
-          resultsMoved_ = true;
-          RemoveRunFiles(results);
-        } catch (const OperationFailure& caught) {
-          failure = caught.failure();
+  fileStep_.Run(
+      [this, results = std::move(results), outputFolder] {
+        // A link named "output" is used as it is (the user may have made it on purpose); only a
+        // missing folder is made.
+        if (!EntryExists(outputFolder) && !IsLink(outputFolder)) CreateFolderTree(outputFolder);
+        // One file that cannot be copied does not hold back the others; the first failure is
+        // reported once every copy was tried, and the results then stay where the converter left
+        // them.
+        long firstError = 0;
+        for (const std::string& name : results) {
+          const long error = CopyFileReplacing(ScratchPath(name), outputFolder + Sep() + name);
+          if (firstError == 0) firstError = error;
         }
-        setup_.desktop->PostToWindowThread(posted_.Wrap(
-            [onDone = std::move(onDone), failure = std::move(failure)] { onDone(failure); }));
+        ThrowIfFailed(firstError, "CopiaFileCreaCartella");
+        RemoveRunFiles(results);
+      },
+      [onDone = std::move(onDone)](std::exception_ptr escaped) {
+        onDone(FailureOf(escaped, "CopiaFileCreaCartella"));
       });
 }
 

@@ -39,21 +39,6 @@ bool EntryExists(const std::string& path) {
   return QueryEntry(path, entry);
 }
 
-// The folder part of `path`: everything before its last separator.
-std::string ParentOf(const std::string& path) {
-  const size_t at = path.rfind(kNativePathStyle.separator);
-  return at == std::string::npos ? std::string() : path.substr(0, at);
-}
-
-// Where `path` lies inside `folder`, at any depth, relative to it; empty when outside. Parent
-// folders are compared as entries, so links and different spellings still match.
-std::string PathInsideFolder(const std::string& path, const std::string& folder) {
-  for (std::string parent = ParentOf(path); !parent.empty(); parent = ParentOf(parent)) {
-    if (SameEntry(parent, folder)) return path.substr(parent.size() + 1);
-  }
-  return {};
-}
-
 // Whether the file at `path` is a PDF by its extension, as the drop handler tells it: the
 // extension of its short form, in any case.
 bool IsPdf(const std::string& path) {
@@ -76,45 +61,7 @@ std::vector<std::string> PdfsInFolder(const std::string& folder) {
   return paths;
 }
 
-// Why a document of a batch gave no result, or gave one the converter did not stand by.
-std::string ConverterReason(const DocumentRun& run) {
-  const ChildExit& exit = run.End().exit;
-  std::string reason;
-  if (!run.End().started) {
-    reason = "il convertitore non è partito";
-  } else if (exit.known && !exit.signalled && exit.code == InterpreterNotFoundExit()) {
-    reason = "il convertitore non è partito: l'interprete dei comandi non lo ha trovato (codice " +
-             std::to_string(exit.code) + ")";
-  } else if (exit.known && exit.signalled) {
-    reason = "il convertitore è stato terminato dal segnale " + std::to_string(exit.code);
-  } else if (exit.known && exit.code != 0) {
-    reason = "il convertitore è terminato con il codice " + std::to_string(exit.code);
-  } else {
-    reason = "il convertitore non ha scritto alcun risultato";
-  }
-  const std::string last = run.LastLine();
-  if (!last.empty()) reason += " (" + last + ")";
-  return reason;
-}
-
 }  // namespace
-
-struct MainWindowWorkflow::Batch {
-  enum class State { kWaiting, kRunning, kMoving, kDone };
-
-  std::vector<std::unique_ptr<DocumentRun>> runs;
-  std::vector<State> states;
-  std::vector<std::string> failures;  // one per document: empty, or why it gave no result
-  std::vector<std::string> skipped;   // report lines of the items that were not PDFs
-  std::set<std::string> outputNames;  // what this batch brought into the output folder
-  int converted = 0;
-  bool stopping = false;
-  bool reported = false;
-
-  size_t Count(State state) const {
-    return static_cast<size_t>(std::count(states.begin(), states.end(), state));
-  }
-};
 
 MainWindowWorkflow::MainWindowWorkflow(const Deliverable& deliverable, DesktopServices& desktop,
                                        DocumentOpener& opener, WorkingFolders folders)
@@ -135,10 +82,6 @@ std::string MainWindowWorkflow::Caption() const {
 
 std::string MainWindowWorkflow::OutputFolder() const {
   return workFolder_ + Sep() + "output";
-}
-
-std::string MainWindowWorkflow::ScratchPath(const std::string& name) const {
-  return workFolder_ + Sep() + name;
 }
 
 DocumentRun::Setup MainWindowWorkflow::RunSetup() const {
@@ -183,14 +126,19 @@ unsigned MainWindowWorkflow::FormOLEDragOver(const DragData& data, unsigned allo
 }
 
 void MainWindowWorkflow::FormOLEDragDrop(const DragData& data) {
+  if (busy_ && !data.offersFileList) return;
+  QueueDrop(data, false);
+}
+
+void MainWindowWorkflow::QueueDrop(const DragData& data, bool handedOver) {
+  WaitingDrop drop{
+      .data = data, .kind = dropKind_, .handedOver = handedOver, .lastJoined = Clock::now()};
+  // What comes while a drop is handled finds the fields taken: it is classified here.
   if (busy_) {
-    if (!data.offersFileList) return;
-    waitingDrops_.push_back(
-        {data, !data.paths.empty() && IsFolder(data.paths.front()) ? kKindFolder : kKindFile,
-         true});
-    return;
+    drop.kind = !data.paths.empty() && IsFolder(data.paths.front()) ? kKindFolder : kKindFile;
+    drop.arrivedDuringRun = true;
   }
-  waitingDrops_.push_back({data, dropKind_, false});
+  waitingDrops_.push_back(std::move(drop));
   HandleNextDrop();
 }
 
@@ -200,8 +148,38 @@ void MainWindowWorkflow::HandleFiles(const std::vector<std::string>& paths) {
   FormOLEDragDrop(data);
 }
 
+void MainWindowWorkflow::HandOverFiles(const std::vector<std::string>& paths) {
+  // Files handed over while earlier ones still wait for their question join them.
+  if (!waitingDrops_.empty() && waitingDrops_.back().handedOver) {
+    WaitingDrop& gathered = waitingDrops_.back();
+    gathered.data.paths.insert(gathered.data.paths.end(), paths.begin(), paths.end());
+    gathered.lastJoined = Clock::now();
+    return;
+  }
+  const DragData data{true, paths};
+  FormOLEDragOver(data, kDropEffectCopy);
+  QueueDrop(data, true);
+}
+
+void MainWindowWorkflow::LimitParallelRuns(size_t count) {
+  parallelRuns_ = std::max<size_t>(count, 1);
+}
+
 void MainWindowWorkflow::HandleNextDrop() {
-  if (busy_ || waitingDrops_.empty()) return;
+  if (busy_ || gathering_ || waitingDrops_.empty()) return;
+  if (const WaitingDrop& next = waitingDrops_.front(); next.handedOver) {
+    // Files handed over by separate starts in quick succession wait for each other.
+    const Clock::duration waited = Clock::now() - next.lastJoined;
+    if (waited < kHandOverGathering) {
+      gathering_ = true;
+      handOverWait_.Run([rest = kHandOverGathering - waited] { std::this_thread::sleep_for(rest); },
+                        [this](std::exception_ptr) {
+                          gathering_ = false;
+                          HandleNextDrop();
+                        });
+      return;
+    }
+  }
   busy_ = true;
   WaitingDrop drop = std::move(waitingDrops_.front());
   waitingDrops_.pop_front();
@@ -260,54 +238,77 @@ void MainWindowWorkflow::HandleDroppedFile(const std::string& path, bool emptyOu
     return;
   }
 
-  auto run = std::make_unique<DocumentRun>(RunSetup(), path);
+  single_ = std::make_unique<DocumentRun>(RunSetup(), path);
   // A PDF taken from an output folder that the run empties would be gone with it: the run
   // puts it back where it lay.
-  if (deliverable_.emptiesOutputBeforeRun && emptyOutput) {
-    run->restoreFromOutput = PathInsideFolder(path, OutputFolder());
-  }
-  // Without a copy the run goes on as it always has and ends in the missing-results message:
-  // the converter is given a name under which nothing lies.
-  if (run->Copy({}) != 0) {
-    desktop_.ShowMessageBox("Errore durante la copia del file", kMbOk, kApplicationTitle);
-  }
-  pdfPath_ = run->PdfPath();
+  if (deliverable_.emptiesOutputBeforeRun && emptyOutput)
+    single_->NoteEmptiedOutput(OutputFolder());
+  // A large PDF takes its time to copy: the window answers meanwhile.
+  auto error = std::make_shared<long>(0);
+  OffWindow([this, error] { *error = single_->Copy({}); },
+            [this, path, emptyOutput, error] {
+              // Without a copy the run goes on as it always has and ends in the missing-results
+              // message: the converter is given a name under which nothing lies.
+              if (*error != 0) {
+                desktop_.ShowMessageBox("Errore durante la copia del file", kMbOk,
+                                        kApplicationTitle);
+              }
+              if (!ShowingFailures(desktop_, deliverable_.shortName,
+                                   [&] { AskForSingleRun(path, emptyOutput); }))
+                EndDrop();
+            });
+}
 
+void MainWindowWorkflow::AskForSingleRun(const std::string& path, bool emptyOutput) {
+  pdfPath_ = single_->PdfPath();
   const std::string question = AskedQuestion(path, {});
-  run->SetSettings(settings_);
+  single_->SetSettings(settings_);
   const int answer =
       desktop_.ShowMessageBox(question, kMbYesNo | kMbIconInformation | kMbSystemModal, ";-)");
   if (answer != kIdYes) {
     // Nothing of a cancelled drop stays behind: no later run would take the copy away.
-    run->RemoveRunFiles({});
+    single_->RemoveRunFiles({});
     desktop_.ShowMessageBox(deliverable_.cancellationMessage, kMbSystemModal, "",
                             BoxPlacement::kCenterOnOwner);
+    EndDrop();
     return;
   }
 
-  commandLine_ = run->CommandLine();
-  single_ = std::move(run);
-  if (deliverable_.emptiesOutputBeforeRun && emptyOutput) EmptyOutputFolder({single_.get()});
+  commandLine_ = single_->CommandLine();
   SetBusyPointer(true);
+  if (deliverable_.emptiesOutputBeforeRun && emptyOutput) {
+    EmptyOutputThen({single_.get()}, [this] { StartSingleRun(); });
+  } else {
+    StartSingleRun();
+  }
+}
+
+void MainWindowWorkflow::StartSingleRun() {
+  // Stopped while the output folder was emptied: the converter never starts.
+  if (single_->StopAsked()) return SingleRunStopped();
   single_->Start([this] { PostStep([this] { SingleRunEnded(); }); },
                  [this] { SetProgress(single_->Progress()); });
 }
 
 void MainWindowWorkflow::SingleRunEnded() {
   if (!single_) return;
+  if (single_->ConverterStopped()) return SingleRunStopped();
   SetBusyPointer(false);
   SetProgress({});
-  if (single_->ConverterStopped()) {
-    ShowingFailures(desktop_, deliverable_.shortName, [this] {
-      RestoreFromOutput(*single_);
-      single_->RemovePartialResults();
-      desktop_.ShowMessageBox("Conversione interrotta", kMbIconInformation, kApplicationTitle);
-    });
-    EndDrop();
-    return;
-  }
   if (!ShowingFailures(desktop_, deliverable_.shortName, [this] { CompleteSingleRun(); }))
     EndDrop();
+}
+
+void MainWindowWorkflow::SingleRunStopped() {
+  SetBusyPointer(false);
+  SetProgress({});
+  // Hundreds of pages begun take their time to remove.
+  OffWindow([this] { single_->Discard(OutputFolder()); },
+            [this] {
+              desktop_.ShowMessageBox("Conversione interrotta", kMbIconInformation,
+                                      kApplicationTitle);
+              EndDrop();
+            });
 }
 
 void MainWindowWorkflow::CompleteSingleRun() {
@@ -315,7 +316,7 @@ void MainWindowWorkflow::CompleteSingleRun() {
   if (!single_->HoldsAResult(results)) {
     // Nothing of this run is worth keeping; what it wrote goes with the copy before the end.
     const std::string diagnosis = single_->Diagnosis(kDiagnosisLines);
-    RestoreFromOutput(*single_);
+    single_->PutBackIntoOutput(OutputFolder());
     single_->RemoveRunFiles(results);
     ShowMissingResults(deliverable_.resultPattern, desktop_, diagnosis);
     EndDrop();
@@ -411,197 +412,69 @@ void MainWindowWorkflow::HandleBatch(const std::vector<std::string>& items, bool
     return;
   }
 
-  batch_ = std::make_unique<Batch>();
-  batch_->skipped = std::move(skipped);
-  for (const std::string& pdf : pdfs) {
-    batch_->runs.push_back(std::make_unique<DocumentRun>(RunSetup(), pdf));
-    batch_->states.push_back(Batch::State::kWaiting);
-    batch_->failures.emplace_back();
-  }
+  batch_ = std::make_unique<BatchRun>(RunSetup(), pdfs, std::move(skipped), parallelRuns_,
+                                      OutputFolder());
   SetBusyPointer(true);
-  if (deliverable_.emptiesOutputBeforeRun && emptyOutput) {
-    // The PDFs that lie inside the output folder are copied before it is emptied, and put back.
-    std::vector<DocumentRun*> inside;
-    for (size_t i = 0; i < batch_->runs.size(); ++i) {
-      DocumentRun& run = *batch_->runs[i];
-      run.restoreFromOutput = PathInsideFolder(run.Source(), OutputFolder());
-      if (run.restoreFromOutput.empty()) continue;
-      if (const long error = run.Copy(batch_->outputNames); error != 0) {
-        batch_->failures[i] = "copia non riuscita (" + DescribeSystemError(error) + ")";
-        batch_->states[i] = Batch::State::kDone;
-      }
-      inside.push_back(&run);
-    }
-    EmptyOutputFolder(inside);
-  }
-  PumpBatch();
-}
-
-void MainWindowWorkflow::PumpBatch() {
-  Batch& batch = *batch_;
-  for (size_t i = 0; i < batch.runs.size(); ++i) {
-    if (batch.states[i] != Batch::State::kWaiting) continue;
-    if (batch.stopping) {
-      batch.states[i] = Batch::State::kDone;
-      continue;
-    }
-    if (batch.Count(Batch::State::kRunning) >= parallelRuns_) break;
-    DocumentRun& run = *batch.runs[i];
-    if (!run.CopyMade()) {
-      if (const long error = run.Copy(batch.outputNames); error != 0) {
-        batch.failures[i] = "copia non riuscita (" + DescribeSystemError(error) + ")";
-        batch.states[i] = Batch::State::kDone;
-        continue;
-      }
-    }
-    // Two converters that could write one name never run side by side: this one waits.
-    bool sharesNames = false;
-    for (size_t j = 0; j < batch.runs.size(); ++j) {
-      if (batch.states[j] == Batch::State::kRunning &&
-          deliverable_.outputs->MayShareNames(run.InputName(), batch.runs[j]->InputName())) {
-        sharesNames = true;
-      }
-    }
-    if (sharesNames) break;
-    batch.states[i] = Batch::State::kRunning;
-    try {
-      run.Start([this, i] { BatchDocumentEnded(i); }, [this] { UpdateBatchProgress(); });
-    } catch (const OperationFailure& failure) {
-      batch.failures[i] = FormatFailureReport(failure.failure());
-      batch.states[i] = Batch::State::kDone;
-    }
-  }
-  UpdateBatchProgress();
-  if (batch.Count(Batch::State::kDone) == batch.runs.size() && !batch.reported) {
-    batch.reported = true;
-    PostStep([this] { FinishBatch(); });
-  }
-}
-
-void MainWindowWorkflow::UpdateBatchProgress() {
-  const Batch& batch = *batch_;
-  RunProgress progress;
-  progress.running = batch.Count(Batch::State::kDone) < batch.runs.size();
-  progress.documents = static_cast<int>(batch.runs.size());
-  progress.documentsDone = static_cast<int>(batch.Count(Batch::State::kDone));
-  progress.document = std::min(progress.documentsDone + 1, progress.documents);
-  // The pages of the first document in the batch's order that converts.
-  for (size_t i = 0; i < batch.runs.size(); ++i) {
-    if (batch.states[i] != Batch::State::kRunning) continue;
-    progress.document = static_cast<int>(i) + 1;
-    progress.pagesDone = batch.runs[i]->Progress().pagesDone;
-    progress.pageCount = batch.runs[i]->Progress().pageCount;
-    break;
-  }
-  if (!progress.running) progress = {};
+  if (!deliverable_.emptiesOutputBeforeRun || !emptyOutput) return StartBatch();
+  // Taken before the step, which the window then leaves alone but for a stop.
+  const RunProgress progress = batch_->Progress();
+  // The PDFs that lie inside the output folder are copied before it is emptied, and put back.
+  OffWindow(
+      [this] {
+        batch_->PrepareEmptiedOutput();
+        EmptyOutputKeeping(OutputFolder(), batch_->RunsInEmptiedOutput());
+      },
+      [this] { StartBatch(); });
   SetProgress(progress);
 }
 
-void MainWindowWorkflow::BatchDocumentEnded(size_t index) {
-  Batch& batch = *batch_;
-  DocumentRun& run = *batch.runs[index];
-  const auto done = [&](std::string failure) {
-    batch.failures[index] = std::move(failure);
-    batch.states[index] = Batch::State::kDone;
-    PumpBatch();
-  };
-  if (run.ConverterStopped()) {
-    try {
-      RestoreFromOutput(run);
-      run.RemovePartialResults();
-    } catch (const OperationFailure& failure) {
-      return done(FormatFailureReport(failure.failure()));
-    }
-    return done("conversione interrotta");
-  }
-  std::vector<std::string> results;
-  try {
-    results = run.WrittenOutputs();
-    if (!run.HoldsAResult(results)) {
-      RestoreFromOutput(run);
-      run.RemoveRunFiles(results);
-      return done(ConverterReason(run));
-    }
-  } catch (const OperationFailure& failure) {
-    return done(FormatFailureReport(failure.failure()));
-  }
-  batch.states[index] = Batch::State::kMoving;
-  run.MoveResults(results, OutputFolder(), [this, index, results](std::optional<Failure> failure) {
-    Batch& batch = *batch_;
-    DocumentRun& run = *batch.runs[index];
-    std::string reason;
-    if (failure) {
-      reason = "i risultati restano in " + workFolder_ + " (" + FormatFailureReport(*failure) + ")";
-    } else {
-      batch.outputNames.insert(results.begin(), results.end());
-      if (run.ConverterFailed()) {
-        reason = ConverterReason(run) + "; i risultati sono comunque in output";
-      } else {
-        ++batch.converted;
-      }
-    }
-    batch.failures[index] = reason;
-    batch.states[index] = Batch::State::kDone;
-    PumpBatch();
-  });
-  PumpBatch();
+void MainWindowWorkflow::StartBatch() {
+  batch_->Start([this] { SetProgress(batch_->Progress()); },
+                [this] { PostStep([this] { FinishBatch(); }); });
 }
 
 void MainWindowWorkflow::FinishBatch() {
   if (!batch_) return;
-  Batch& batch = *batch_;
   SetBusyPointer(false);
   SetProgress({});
-  ShowingFailures(desktop_, deliverable_.shortName, [&] {
-    for (const auto& run : batch.runs) RestoreFromOutput(*run);
-  });
-  const int documents = static_cast<int>(batch.runs.size());
-  if (batch.stopping) {
-    desktop_.ShowMessageBox(
-        "Conversione interrotta\r\n\r\n" + BatchSummary(batch.converted, documents, {}),
-        kMbIconInformation, kApplicationTitle);
-  } else {
-    std::vector<std::string> lines;
-    for (size_t i = 0; i < batch.runs.size(); ++i) {
-      if (!batch.failures[i].empty()) {
-        lines.push_back(ReportLine(batch.runs[i]->SourceName(), batch.failures[i]));
-      }
-    }
-    lines.insert(lines.end(), batch.skipped.begin(), batch.skipped.end());
-    desktop_.ShowMessageBox(
-        "Conversione completa\r\n\r\n" + BatchSummary(batch.converted, documents, lines),
-        lines.empty() ? kMbOk : kMbIconExclamation, kApplicationTitle);
-    if (settings_.openOutputFolder && !batch.outputNames.empty()) {
-      OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
-    }
+  ShowingFailures(desktop_, deliverable_.shortName, [&] { batch_->PutBackIntoOutput(); });
+  const BatchRun::Report report = batch_->MakeReport();
+  desktop_.ShowMessageBox(report.text, report.style, kApplicationTitle);
+  if (!batch_->Stopping() && settings_.openOutputFolder && batch_->BroughtResults()) {
+    OpenDocument(OutputFolder(), "", programFolder_, opener_, desktop_);
   }
   EndDrop();
 }
 
-void MainWindowWorkflow::EmptyOutputFolder(const std::vector<DocumentRun*>& runs) {
-  // A PDF that lies inside the folder has only one other copy, the one in the scratch area.
-  // Without it (the copy failed) the folder stays as it is rather than lose the user's file.
-  for (const DocumentRun* run : runs) {
-    if (!run->restoreFromOutput.empty() && !run->CopyMade()) return;
-  }
-  try {
-    // A linked output folder is written through but never emptied: what it points to is not
-    // the program's.
-    CleanAllPath(OutputFolder());
-  } catch (...) {
-    // Whatever the emptying got to, the user's PDFs are back before the failure is reported.
-    for (const DocumentRun* run : runs) RestoreFromOutput(*run);
-    throw;
-  }
-  for (const DocumentRun* run : runs) RestoreFromOutput(*run);
+void MainWindowWorkflow::OffWindow(std::function<void()> work, std::function<void()> next) {
+  fileStep_.Run(std::move(work), [this, next = std::move(next)](std::exception_ptr escaped) {
+    desktop_.RunWhenNoBoxOpen(posted_.Wrap([this, next, escaped] {
+      if (ShowingFailures(desktop_, deliverable_.shortName, [&] {
+            if (escaped) std::rethrow_exception(escaped);
+          })) {
+        return next();
+      }
+      // What the drop began and nothing will finish goes; the failure was said once.
+      std::vector<DocumentRun*> runs = batch_ ? batch_->Runs() : std::vector<DocumentRun*>{};
+      if (single_) runs.push_back(single_.get());
+      for (const DocumentRun* run : runs) {
+        try {
+          run->Discard(OutputFolder());
+        } catch (const OperationFailure&) {
+          // Left for the user, as the emptying left it.
+        }
+      }
+      EndDrop();
+    }));
+  });
 }
 
-void MainWindowWorkflow::RestoreFromOutput(const DocumentRun& run) const {
-  if (run.restoreFromOutput.empty() || !run.CopyMade()) return;
-  const std::string original = OutputFolder() + Sep() + run.restoreFromOutput;
-  if (EntryExists(original) || !EntryExists(run.PdfPath())) return;
-  CreateFolderTree(ParentOf(original));
-  ThrowIfFailed(CopyFileReplacing(run.PdfPath(), original), "CopySingleFile");
+void MainWindowWorkflow::EmptyOutputThen(std::vector<const DocumentRun*> inside,
+                                         std::function<void()> next) {
+  OffWindow([this, inside = std::move(inside)] { EmptyOutputKeeping(OutputFolder(), inside); },
+            std::move(next));
+  // The run has begun: it shows, and it may be stopped.
+  SetProgress({true, 0, 0});
 }
 
 void MainWindowWorkflow::MnuInfoClick() {
@@ -638,24 +511,20 @@ void MainWindowWorkflow::MnuInterrompiClick() {
   // converter started is gone; only then is its partial work removed.
   waitingDrops_.clear();
   if (single_) single_->Stop();
-  if (batch_) {
-    batch_->stopping = true;
-    for (const auto& run : batch_->runs) run->Stop();
-  }
+  if (batch_) batch_->Stop();
 }
 
 void MainWindowWorkflow::StopEverything() {
   std::vector<DocumentRun*> runs;
   if (single_) runs.push_back(single_.get());
-  if (batch_) {
-    for (const auto& run : batch_->runs) runs.push_back(run.get());
-  }
+  if (batch_) runs = batch_->Runs();
+  // A file step under way (a copy, the emptying) finishes first: nothing is left half done.
+  fileStep_.Wait();
   for (DocumentRun* run : runs) {
     run->StopAndWait();
     run->WaitForFileStep();
     try {
-      RestoreFromOutput(*run);
-      if (run->HoldsUnmovedWork()) run->RemovePartialResults();
+      run->Discard(OutputFolder());
     } catch (const OperationFailure&) {
       // The program ends as asked; what could not be removed is left for the user.
     }

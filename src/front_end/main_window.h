@@ -1,9 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +13,8 @@
 #include "common/posted_call_guard.h"
 #include "common/working_folders.h"
 #include "files/document_opener.h"
+#include "front_end/background_step.h"
+#include "front_end/batch_run.h"
 #include "front_end/deliverable.h"
 #include "front_end/document_run.h"
 #include "front_end/run_progress.h"
@@ -33,14 +35,15 @@ struct DragData {
 //
 // A drop never holds the window up: the drop handler records the paths and returns, and the
 // rest follows from the window's event loop (calls posted through the desktop services): the
-// checks, the copy and the confirmation, then the converter, which is waited for on a thread of
-// its own, then the file steps after it, on a thread of their own too. The boxes and the
-// window's state stay on the window's thread, in the workflow's order.
+// checks, the copy and the confirmation, the emptying of the output folder, then the converter,
+// which is waited for on a thread of its own, then the file steps after it. Every file step
+// that can take long runs off the window's thread (BackgroundStep); the boxes and the window's
+// state stay on the window's thread, in the workflow's order.
 //
-// One PDF dropped alone is the single run, with its every box. Several items, a folder, or
-// several files handed over at once are a batch: one question, the PDFs converted side by side
-// (as many at once as the machine has cores, at most four), one report at the end. What comes
-// while something converts waits its turn, in order.
+// One PDF dropped alone is the single run (a DocumentRun), with its every box. Several items, a
+// folder, or several files handed over at once are a batch (a BatchRun): one question, the PDFs
+// converted side by side (as many at once as the machine has cores, at most four), one report
+// at the end. What comes while something converts waits its turn, in order.
 class MainWindowWorkflow {
  public:
   // `folders.work` is the scratch area, whose "output" folder receives the results;
@@ -69,6 +72,15 @@ class MainWindowWorkflow {
   // together; while a drop is being handled they wait their turn.
   void HandleFiles(const std::vector<std::string>& paths);
   void HandleFile(const std::string& path) { HandleFiles({path}); }
+  // Files named on the command line of a start, this one's or a later one's that handed them
+  // over. "Open with" on several files starts the program once per file: such files wait a
+  // moment before their question (kHandOverGathering), and what is handed over while they wait,
+  // or while they wait their turn behind a run, joins them as one batch. Otherwise as
+  // HandleFiles.
+  void HandOverFiles(const std::vector<std::string>& paths);
+  static constexpr std::chrono::milliseconds kHandOverGathering{500};
+  // At most `count` documents of a batch convert at once (at least one); for measurements.
+  void LimitParallelRuns(size_t count);
 
   void MnuInfoClick();      // the About text
   void MnuOpenPathClick();  // opens the output folder
@@ -84,8 +96,9 @@ class MainWindowWorkflow {
   // Tells the user once, at start, when the converter cannot be found; the program goes on.
   void CheckConverter();
 
-  // A drop is being handled, from the drop to the end of its run.
-  bool Busy() const { return busy_; }
+  // A drop is being handled, from the drop to the end of its run, or files handed over wait for
+  // others to join them.
+  bool Busy() const { return busy_ || gathering_; }
   // A conversion runs: "Interrompi conversione" applies.
   bool Running() const { return progress_.running; }
   const RunProgress& Progress() const { return progress_; }
@@ -109,18 +122,25 @@ class MainWindowWorkflow {
   const RunSettings& Settings() const { return settings_; }
 
  private:
+  using Clock = std::chrono::steady_clock;
   struct WaitingDrop {
     DragData data;
     std::string kind;
     bool arrivedDuringRun = false;  // it came while something converted: nothing is emptied
+    bool handedOver = false;        // files handed over by starts, which others may join
+    Clock::time_point lastJoined;   // when files were last handed over into it
   };
-  struct Batch;
 
+  // Queues a drop, or files handed over, and handles it when nothing else is.
+  void QueueDrop(const DragData& data, bool handedOver);
   // The drop's handling, from the event loop: the checks, the copy, the confirmation, the run.
   void HandleDrop(const WaitingDrop& drop);
   void HandleDroppedFile(const std::string& path, bool emptyOutput);
+  void AskForSingleRun(const std::string& path, bool emptyOutput);
+  void StartSingleRun();
   // The single run's converter has ended: the steps after it, or the clean-up of a stop.
   void SingleRunEnded();
+  void SingleRunStopped();
   void CompleteSingleRun();
   void FinishSingleRun(const std::vector<std::string>& results);
   // "Conversione completa", and which pages were converted when a range applied.
@@ -128,19 +148,15 @@ class MainWindowWorkflow {
 
   // A batch: the PDFs among `items` (and directly inside the folders among them).
   void HandleBatch(const std::vector<std::string>& items, bool emptyOutput);
-  // Starts what may start of the batch; reports the batch once nothing of it is left.
-  void PumpBatch();
-  void BatchDocumentEnded(size_t index);
-  void BatchDocumentDone(size_t index, const std::string& failure);
+  void StartBatch();
   void FinishBatch();
-  // The batch's progress: which document of how many, the pages of the first that runs.
-  void UpdateBatchProgress();
 
-  // Empties the output folder before a run, keeping the PDFs of `runs` that lie inside it:
-  // their copies are made first, and each is put back where it lay.
-  void EmptyOutputFolder(const std::vector<DocumentRun*>& runs);
-  // Puts a PDF that lay inside the output folder back where it lay, when it is gone.
-  void RestoreFromOutput(const DocumentRun& run) const;
+  // Runs `work` off the window's thread, then `next` from the event loop once no box is open.
+  // What escaped `work` is reported there instead, `next` is skipped and the drop ends.
+  void OffWindow(std::function<void()> work, std::function<void()> next);
+  // Empties the output folder off the window's thread, keeping the PDFs of `inside` (copied
+  // before), then `next`.
+  void EmptyOutputThen(std::vector<const DocumentRun*> inside, std::function<void()> next);
   // The settings file as it is now, and the confirmation question with what it adds.
   std::string AskedQuestion(const std::string& path, const std::string& count);
   void SetProgress(const RunProgress& progress);
@@ -151,10 +167,9 @@ class MainWindowWorkflow {
   void HandleNextDrop();
   // Posts `step` to the event loop, to run once no box of the program is open.
   void PostStep(std::function<void()> step);
-  // Stops every converter, waits for them, and removes what they wrote.
+  // Stops every converter, waits for them and for the file steps, and removes what they wrote.
   void StopEverything();
 
-  std::string ScratchPath(const std::string& name) const;
   DocumentRun::Setup RunSetup() const;
 
   const Deliverable& deliverable_;
@@ -173,12 +188,16 @@ class MainWindowWorkflow {
   RunSettings settings_;
 
   bool busy_ = false;
+  bool gathering_ = false;  // handed-over files wait for others to join them
   std::deque<WaitingDrop> waitingDrops_;
   bool pointerBusy_ = false;
   RunProgress progress_;
   std::function<void(const RunProgress&)> progressListener_;
   std::unique_ptr<DocumentRun> single_;
-  std::unique_ptr<Batch> batch_;
+  std::unique_ptr<BatchRun> batch_;
+  // After the runs: their file steps are over before they go.
+  BackgroundStep fileStep_{desktop_};
+  BackgroundStep handOverWait_{desktop_};
   PostedCallGuard posted_;  // last: it goes first, before anything a posted call would touch
 };
 

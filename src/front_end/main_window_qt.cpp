@@ -177,9 +177,9 @@ void Form1::CheckConverterSoon() {
 void Form1::OpenFiles(const std::vector<std::string>& paths) {
   raise();
   activateWindow();
-  // Handed over together, they are one batch, as a drop of them would be.
+  // Handed over together, or by starts in quick succession, they are one batch.
   ShowingFailures(desktop_, workflow_.deliverable().shortName,
-                  [&] { workflow_.HandleFiles(paths); });
+                  [&] { workflow_.HandOverFiles(paths); });
 }
 
 void Form1::ShowProgress(const RunProgress& progress) {

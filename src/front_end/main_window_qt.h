@@ -68,8 +68,8 @@ class Form1 : public QWidget {
 
   // Tells the user, once the event loop runs, when the converter cannot be found.
   void CheckConverterSoon();
-  // Files handed to the program (its command line, a later start): each is handled as if it had
-  // been dropped, in turn. The window comes to the front.
+  // Files handed to the program (its command line, a later start): handed over to the
+  // workflow (MainWindowWorkflow::HandOverFiles). The window comes to the front.
   void OpenFiles(const std::vector<std::string>& paths);
   // Opens the pop-up menu as the context-menu key does, over the middle of the picture.
   void ShowMenuFromKeyboard();

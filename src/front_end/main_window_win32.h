@@ -74,8 +74,9 @@ class Form1 : private WindowRequests {
   // Tells the user, once the message loop runs, when the converter cannot be found.
   void CheckConverterSoon();
 
-  // Files handed to the program (its command line, a later start): each is handled as if it had
-  // been dropped, in turn. The window comes to the front unless a box of its own is open.
+  // Files handed to the program (its command line, a later start): handed over to the
+  // workflow (MainWindowWorkflow::HandOverFiles). The window comes to the front unless a box of its
+  // own is open.
   void OpenFiles(const std::vector<std::string>& paths);
 
   // Shows the pop-up menu at `screenPoint` and runs the chosen entry before it returns.

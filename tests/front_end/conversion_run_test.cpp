@@ -1,6 +1,7 @@
 #include <iostream>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -307,6 +308,54 @@ TEST_F(ConversionRunTest, OrvaneKeepsAPdfDroppedFromInsideTheOutputFolder) {
     ASSERT_EQ(desktop.texts().size(), 2u);
     EXPECT_NE(desktop.texts()[1].find(" - CleanAllPath - "), std::string::npos);
     EXPECT_EQ(ReadFile(top), topBytes);
+  }
+}
+
+// Orvane empties the output folder while the window answers: "Interrompi conversione" or a quit
+// that comes meanwhile lets the emptying finish, puts back the dropped PDFs that lay inside,
+// starts no converter and leaves no copy behind, for a single PDF and for a batch.
+TEST(EmptyingTest, AStopOrAQuitDuringTheEmptyingLeavesNothingHalfDone) {
+  for (const bool batch : {false, true}) {
+    for (const bool quit : {false, true}) {
+      SCOPED_TRACE(std::string(batch ? "batch, " : "single, ") + (quit ? "quit" : "stop"));
+      WorkflowRig rig(OrvaneDeliverable());
+      fs::create_directories(rig.OutputFolder() / "vecchia");
+      for (int i = 1; i <= 300; ++i) {
+        WriteFile(rig.OutputFolder() / "vecchia" / ("p-" + std::to_string(i) + ".html"), "x");
+      }
+      std::vector<std::string> pdfs;
+      for (const char* name : {"uno.pdf", "due.pdf"}) {
+        WritePdf(rig.OutputFolder() / name, NumberedPages(1));
+        pdfs.push_back(Utf8(rig.OutputFolder() / name));
+        if (!batch) break;
+      }
+      const std::string bytes = ReadFile(PathFromUtf8(pdfs.front()));
+      // The run shows as running as soon as the emptying is under way.
+      bool interrupted = false;
+      rig.window.SetProgressListener([&](const RunProgress& progress) {
+        if (!progress.running || std::exchange(interrupted, true)) return;
+        if (quit) {
+          rig.window.FormQueryUnload();
+        } else {
+          rig.window.MnuInterrompiClick();
+        }
+      });
+
+      EXPECT_EQ(rig.Drop(pdfs), quit);
+      EXPECT_TRUE(interrupted);
+      EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{"output"});
+      std::vector<std::string> kept = {"uno.pdf"};
+      if (batch) kept = {"due.pdf", "uno.pdf"};
+      EXPECT_EQ(NamesIn(rig.OutputFolder()), kept);
+      EXPECT_EQ(ReadFile(PathFromUtf8(pdfs.front())), bytes);
+      if (!quit) {
+        ASSERT_EQ(rig.desktop.texts().size(), 2u);
+        EXPECT_EQ(rig.desktop.texts()[1],
+                  batch ? "Conversione interrotta\r\n\r\nConvertiti 0 PDF su 2."
+                        : "Conversione interrotta");
+        EXPECT_FALSE(rig.desktop.busy());
+      }
+    }
   }
 }
 

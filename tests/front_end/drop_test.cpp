@@ -224,6 +224,38 @@ TEST_F(DropTest, TheDropReturnsAtOnceAndWhatComesMeanwhileWaitsItsTurn) {
   EXPECT_EQ(window.FormOLEDragOver(data, kDropEffectCopy), kDropEffectCopy);
 }
 
+// "Open with" on several files starts the program once per file, and each start hands its file
+// over: files handed over in quick succession, or while a run goes on, are one batch; a file
+// handed over alone is the single run with every box.
+TEST_F(DropTest, FilesHandedOverInQuickSuccessionAreOneBatch) {
+  auto& window = Window(TessikDeliverable());
+  window.HandOverFiles({Document("uno.pdf")});
+  window.HandOverFiles({Document("due.pdf")});
+  EXPECT_FALSE(Settle());
+  EXPECT_EQ(desktop.texts(),
+            (std::vector<std::string>{
+                "Eseguire la conversione in formato TESTO ?\r\n\r\n2 file PDF: uno.pdf e due.pdf",
+                "Conversione completa\r\n\r\nConvertiti 2 PDF su 2."}));
+
+  desktop.Clear();
+  window.HandOverFiles({Document("solo.pdf")});
+  EXPECT_FALSE(Settle());
+  EXPECT_EQ(desktop.texts().size(), 3u);
+  EXPECT_EQ(desktop.texts().back(), "Aprire il file per la visualizzazione ?");
+
+  desktop.Clear();
+  window.HandleFile(Document("primo.pdf"));
+  window.HandOverFiles({Document("tre.pdf")});
+  window.HandOverFiles({Document("quattro.pdf")});
+  EXPECT_FALSE(Settle());
+  ASSERT_EQ(desktop.texts().size(), 5u);
+  EXPECT_EQ(desktop.texts()[3],
+            "Eseguire la conversione in formato TESTO ?\r\n\r\n2 file PDF: tre.pdf e quattro.pdf");
+  EXPECT_EQ(NamesIn(OutputFolder()),
+            (std::vector<std::string>{"due.txt", "primo.txt", "quattro.txt", "solo.txt", "tre.txt",
+                                      "uno.txt"}));
+}
+
 // A read-only PDF gives a copy that is the run's own all the same: a cancelled drop removes it,
 // and the same PDF dropped again converts without a complaint.
 TEST_F(DropTest, ACopyOfAReadOnlyPdfNeverBlocksALaterRun) {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -437,6 +438,30 @@ TEST_F(FakeConverterTest, ABatchRunsSideBySideAndReportsInItsOrder) {
   }
 }
 
+// "doc-1.pdf" would give "doc-1.html", the name of the first page of "doc.pdf": the two never
+// convert at once, and the later one's copy takes a name of its own once the first one's pages
+// are written, so that every page of both reaches the output folder.
+TEST_F(FakeConverterTest, DocumentsWhoseNamesCouldMeetKeepEveryPage) {
+  Install(
+      "for f; do :; done\nstem=\"${f%.pdf}\"\nname=$(basename \"$stem\")\nsleep 0.3\n"
+      "printf '%s cornice' \"$name\" > \"$stem.html\"\n"
+      "printf '%s pagina' \"$name\" > \"$stem-1.html\"\n");
+  WorkflowRig rig(OrvaneDeliverable());
+  std::vector<std::string> pdfs;
+  for (const char* name : {"doc.pdf", "doc-1.pdf"}) {
+    WritePdf(rig.documents.path() / name, NumberedPages(1));
+    pdfs.push_back(Utf8(rig.documents.path() / name));
+  }
+  SearchPathScope first(SearchPathWith(bin.str()));
+  EXPECT_FALSE(rig.Drop(pdfs));
+  EXPECT_EQ(rig.desktop.texts().at(1), "Conversione completa\r\n\r\nConvertiti 2 PDF su 2.");
+  EXPECT_EQ(ReadFile(rig.OutputFolder() / "doc.html"), "doc cornice");
+  EXPECT_EQ(ReadFile(rig.OutputFolder() / "doc-1.html"), "doc pagina");
+  EXPECT_EQ(ReadFile(rig.OutputFolder() / "doc-1 (2).html"), "doc-1 (2) cornice");
+  EXPECT_EQ(NamesIn(rig.OutputFolder()).size(), 4u);
+  EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{"output"});
+}
+
 // "Interrompi conversione" stops the whole queue: the running documents' partial results go,
 // nothing more starts, what waited is dropped, and the report says how many were converted.
 TEST_F(FakeConverterTest, TheStopEndsTheWholeQueue) {
@@ -448,7 +473,7 @@ TEST_F(FakeConverterTest, TheStopEndsTheWholeQueue) {
     WritePdf(rig.documents.path() / name, NumberedPages(1));
     pdfs.push_back(Utf8(rig.documents.path() / name));
   }
-  SearchPathScope first(SearchPathWith(bin.str()));
+  auto first = std::make_unique<SearchPathScope>(SearchPathWith(bin.str()));
   const DragData data{true, pdfs};
   rig.window.FormOLEDragOver(data, kDropEffectCopy);
   rig.window.FormOLEDragDrop(data);
@@ -468,6 +493,7 @@ TEST_F(FakeConverterTest, TheStopEndsTheWholeQueue) {
   EXPECT_EQ(NamesIn(rig.program.path()), std::vector<std::string>{});
   EXPECT_FALSE(rig.window.Busy());
   EXPECT_EQ(CountChildren(), 0);
+  first.reset();  // the real converter again
   ExpectAnotherRunWorks(rig);
 }
 
