@@ -28,10 +28,13 @@ function(droplet_layer_headers target)
   endforeach()
 endfunction()
 
-# droplet_layer_link_check(<target>): links the whole of the static library <target> into a
-# shared library that may leave nothing undefined. What <target> calls must come from the
-# libraries it links.
+# droplet_layer_link_check(<target> [WINDOW_SYSTEM]): links the whole of the static library
+# <target> into a shared library that may leave nothing undefined. What <target> calls must come
+# from the libraries it links. mingw-w64 links user32 into everything by default, so on Windows
+# a layer below the GUI backend (no WINDOW_SYSTEM) also fails when its library imports the window
+# system (user32, gdi32).
 function(droplet_layer_link_check target)
+  cmake_parse_arguments(ARG "WINDOW_SYSTEM" "" "" ${ARGN})
   if(DROPLET_SANITIZE OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     return()
   endif()
@@ -45,6 +48,12 @@ function(droplet_layer_link_check target)
   set_target_properties(${target}_link_check PROPERTIES
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/layers
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/layers)
+  if(MINGW AND NOT ARG_WINDOW_SYSTEM)
+    add_custom_command(TARGET ${target}_link_check POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DLIBRARY=$<TARGET_FILE:${target}_link_check>
+              -DLAYER=${target} -P ${PROJECT_SOURCE_DIR}/cmake/CheckNoWindowSystem.cmake
+      VERBATIM)
+  endif()
 endfunction()
 
 # droplet_layer(<target> FOLDER <folder> [SOURCES <file>...] [PLATFORM_SOURCES <name>...]
