@@ -76,7 +76,10 @@ std::wstring SystemInterpreterFor(const std::wstring& line) {
   if (start == std::wstring::npos) return {};
   const size_t end = line.find_first_of(L" \t", start);
   std::wstring word = line.substr(start, end == std::wstring::npos ? end : end - start);
-  ::CharLowerBuffW(word.data(), static_cast<DWORD>(word.size()));
+  // The names compared are ASCII; folding only A-Z keeps the runner off user32.
+  for (wchar_t& c : word) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
   if (word != L"cmd" && word != L"cmd.exe") return {};
   wchar_t folder[MAX_PATH] = {};
   const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
