@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "common/platform.h"
-#include "file_fixtures.h"
 #include "files/file_operations.h"
+#include "support/file_fixtures.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_folder.h"
 

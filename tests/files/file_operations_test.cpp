@@ -8,9 +8,9 @@
 #include "common/failure.h"
 #include "common/message_box.h"
 #include "common/platform.h"
-#include "file_fixtures.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
+#include "support/file_fixtures.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_folder.h"
 

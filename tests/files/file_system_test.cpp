@@ -5,9 +5,9 @@
 #include <string>
 
 #include "common/platform.h"
-#include "file_fixtures.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
+#include "support/file_fixtures.h"
 #include "support/temp_folder.h"
 
 namespace droplet {

@@ -11,10 +11,10 @@
 
 #include "common/failure.h"
 #include "common/message_box.h"
-#include "file_fixtures.h"
 #include "files/document_opener.h"
 #include "files/file_operations.h"
 #include "files/file_system.h"
+#include "support/file_fixtures.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_folder.h"
 

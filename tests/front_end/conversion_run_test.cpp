@@ -9,6 +9,7 @@
 #include "common/message_box.h"
 #include "common/platform.h"
 #include "files/file_system.h"
+#include "support/file_fixtures.h"
 #include "support/workflow_rig.h"
 
 namespace droplet::testing {
@@ -27,11 +28,6 @@ void ExpectFailureReport(const RecordedBox& box, const std::string& source) {
   EXPECT_EQ(box.title, kApplicationTitle);
   EXPECT_TRUE(std::regex_match(box.text, std::regex(".+ - " + source + " - [1-9][0-9]*")))
       << box.text;
-}
-
-void MakeReadOnly(const fs::path& path) {
-  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
 }
 
 using ConversionRunTest = WorkflowTest;

@@ -1,67 +1,13 @@
 #include "gui_fixture.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
-#include <cstdio>
-#include <cstdlib>
-#include <sstream>
 
 #include "x11_support.h"
 
 namespace droplet::testing {
-namespace {
-
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "droplet_gui_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* application = [] {
-    ::setenv("QT_QPA_PLATFORM", "xcb", 0);
-    auto* app = new QApplication(argc, argv);
-    return app;
-  }();
-  return *application;
-}
-
-}  // namespace
-
-BoxAnswerer::BoxAnswerer() {
-  QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-  timer_.start(40);
-}
-
-QStringList BoxAnswerer::texts() const {
-  QStringList all;
-  for (const SeenBox& box : boxes_) all << box.text;
-  return all;
-}
-
-void BoxAnswerer::Tick() {
-  if (inTick_) return;  // a check that waits must not see its own box twice
-  inTick_ = true;
-  TickOnce();
-  inTick_ = false;
-}
-
-void BoxAnswerer::TickOnce() {
-  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-  if (box == nullptr || !box->isVisible()) return;
-  SeenBox seen{box->windowTitle(), box->text(), box->standardButtons(), box->icon(), true};
-  if (check_) check_(*box, seen);
-  boxes_.push_back(seen);
-  QMessageBox::StandardButton answer = QMessageBox::Ok;
-  if (seen.buttons & QMessageBox::Yes) answer = QMessageBox::No;
-  if (!script_.empty()) {
-    answer = script_.front();
-    script_.pop_front();
-  }
-  QAbstractButton* button = box->button(answer);
-  if (button == nullptr && !box->buttons().isEmpty()) button = box->buttons().front();
-  if (button != nullptr) button->click();
-}
 
 void GuiTest::SetUp() {
   Application();

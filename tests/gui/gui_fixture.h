@@ -2,73 +2,25 @@
 
 #include <QColor>
 #include <QImage>
-#include <QMessageBox>
 #include <QPoint>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
-#include <deque>
 #include <filesystem>
-#include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "files/document_opener.h"
 #include "front_end/deliverable.h"
 #include "front_end/main_window_qt.h"
+#include "support/qt_support.h"
 #include "support/recording_opener.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-  *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* out) {
-  *out << '{' << list.join(QLatin1String("|")).toStdString() << '}';
-}
-
 namespace droplet::testing {
-
-// UTF-8 text as Qt's.
-inline QString Q(const std::string& text) {
-  return QString::fromUtf8(text.c_str());
-}
-
-// One message box as the tests saw it.
-struct SeenBox {
-  QString title;
-  QString text;
-  QMessageBox::StandardButtons buttons;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  bool aboveForm = true;  // stacking, when a check was asked for
-};
-
-// Answers every modal message box from a short repeating timer, records it, and presses the
-// next scripted answer (Yes/No boxes without script: No; other boxes: OK).
-class BoxAnswerer {
- public:
-  BoxAnswerer();
-  void Answer(QMessageBox::StandardButton button) { script_.push_back(button); }
-  // Called with each box before it is answered.
-  void OnBox(std::function<void(QMessageBox&, SeenBox&)> check) { check_ = std::move(check); }
-  const std::vector<SeenBox>& boxes() const { return boxes_; }
-  QStringList texts() const;
-  void Clear() { boxes_.clear(); }
-
- private:
-  void Tick();
-  void TickOnce();
-  bool inTick_ = false;
-  QTimer timer_;
-  std::deque<QMessageBox::StandardButton> script_;
-  std::vector<SeenBox> boxes_;
-  std::function<void(QMessageBox&, SeenBox&)> check_;
-};
 
 // A QApplication on the X display, a temporary program folder and one main window in it.
 class GuiTest : public ::testing::Test {

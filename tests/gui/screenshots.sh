@@ -15,7 +15,7 @@ start_virtual_display
 export QT_QPA_PLATFORM=xcb
 # The options dialogs first, alone on the screen: the pictures show the dialog itself.
 for program in orvane tessik; do
-  test=$build/tests/options_dialog/options_${program}_test
+  test=$build/tests/settings/options_${program}_test
   if [ -x "$test" ]; then
     DROPLET_SCREENSHOT_DIR=$out "$test" --gtest_filter=OptionsDialog.Screenshot >/dev/null
     echo "saved $out/options-$program.png"

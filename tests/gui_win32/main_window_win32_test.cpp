@@ -27,8 +27,8 @@
 #include "support/recording_opener.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"
+#include "support/win32_support.h"
 #include "test_pictures_win32.h"
-#include "win32_support.h"
 
 namespace droplet::testing {
 namespace {

@@ -12,8 +12,8 @@
 #include "settings/options_dialog_win32.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_folder.h"
+#include "support/win32_support.h"
 #include "test_pictures_win32.h"
-#include "win32_support.h"
 
 namespace droplet::testing {
 namespace {

@@ -22,7 +22,7 @@
 #include "support/pdf_writer.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"
-#include "win32_support.h"
+#include "support/win32_support.h"
 
 namespace droplet::testing {
 namespace {

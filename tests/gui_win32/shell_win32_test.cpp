@@ -19,8 +19,8 @@
 #include "shell/opaque_runs.h"
 #include "shell/shaped_window_win32.h"
 #include "shell/window_helpers_win32.h"
+#include "support/win32_support.h"
 #include "test_pictures_win32.h"
-#include "win32_support.h"
 
 namespace droplet::testing {
 namespace {

@@ -15,6 +15,7 @@
 
 #include "common/quoting.h"
 #include "settings/ini_settings.h"
+#include "support/file_fixtures.h"
 #include "support/pdf_writer.h"
 #include "support/workflow_rig.h"
 
@@ -53,21 +54,7 @@ class SmallMount {
 
 // A document whose text result is far larger than a few kilobytes.
 std::vector<PdfPage> BulkyPages() {
-  std::vector<PdfPage> pages;
-  for (int page = 1; page <= 30; ++page) {
-    PdfPage p;
-    for (int line = 1; line <= 40; ++line) {
-      p.lines.push_back("Pagina " + std::to_string(page) + " riga " + std::to_string(line) +
-                        " con un testo abbastanza lungo da riempire lo spazio");
-    }
-    pages.push_back(p);
-  }
-  return pages;
-}
-
-void MakeReadOnly(const fs::path& path) {
-  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
+  return NumberedPages(30, 40, " con un testo abbastanza lungo da riempire lo spazio");
 }
 
 // After a fault: a fresh drop in the same program folder converts normally.

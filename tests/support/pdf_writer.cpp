@@ -147,4 +147,15 @@ std::vector<PdfPage> NumberedPages(int count) {
   return pages;
 }
 
+std::vector<PdfPage> NumberedPages(int count, int lines, const std::string& tail) {
+  std::vector<PdfPage> pages(count);
+  for (int page = 1; page <= count; ++page) {
+    for (int line = 1; line <= lines; ++line) {
+      pages[page - 1].lines.push_back("Pagina " + std::to_string(page) + " riga " +
+                                      std::to_string(line) + tail);
+    }
+  }
+  return pages;
+}
+
 }  // namespace droplet::testing

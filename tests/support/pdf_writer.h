@@ -28,5 +28,7 @@ void WritePdf(const std::filesystem::path& path, const std::vector<PdfPage>& pag
 
 // `count` pages whose only line reads "Pagina N" (N from 1).
 std::vector<PdfPage> NumberedPages(int count);
+// `count` pages of `lines` lines each; line L of page P reads "Pagina P riga L" and `tail`.
+std::vector<PdfPage> NumberedPages(int count, int lines, const std::string& tail);
 
 }  // namespace droplet::testing

@@ -17,8 +17,8 @@
 #include "common/text_win32.h"
 #include "front_end/main_window_win32.h"
 #include "support/recording_opener.h"
+#include "support/win32_support.h"
 #include "test_pictures_win32.h"
-#include "win32_support.h"
 
 namespace {
 

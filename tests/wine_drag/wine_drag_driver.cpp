@@ -268,17 +268,8 @@ TEST_F(WineDrop, TextEqualsTheLinuxConvertersText) {
   if (SkipWithoutRealConverters("pdftotext")) {
     GTEST_SKIP() << "WINE-DRAG SKIPPED: no real converters to compare";
   }
-  std::vector<PdfPage> pages;
-  for (int page = 1; page <= 3; ++page) {
-    PdfPage content;
-    for (int line = 1; line <= 12; ++line) {
-      content.lines.push_back("Pagina " + std::to_string(page) + ", riga " + std::to_string(line) +
-                              ": qualità, città, perché è così. 10 €");
-    }
-    pages.push_back(content);
-  }
   const fs::path pdf = documents_.path() / "testo.pdf";
-  WritePdf(pdf, pages);
+  WritePdf(pdf, NumberedPages(3, 12, ": qualità, città, perché è così. 10 €"));
   const DragOutcome outcome = DragOnto("tessik", pdf);
   ASSERT_EQ(outcome.boxes.size(), 3u);
   EXPECT_EQ(outcome.boxes[1].second, "Conversione completa");

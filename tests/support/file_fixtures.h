@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-// What the file tests need beyond TempFolder: attributes set the platform's way, and a probe
+// What tests of files need beyond TempFolder: attributes set the platform's way, and a probe
 // for platforms that do not honour the read-only attribute for the current user.
 
 namespace droplet::testing {

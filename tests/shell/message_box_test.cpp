@@ -4,9 +4,9 @@
 #include <QScreen>
 
 #include "common/message_box.h"
-#include "qt_support.h"
 #include "shell/box_position.h"
 #include "shell/window_helpers_qt.h"
+#include "support/qt_support.h"
 
 namespace droplet {
 namespace {
@@ -15,10 +15,6 @@ using testing::Application;
 using testing::BoxAnswerer;
 using testing::SeenBox;
 using testing::WaitUntilShown;
-
-QMessageBox::StandardButton Press(QMessageBox::StandardButton button) {
-  return button;
-}
 
 TEST(StyledMessageBox, MapsButtonsIconsAndAnswers) {
   Application().setApplicationName(QStringLiteral("Orvane"));
@@ -40,12 +36,13 @@ TEST(StyledMessageBox, MapsButtonsIconsAndAnswers) {
       {kMbIconStop, QMessageBox::NoButton, QMessageBox::Ok, QMessageBox::Critical, kIdOk},
   };
   for (const Case& c : cases) {
-    BoxAnswerer answerer([&](const SeenBox&) { return c.press; });
+    BoxAnswerer answerer;
+    answerer.Answer(c.press);
     EXPECT_EQ(ShowStyledMessageBox("testo", c.style, kApplicationTitle, BoxPlacement::kSystem),
               c.answer)
         << "style " << c.style;
-    ASSERT_EQ(answerer.seen().size(), 1u);
-    const SeenBox& seen = answerer.seen()[0];
+    ASSERT_EQ(answerer.boxes().size(), 1u);
+    const SeenBox& seen = answerer.boxes()[0];
     EXPECT_EQ(seen.buttons, c.buttons);
     EXPECT_EQ(seen.icon, c.icon);
     EXPECT_EQ(seen.title, QStringLiteral("Orvane"));
@@ -55,31 +52,31 @@ TEST(StyledMessageBox, MapsButtonsIconsAndAnswers) {
 
 TEST(StyledMessageBox, ShowsItsTitleLineBreaksAndMarkupAsGiven) {
   Application();
-  BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
+  BoxAnswerer answerer;
   ShowStyledMessageBox("uno\rdue\ntre\r\nquattro <b>x</b>", kMbOk, "Titolo", BoxPlacement::kSystem);
-  ASSERT_EQ(answerer.seen().size(), 1u);
-  EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("uno\ndue\ntre\nquattro <b>x</b>"));
-  EXPECT_EQ(answerer.seen()[0].title, QStringLiteral("Titolo"));
-  EXPECT_FALSE(answerer.seen()[0].staysOnTop);
+  ASSERT_EQ(answerer.boxes().size(), 1u);
+  EXPECT_EQ(answerer.boxes()[0].text, QStringLiteral("uno\ndue\ntre\nquattro <b>x</b>"));
+  EXPECT_EQ(answerer.boxes()[0].title, QStringLiteral("Titolo"));
+  EXPECT_FALSE(answerer.boxes()[0].staysOnTop);
 }
 
 TEST(StyledMessageBox, SystemModalAndTopmostOwnersRaiseTheBox) {
   Application();
   {
-    BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
+    BoxAnswerer answerer;
     ShowStyledMessageBox("x", kMbSystemModal, kApplicationTitle, BoxPlacement::kSystem);
-    ASSERT_EQ(answerer.seen().size(), 1u);
-    EXPECT_TRUE(answerer.seen()[0].staysOnTop);
+    ASSERT_EQ(answerer.boxes().size(), 1u);
+    EXPECT_TRUE(answerer.boxes()[0].staysOnTop);
   }
   QWidget topmost(nullptr, Qt::FramelessWindowHint);
   topmost.setGeometry(200, 200, 100, 100);
   SetAlwaysOnTop(topmost);
   topmost.show();
   WaitUntilShown(topmost);
-  BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
+  BoxAnswerer answerer;
   ShowStyledMessageBox("x", kMbOk, kApplicationTitle, BoxPlacement::kSystem);
-  ASSERT_EQ(answerer.seen().size(), 1u);
-  EXPECT_TRUE(answerer.seen()[0].staysOnTop);
+  ASSERT_EQ(answerer.boxes().size(), 1u);
+  EXPECT_TRUE(answerer.boxes()[0].staysOnTop);
 }
 
 TEST(SetAlwaysOnTop, KeepsPlaceSizeAndVisibility) {
@@ -107,10 +104,10 @@ TEST(CenteredMessageBox, IsPlacedOnItsOwnerOrOnTheWorkArea) {
   const ScreenRect work = ToScreenRect(QGuiApplication::primaryScreen()->availableGeometry());
 
   for (const bool onOwner : {true, false}) {
-    BoxAnswerer answerer([](const SeenBox&) { return Press(QMessageBox::Ok); });
+    BoxAnswerer answerer;
     EXPECT_EQ(CenteredMessageBox("conversione annullata", kMbSystemModal, "", onOwner), kIdOk);
-    ASSERT_EQ(answerer.seen().size(), 1u);
-    const SeenBox& seen = answerer.seen()[0];
+    ASSERT_EQ(answerer.boxes().size(), 1u);
+    const SeenBox& seen = answerer.boxes()[0];
     const ScreenPoint expected = ComputeBoxPosition(
         ToScreenRect(seen.frameGeometry),
         onOwner ? ToScreenRect(owner.frameGeometry()) : ScreenRect{}, work,

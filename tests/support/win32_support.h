@@ -34,12 +34,12 @@ struct SeenBox {
   HWND owner = nullptr;
 };
 
-// Answers the message boxes of the calling thread from a thread timer, which their modal loops
-// run: records each box, then presses the next scripted answer (IDYES, IDNO, IDOK); without a
-// script Yes/No boxes get No, others OK. One answerer at a time on a thread.
 // The file name box of the system's open dialog (its combo box cmb13).
 inline constexpr int kFileNameBox = 0x47c;
 
+// Answers the message boxes of the calling thread from a thread timer, which their modal loops
+// run: records each box, then presses the next scripted answer (IDYES, IDNO, IDOK); without a
+// script Yes/No boxes get No, others OK. One answerer at a time on a thread.
 class BoxAnswerer {
  public:
   BoxAnswerer();

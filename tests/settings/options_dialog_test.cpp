@@ -17,9 +17,9 @@
 
 #include "common/platform.h"
 #include "front_end/deliverable.h"
-#include "qt_support.h"
 #include "settings/ini_settings.h"
 #include "settings/options_dialog_qt.h"
+#include "support/qt_support.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_folder.h"
 

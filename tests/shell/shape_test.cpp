@@ -6,9 +6,9 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "qt_support.h"
 #include "shell/shaped_window_qt.h"
 #include "shell/window_helpers_qt.h"
+#include "support/qt_support.h"
 
 namespace droplet {
 namespace {

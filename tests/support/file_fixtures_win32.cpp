@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "file_fixtures.h"
 #include "files/file_system.h"
+#include "support/file_fixtures.h"
 #include "support/temp_folder.h"
 
 namespace droplet::testing {

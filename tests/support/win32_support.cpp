@@ -1,4 +1,4 @@
-#include "win32_support.h"
+#include "support/win32_support.h"
 
 #include <shlobj.h>
 
