@@ -63,6 +63,24 @@ int CreateTemporaryBeside(const std::string& folder, std::string& path) {
   return -1;
 }
 
+// Calls `visit` with each entry of `dir`, then closes it. Returns the error that ended the
+// listing early, or 0 when every entry was read.
+template <typename Visit>
+long VisitEntries(DIR* dir, Visit visit) {
+  long error = 0;
+  for (;;) {
+    errno = 0;
+    const dirent* item = ::readdir(dir);
+    if (item == nullptr) {
+      error = errno;
+      break;
+    }
+    visit(*item);
+  }
+  ::closedir(dir);
+  return error;
+}
+
 }  // namespace
 
 FindResult FindEntries(const std::string& pathPattern, bool withReadOnly) {
@@ -77,32 +95,25 @@ FindResult FindEntries(const std::string& pathPattern, bool withReadOnly) {
     return result;
   }
   const int dirFd = ::dirfd(dir);
-  for (;;) {
-    errno = 0;
-    const dirent* item = ::readdir(dir);
-    if (item == nullptr) {
-      if (errno != 0) result.error = errno;
-      break;
-    }
-    const std::string name = item->d_name;
-    if (!MatchesWildcard(pattern, name)) continue;
+  result.error = VisitEntries(dir, [&](const dirent& item) {
+    const std::string name = item.d_name;
+    if (!MatchesWildcard(pattern, name)) return;
     DirEntry entry;
     entry.name = name;
     entry.isHidden = name[0] == '.' && name != "." && name != "..";
-    if (withReadOnly || item->d_type == DT_UNKNOWN) {
+    if (withReadOnly || item.d_type == DT_UNKNOWN) {
       struct stat status;
       // An entry that went away between the two calls is simply not there any more.
-      if (::fstatat(dirFd, item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      if (::fstatat(dirFd, item.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) return;
       entry.isDirectory = S_ISDIR(status.st_mode);
       entry.isLink = S_ISLNK(status.st_mode);
       entry.isReadOnly = withReadOnly && !entry.isLink && OwnerCannotWrite(status);
     } else {
-      entry.isDirectory = item->d_type == DT_DIR;
-      entry.isLink = item->d_type == DT_LNK;
+      entry.isDirectory = item.d_type == DT_DIR;
+      entry.isLink = item.d_type == DT_LNK;
     }
     result.entries.push_back(std::move(entry));
-  }
-  ::closedir(dir);
+  });
   return result;
 }
 
@@ -287,17 +298,11 @@ FindResult ListHeldFolder(const HeldFolder& folder) {
   }
   // The duplicate shares the reading position with earlier listings of the same folder.
   ::rewinddir(dir);
-  for (;;) {
-    errno = 0;
-    const dirent* item = ::readdir(dir);
-    if (item == nullptr) {
-      if (errno != 0) result.error = errno;
-      break;
-    }
-    const std::string name = item->d_name;
-    if (name == "." || name == "..") continue;
+  result.error = VisitEntries(dir, [&](const dirent& item) {
+    const std::string name = item.d_name;
+    if (name == "." || name == "..") return;
     struct stat status;
-    if (::fstatat(fd, item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (::fstatat(fd, item.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) return;
     DirEntry entry;
     entry.name = name;
     entry.isHidden = name[0] == '.';
@@ -305,8 +310,7 @@ FindResult ListHeldFolder(const HeldFolder& folder) {
     entry.isLink = S_ISLNK(status.st_mode);
     entry.isReadOnly = !entry.isLink && OwnerCannotWrite(status);
     result.entries.push_back(std::move(entry));
-  }
-  ::closedir(dir);
+  });
   return result;
 }
 

@@ -38,22 +38,20 @@ QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A check box that shows three states (0 clear, 1 ticked, 2 greyed) while a click only ever
-// ticks or clears it.
+// How a check box shows each stored state, indexed by kCheckClear, kCheckTicked, kCheckGreyed.
+constexpr Qt::CheckState kShownCheckStates[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
+
+// A check box that shows three states while a click only ever ticks or clears it.
 class TriStateCheckBox : public QCheckBox {
  public:
   TriStateCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) {
     setTristate(true);
   }
   int State() const {
-    switch (checkState()) {
-      case Qt::Checked:
-        return 1;
-      case Qt::PartiallyChecked:
-        return 2;
-      default:
-        return 0;
+    for (int state = kCheckClear; state <= kCheckGreyed; ++state) {
+      if (kShownCheckStates[state] == checkState()) return state;
     }
+    return kCheckClear;
   }
   // Draws `head` beside the box and `tail` in `tailPlace` (the box's own pixels) instead of
   // the caption, which itself stays as it is.
@@ -64,7 +62,8 @@ class TriStateCheckBox : public QCheckBox {
     update();
   }
   void SetState(int state) {
-    setCheckState(state == 1 ? Qt::Checked : state == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+    const bool known = state >= kCheckClear && state <= kCheckGreyed;
+    setCheckState(kShownCheckStates[known ? state : kCheckClear]);
   }
 
  protected:

@@ -29,57 +29,45 @@ constexpr Rgb kGrey{128, 128, 128};
 constexpr int kCaptionTailGap = 60;  // twips between the first page box and the caption's tail
 
 FormControl CheckBox(std::string name, std::string caption, TwipsRect place, int tabIndex) {
-  FormControl control;
-  control.name = std::move(name);
-  control.kind = FormControlKind::kCheckBox;
-  control.caption = std::move(caption);
-  control.place = place;
-  control.tabIndex = tabIndex;
-  control.font = kCheckBoxFont;
-  return control;
+  return {.name = std::move(name),
+          .kind = FormControlKind::kCheckBox,
+          .caption = std::move(caption),
+          .place = place,
+          .tabIndex = tabIndex,
+          .font = kCheckBoxFont};
 }
 
 FormControl PageBox(std::string name, TwipsRect place, int tabIndex) {
-  FormControl control;
-  control.name = std::move(name);
-  control.kind = FormControlKind::kTextBox;
-  control.place = place;
-  control.tabIndex = tabIndex;
-  control.font = kPageBoxFont;
-  return control;
+  return {.name = std::move(name),
+          .kind = FormControlKind::kTextBox,
+          .place = place,
+          .tabIndex = tabIndex,
+          .font = kPageBoxFont};
 }
 
 FormControl Button(std::string name, std::string caption, TwipsRect place, int tabIndex,
                    FormButtonAction action) {
-  FormControl control;
-  control.name = std::move(name);
-  control.kind = FormControlKind::kButton;
-  control.caption = std::move(caption);
-  control.place = place;
-  control.tabIndex = tabIndex;
-  control.action = action;
-  return control;
+  return {.name = std::move(name),
+          .kind = FormControlKind::kButton,
+          .caption = std::move(caption),
+          .place = place,
+          .tabIndex = tabIndex,
+          .action = action};
 }
 
 FormControl Plain(std::string name, FormControlKind kind, TwipsRect place) {
-  FormControl control;
-  control.name = std::move(name);
-  control.kind = kind;
-  control.place = place;
-  return control;
+  return {.name = std::move(name), .kind = kind, .place = place};
 }
 
 FormControl Label(std::string name, std::string caption, TwipsRect place, int tabIndex,
                   Rgb colour) {
-  FormControl control;
-  control.name = std::move(name);
-  control.kind = FormControlKind::kLabel;
-  control.caption = std::move(caption);
-  control.place = place;
-  control.tabIndex = tabIndex;
-  control.font = kLabelFont;
-  control.textColour = colour;
-  return control;
+  return {.name = std::move(name),
+          .kind = FormControlKind::kLabel,
+          .caption = std::move(caption),
+          .place = place,
+          .tabIndex = tabIndex,
+          .font = kLabelFont,
+          .textColour = colour};
 }
 
 // A page box's text as a page number: a whole number from 1 up, blanks around it allowed.

@@ -134,19 +134,20 @@ struct SplitCaption {
   bool operator==(const SplitCaption&) const = default;
 };
 
+// Written with designated initializers: a field left out keeps the value given here.
 struct FormControl {
-  std::string name;  // "ckFolder", ...
+  std::string name{};  // "ckFolder", ...
   FormControlKind kind = FormControlKind::kLabel;
-  std::string caption;  // check boxes, buttons and labels; a text box's text is a setting
-  std::optional<SplitCaption> splitCaption;  // how the caption is written when it is split
-  TwipsRect place;
+  std::string caption{};  // check boxes, buttons and labels; a text box's text is a setting
+  std::optional<SplitCaption> splitCaption{};  // how the caption is written when it is split
+  TwipsRect place{};
   int tabIndex = -1;  // -1: outside the tab order
   bool enabled = true;
-  FormFont font;
-  std::optional<Rgb> textColour;
+  FormFont font{};
+  std::optional<Rgb> textColour{};
   FormButtonAction action = FormButtonAction::kNone;
   // What assistive technologies call a control whose caption does not say it (a text box).
-  std::string accessibleName;
+  std::string accessibleName{};
 };
 
 struct OptionsForm {

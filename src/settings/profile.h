@@ -33,8 +33,10 @@ class ProfileReader {
 
 // The value under `key` in `section` of `file`, at most 254 characters; empty text when the
 // file, the section or the key is missing or unreadable.
-std::string ReadProfileString(const std::string& section, const std::string& key,
-                              const std::string& file);
+inline std::string ReadProfileString(const std::string& section, const std::string& key,
+                                     const std::string& file) {
+  return ProfileReader(file).Read(section, key);
+}
 
 // Stores `value` under `key`, creating the file, the section or the key as needed and keeping
 // everything else in the file as it was. Returns false when the file could not be written; an

@@ -153,11 +153,6 @@ std::string ProfileReader::Read(const std::string& section, const std::string& k
   return text_ ? IniRead(*text_, section, key) : std::string();
 }
 
-std::string ReadProfileString(const std::string& section, const std::string& key,
-                              const std::string& file) {
-  return ProfileReader(file).Read(section, key);
-}
-
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file) {
   if (!IniNamesStorable(section, key)) return false;

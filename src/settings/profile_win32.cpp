@@ -45,11 +45,6 @@ std::string ProfileReader::Read(const std::string& section, const std::string& k
   return unreadable_ ? std::string() : SystemRead(section, key, file_);
 }
 
-std::string ReadProfileString(const std::string& section, const std::string& key,
-                              const std::string& file) {
-  return ProfileReader(file).Read(section, key);
-}
-
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file) {
   // The same refusals as the POSIX reader and writer: a name that the file could not hold, or a

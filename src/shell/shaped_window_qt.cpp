@@ -62,22 +62,14 @@ class ManualMove : public QObject {
 }  // namespace
 
 // QRegion::setRects takes the whole list at once when it comes sorted from the top row down
-// and from left to right within a row, with no two rectangles touching. The runs never touch,
-// but they come bottom row first: the rows are taken in reverse, each row's runs in order.
+// and from left to right within a row, with no two rectangles touching (runs never touch).
 // Given in any other order, or added one by one, the union costs far more.
 QRegion RegionFromRuns(const std::vector<RunRect>& runs) {
   std::vector<QRect> rects;
   rects.reserve(runs.size());
-  std::size_t rowEnd = runs.size();
-  while (rowEnd > 0) {
-    std::size_t rowStart = rowEnd - 1;
-    while (rowStart > 0 && runs[rowStart - 1].top == runs[rowEnd - 1].top) --rowStart;
-    for (std::size_t i = rowStart; i < rowEnd; ++i) {
-      const RunRect& run = runs[i];
-      rects.emplace_back(run.left, run.top, run.right - run.left, run.bottom - run.top);
-    }
-    rowEnd = rowStart;
-  }
+  VisitRunsTopDown(runs, [&rects](const RunRect& run) {
+    rects.emplace_back(run.left, run.top, run.right - run.left, run.bottom - run.top);
+  });
   QRegion region;
   if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
   return region;

@@ -40,8 +40,7 @@ std::vector<RunRect> ShapeFormFromPicture(HWND window, HBITMAP picture, std::int
 
 HRGN RegionFromRuns(const std::vector<RunRect>& runs) {
   if (runs.empty()) return ::CreateRectRgn(0, 0, 0, 0);
-  // Runs come bottom row first; a region keeps its rectangles from the top row down, so the
-  // rows are taken in reverse, each row's runs left to right.
+  // A region keeps its rectangles from the top row down.
   std::vector<unsigned char> buffer(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
   auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
   RGNDATAHEADER& header = data->rdh;
@@ -52,22 +51,15 @@ HRGN RegionFromRuns(const std::vector<RunRect>& runs) {
   header.rcBound =
       RECT{runs.front().left, runs.front().top, runs.front().right, runs.front().bottom};
   unsigned char* next = buffer.data() + sizeof(RGNDATAHEADER);
-  std::size_t rowEnd = runs.size();
-  while (rowEnd > 0) {
-    std::size_t rowStart = rowEnd - 1;
-    while (rowStart > 0 && runs[rowStart - 1].top == runs[rowEnd - 1].top) --rowStart;
-    for (std::size_t i = rowStart; i < rowEnd; ++i) {
-      const RunRect& run = runs[i];
-      const RECT rect{run.left, run.top, run.right, run.bottom};
-      std::memcpy(next, &rect, sizeof rect);
-      next += sizeof rect;
-      header.rcBound.left = std::min(header.rcBound.left, rect.left);
-      header.rcBound.top = std::min(header.rcBound.top, rect.top);
-      header.rcBound.right = std::max(header.rcBound.right, rect.right);
-      header.rcBound.bottom = std::max(header.rcBound.bottom, rect.bottom);
-    }
-    rowEnd = rowStart;
-  }
+  VisitRunsTopDown(runs, [&](const RunRect& run) {
+    const RECT rect{run.left, run.top, run.right, run.bottom};
+    std::memcpy(next, &rect, sizeof rect);
+    next += sizeof rect;
+    header.rcBound.left = std::min(header.rcBound.left, rect.left);
+    header.rcBound.top = std::min(header.rcBound.top, rect.top);
+    header.rcBound.right = std::max(header.rcBound.right, rect.right);
+    header.rcBound.bottom = std::max(header.rcBound.bottom, rect.bottom);
+  });
   return ::ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data);
 }
 

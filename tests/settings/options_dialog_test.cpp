@@ -65,16 +65,7 @@ class OptionsDialog : public ::testing::Test {
     b->click();
     Flush();
   }
-  int State(const char* name) {
-    switch (Box(name)->checkState()) {
-      case Qt::Checked:
-        return 1;
-      case Qt::PartiallyChecked:
-        return 2;
-      default:
-        return 0;
-    }
-  }
+  Qt::CheckState State(const char* name) { return Box(name)->checkState(); }
   std::string Stored(const char* section, const char* key) {
     return ReadIniValue(settings_.path, section, key);
   }
@@ -96,10 +87,10 @@ TEST_F(OptionsDialog, FirstOpeningShowsInitialStatesAndCancelWritesNothing) {
   // The keyboard starts at the first control of the tab order.
   ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
   EXPECT_EQ(QApplication::focusWidget(), Box("ckFolder"));
-  EXPECT_EQ(State("ckFolder"), 1);
-  EXPECT_EQ(State("ckRun"), 0);
-  EXPECT_EQ(State("ckRangePag"), 0);
-  EXPECT_EQ(State("Check1"), 0);
+  EXPECT_EQ(State("ckFolder"), Qt::Checked);
+  EXPECT_EQ(State("ckRun"), Qt::Unchecked);
+  EXPECT_EQ(State("ckRangePag"), Qt::Unchecked);
+  EXPECT_EQ(State("Check1"), Qt::Unchecked);
   EXPECT_EQ(Page("txtPagStart")->text(), QStringLiteral("1"));
   EXPECT_EQ(Page("txtPagEnd")->text(), QStringLiteral("1"));
   Click("Command2");
@@ -125,9 +116,9 @@ TEST_F(OptionsDialog, SaveWritesEveryValueAndTheyComeBack) {
   EXPECT_EQ(Stored("Images", "Ignore"), kTessik ? "0" : "1");
 
   Open();
-  EXPECT_EQ(State("ckFolder"), 1);
-  EXPECT_EQ(State("ckRun"), 1);
-  EXPECT_EQ(State("Check1"), kTessik ? 0 : 1);
+  EXPECT_EQ(State("ckFolder"), Qt::Checked);
+  EXPECT_EQ(State("ckRun"), Qt::Checked);
+  EXPECT_EQ(State("Check1"), kTessik ? Qt::Unchecked : Qt::Checked);
   EXPECT_EQ(Page("txtPagStart")->text(), QStringLiteral("abc"));
   EXPECT_EQ(Page("txtPagEnd")->text(), QString());
 }
@@ -137,15 +128,15 @@ TEST_F(OptionsDialog, GreyedValuesSurviveASaveAndAClickOnlyTicksOrClears) {
   Store("Folders", "run", "2");
   Store("Range", "Active", "2");
   Open();
-  EXPECT_EQ(State("ckFolder"), 2);
-  EXPECT_EQ(State("ckRun"), 2);
-  EXPECT_EQ(State("ckRangePag"), 2);
+  EXPECT_EQ(State("ckFolder"), Qt::PartiallyChecked);
+  EXPECT_EQ(State("ckRun"), Qt::PartiallyChecked);
+  EXPECT_EQ(State("ckRangePag"), Qt::PartiallyChecked);
   Box("ckRun")->click();  // greyed -> ticked
-  EXPECT_EQ(State("ckRun"), 1);
+  EXPECT_EQ(State("ckRun"), Qt::Checked);
   Box("ckRun")->click();
-  EXPECT_EQ(State("ckRun"), 0);
+  EXPECT_EQ(State("ckRun"), Qt::Unchecked);
   Box("ckRun")->click();
-  EXPECT_EQ(State("ckRun"), 1);
+  EXPECT_EQ(State("ckRun"), Qt::Checked);
   Click("Command1");
   EXPECT_EQ(Stored("Folders", "open"), "2");
   EXPECT_EQ(Stored("Folders", "run"), "1");
@@ -190,7 +181,7 @@ TEST_F(OptionsDialog, AnUnreadableSettingsFileIsSaidAndLeftAlone) {
   const std::string big = "[Folders]\r\nopen=0\r\n" + std::string(3 << 20, ';');
   testing::WriteFile(testing::PathFromUtf8(settings_.path), big);
   Open();
-  EXPECT_EQ(State("ckFolder"), 1);
+  EXPECT_EQ(State("ckFolder"), Qt::Checked);
   EXPECT_TRUE(Box("ckFolder")
                   ->toolTip()
                   .contains(QStringLiteral("Impossibile leggere il file delle impostazioni")));
@@ -204,15 +195,15 @@ TEST_F(OptionsDialog, AnUnreadableSettingsFileIsSaidAndLeftAlone) {
 TEST_F(OptionsDialog, StoredValuesOtherThanZeroOneTwoLeaveTheInitialState) {
   Store("Folders", "open", "0");  // the file exists; open is a valid 0
   Open();
-  EXPECT_EQ(State("ckFolder"), 0);
-  EXPECT_EQ(State("ckRun"), 0);  // absent key
+  EXPECT_EQ(State("ckFolder"), Qt::Unchecked);
+  EXPECT_EQ(State("ckRun"), Qt::Unchecked);  // absent key
   Click("Command2");
   for (const char* bad : {"3", "-1", "x", "1x", ""}) {
     Store("Folders", "open", bad);
     Store("Folders", "run", bad);
     Open();
-    EXPECT_EQ(State("ckFolder"), 1) << bad;
-    EXPECT_EQ(State("ckRun"), 0) << bad;
+    EXPECT_EQ(State("ckFolder"), Qt::Checked) << bad;
+    EXPECT_EQ(State("ckRun"), Qt::Unchecked) << bad;
     Click("Command2");
   }
 }
@@ -315,7 +306,7 @@ TEST_F(OptionsDialog, TitleAndInactiveBoxes) {
     EXPECT_FALSE(Box("ckRangePag")->isEnabled());
     EXPECT_TRUE(Page("txtPagStart")->isEnabled());
     // The inactive box still loads and saves its value.
-    EXPECT_EQ(State("ckRangePag"), 1);
+    EXPECT_EQ(State("ckRangePag"), Qt::Checked);
     Click("Command1");
     EXPECT_EQ(Stored("Range", "Active"), "1");
   } else {

@@ -90,5 +90,16 @@ TEST(CollectOpaqueRuns, KeyComparesAllThreeBytes) {
   EXPECT_EQ(picture.Runs(1 + 3 * 256 + 3 * 65536).size(), 1u);
 }
 
+TEST(VisitRunsTopDown, TakesRowsTopFirstAndEachRowLeftToRight) {
+  const Picture picture({"XKX", "KKK", "KXK", "XKX"});
+  std::vector<RunRect> visited;
+  VisitRunsTopDown(picture.Runs(0), [&visited](const RunRect& run) { visited.push_back(run); });
+  EXPECT_EQ(visited, (std::vector<RunRect>{
+                         {0, 0, 1, 1}, {2, 0, 3, 1}, {1, 2, 2, 3}, {0, 3, 1, 4}, {2, 3, 3, 4}}));
+  visited.clear();
+  VisitRunsTopDown({}, [&visited](const RunRect& run) { visited.push_back(run); });
+  EXPECT_TRUE(visited.empty());
+}
+
 }  // namespace
 }  // namespace droplet
