@@ -531,9 +531,10 @@ void MainWindowWorkflow::ShowCacheEmptied(CleanOutcome outcome) {
 
 void MainWindowWorkflow::MnuInterrompiClick() {
   if (!Running()) return;
-  // Nothing more starts: what waits is dropped, and each run ends as usual once everything its
-  // converter started is gone; only then is its partial work removed.
-  waitingDrops_.clear();
+  // No more conversions start: the drops that wait are dropped (a "Svuota cache" asked for
+  // still follows), and each run ends as usual once everything its converter started is gone;
+  // only then is its partial work removed.
+  std::erase_if(waitingDrops_, [](const WaitingDrop& drop) { return !drop.emptyCache; });
   if (single_) single_->Stop();
   if (batch_) batch_->Stop();
 }

@@ -1,4 +1,5 @@
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -120,6 +121,26 @@ TEST_F(CommandsTest, EmptyCacheAndDropsWaitTheirTurn) {
   EXPECT_EQ(texts[5], "Cache svuotata");
   EXPECT_TRUE(NamesIn(OutputFolder()).empty());
   EXPECT_FALSE(desktop.busy());
+}
+
+// "Interrompi conversione" drops the drops that wait, not a "Svuota cache" asked for meanwhile.
+TEST_F(CommandsTest, AStopKeepsTheCacheEmptyingThatWaits) {
+  auto& window = Window(OrvaneDeliverable());
+  const std::string first = Document("primo.pdf");
+  const std::string second = Document("secondo.pdf");
+  bool stopped = false;
+  window.SetProgressListener([&](const RunProgress& progress) {
+    if (!progress.running || std::exchange(stopped, true)) return;
+    window.MnuSvuotaClick();
+    window.HandleFile(second);
+    window.MnuInterrompiClick();
+  });
+  EXPECT_FALSE(Drop(first));
+  EXPECT_TRUE(stopped);
+  const std::vector<std::string> texts = desktop.texts();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[1], "Conversione interrotta");
+  EXPECT_EQ(texts[2], "Cache svuotata");
 }
 
 // Quitting while the cache empties waits for the emptying: nothing is left half done.
