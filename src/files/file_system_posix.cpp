@@ -64,6 +64,16 @@ int CreateTemporaryBeside(const std::string& folder, std::string& path) {
   return -1;
 }
 
+// Why a file may not be put at `target`, or 0: a folder is there, or a read-only file (refused
+// for every user, root included, as on Windows). A link there is replaced, never followed.
+long RefusedTarget(const std::string& target) {
+  struct stat status;
+  if (::lstat(target.c_str(), &status) != 0) return errno == ENOENT ? 0 : errno;
+  if (S_ISDIR(status.st_mode)) return EISDIR;
+  if (!S_ISLNK(status.st_mode) && OwnerCannotWrite(status)) return EACCES;
+  return 0;
+}
+
 // The process's umask, which Linux shows in /proc/self/status: asking umask() itself would
 // change it for a moment under the other threads. -1 where the system does not show it.
 int CurrentUmask() {
@@ -156,14 +166,7 @@ long CopyFileReplacing(const std::string& source, const std::string& target) {
   if (::fstat(in.get(), &sourceStatus) != 0) return errno;
   if (S_ISDIR(sourceStatus.st_mode)) return EISDIR;
 
-  struct stat targetStatus;
-  if (::lstat(target.c_str(), &targetStatus) == 0) {
-    if (S_ISDIR(targetStatus.st_mode)) return EISDIR;
-    // A read-only target is refused for every user, root included, as on Windows.
-    if (!S_ISLNK(targetStatus.st_mode) && OwnerCannotWrite(targetStatus)) return EACCES;
-  } else if (errno != ENOENT) {
-    return errno;
-  }
+  if (const long refused = RefusedTarget(target); refused != 0) return refused;
 
   // The copy goes to a new temporary file beside the target and replaces it only when complete,
   // so a failure leaves neither a half file nor a damaged old target, and a link at the
@@ -192,14 +195,7 @@ long RenameFileReplacing(const std::string& source, const std::string& target) {
   if (::fstat(in.get(), &sourceStatus) != 0) return errno;
   if (!S_ISREG(sourceStatus.st_mode) || sourceStatus.st_nlink != 1) return EPERM;
 
-  struct stat targetStatus;
-  if (::lstat(target.c_str(), &targetStatus) == 0) {
-    if (S_ISDIR(targetStatus.st_mode)) return EISDIR;
-    // rename would replace a read-only file; the copy refuses it, and so does the move.
-    if (!S_ISLNK(targetStatus.st_mode) && OwnerCannotWrite(targetStatus)) return EACCES;
-  } else if (errno != ENOENT) {
-    return errno;
-  }
+  if (const long refused = RefusedTarget(target); refused != 0) return refused;
 
   // The bits a copy would have: no execute or special bit, nobody else may write.
   const mode_t bits = sourceStatus.st_mode & 07777;
