@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/desktop_services.h"
 #include "common/failure.h"
@@ -54,6 +55,16 @@ void CopiaFileCreaCartella(const std::string& sourceFolder, const std::string& t
 // empty line when there is one; then the program ends.
 void ShowMissingResults(const std::string& pattern, DesktopServices& desktop,
                         const std::string& diagnosis);
+
+// Brings the files `names` of `sourceFolder` into `targetFolder` (neither ending in a
+// separator), replacing files of the same names there as CopyFileReplacing does. Each is
+// renamed where the system allows it and copied where it refuses (another file system, for
+// one); a copied file stays in `sourceFolder` as well, for the caller to delete once every file
+// is in. A file that cannot be brought does not hold back the others; afterwards the renamed
+// ones go back, so that every file is in `sourceFolder` again, and the first failure's code is
+// returned. 0 when every file is in.
+long BringFilesInto(const std::string& sourceFolder, const std::vector<std::string>& names,
+                    const std::string& targetFolder);
 
 // Deletes every entry of `folder` (ending in a separator) matching `pattern`; the first one
 // that cannot be deleted throws and the rest stay. An entry named exactly `keepName` (when not

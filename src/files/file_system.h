@@ -47,6 +47,12 @@ bool IsLink(const std::string& path);
 std::string ShortPathName(const std::string& path);
 
 long CopyFileReplacing(const std::string& source, const std::string& target);
+// Moves the file `source` to `target` by renaming it, replacing what is there as
+// CopyFileReplacing does: a link at the target's name is replaced, never written through; a
+// folder or a read-only file there refuses. The moved file is a plain document, as a copy would
+// be. Refused, with nothing changed, where a rename cannot do this: another file system or
+// volume, or a source that is not a plain file of its own (a link, a file with other names).
+long RenameFileReplacing(const std::string& source, const std::string& target);
 long DeleteOneFile(const std::string& path);
 // Sets normal attributes and deletes, so that nothing but a real obstacle stops it. On POSIX,
 // where a file's own permission bits do not guard its name, that is a plain unlink.

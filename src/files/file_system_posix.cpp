@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 
 #include "common/descriptor_posix.h"
@@ -81,6 +82,34 @@ long VisitEntries(DIR* dir, Visit visit) {
   return error;
 }
 
+// Why a file may not be put at `target`, or 0: a folder is there, or a read-only file (refused
+// for every user, root included, as on Windows). A link there is replaced, never followed.
+long RefusedTarget(const std::string& target) {
+  struct stat status;
+  if (::lstat(target.c_str(), &status) != 0) return errno == ENOENT ? 0 : errno;
+  if (S_ISDIR(status.st_mode)) return EISDIR;
+  if (!S_ISLNK(status.st_mode) && OwnerCannotWrite(status)) return EACCES;
+  return 0;
+}
+
+// The process's umask, which Linux shows in /proc/self/status: asking umask() itself would
+// change it for a moment under the other threads. -1 where the system does not show it.
+int CurrentUmask() {
+  static const int mask = [] {
+    Descriptor status(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+    if (status.get() < 0) return -1;
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = ReadRetrying(status.get(), buffer, sizeof buffer)) > 0;) {
+      text.append(buffer, static_cast<size_t>(got));
+    }
+    const size_t at = text.find("\nUmask:");
+    if (at == std::string::npos) return -1;
+    return static_cast<int>(std::strtol(text.c_str() + at + 8, nullptr, 8));
+  }();
+  return mask;
+}
+
 }  // namespace
 
 FindResult FindEntries(const std::string& pathPattern, bool withReadOnly) {
@@ -148,14 +177,7 @@ long CopyFileReplacing(const std::string& source, const std::string& target) {
   if (::fstat(in.get(), &sourceStatus) != 0) return errno;
   if (S_ISDIR(sourceStatus.st_mode)) return EISDIR;
 
-  struct stat targetStatus;
-  if (::lstat(target.c_str(), &targetStatus) == 0) {
-    if (S_ISDIR(targetStatus.st_mode)) return EISDIR;
-    // A read-only target is refused for every user, root included, as on Windows.
-    if (!S_ISLNK(targetStatus.st_mode) && OwnerCannotWrite(targetStatus)) return EACCES;
-  } else if (errno != ENOENT) {
-    return errno;
-  }
+  if (const long refused = RefusedTarget(target); refused != 0) return refused;
 
   // The copy goes to a new temporary file beside the target and replaces it only when complete,
   // so a failure leaves neither a half file nor a damaged old target, and a link at the
@@ -172,6 +194,28 @@ long CopyFileReplacing(const std::string& source, const std::string& target) {
   if (!out.Close() && error == 0) error = errno;
   if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) ::unlink(temporary.c_str());
+  return error;
+}
+
+long RenameFileReplacing(const std::string& source, const std::string& target) {
+  // Opened without following a link and without waiting on a pipe: only a plain file that has
+  // no other name moves, so that nothing of someone else's changes its place or its bits.
+  Descriptor in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (in.get() < 0) return errno;
+  struct stat sourceStatus;
+  if (::fstat(in.get(), &sourceStatus) != 0) return errno;
+  if (!S_ISREG(sourceStatus.st_mode) || sourceStatus.st_nlink != 1) return EPERM;
+
+  if (const long refused = RefusedTarget(target); refused != 0) return refused;
+
+  // The bits a copy would have: no execute or special bit, nobody else may write.
+  const mode_t bits = sourceStatus.st_mode & 07777;
+  const int mask = CurrentUmask();
+  const mode_t plain = mask >= 0 ? 0644 & ~static_cast<mode_t>(mask) : bits & 0644;
+  if (bits != plain && ::fchmod(in.get(), plain) != 0) return errno;
+  if (::rename(source.c_str(), target.c_str()) == 0) return 0;
+  const long error = errno;
+  if (bits != plain) ::fchmod(in.get(), bits);
   return error;
 }
 

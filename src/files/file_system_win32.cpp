@@ -110,6 +110,35 @@ long CopyFileReplacing(const std::string& source, const std::string& target) {
   return error;
 }
 
+long RenameFileReplacing(const std::string& source, const std::string& target) {
+  const std::wstring wideSource = ToWide(source);
+  const std::wstring wideTarget = ToWide(target);
+  const DWORD sourceAttributes = ::GetFileAttributesW(wideSource.c_str());
+  if (sourceAttributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  // Only a plain file moves: a link stays where it is, and what it leads to is not ours.
+  if ((sourceAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    return ERROR_ACCESS_DENIED;
+  }
+  const DWORD targetAttributes = ::GetFileAttributesW(wideTarget.c_str());
+  if (targetAttributes != INVALID_FILE_ATTRIBUTES &&
+      (targetAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+      (targetAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+    return ERROR_ACCESS_DENIED;
+  }
+  // A plain document, as a copy would be: none of the read-only, hidden or system marks.
+  constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const bool marked = (sourceAttributes & kMarks) != 0;
+  if (marked && !::SetFileAttributesW(wideSource.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+    return LastError();
+  }
+  // No copy flag: another volume is refused (ERROR_NOT_SAME_DEVICE) rather than copied here.
+  // A link at the target's name is replaced as a name, never written through.
+  if (::MoveFileExW(wideSource.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
+  const long error = LastError();
+  if (marked) ::SetFileAttributesW(wideSource.c_str(), sourceAttributes);
+  return error;
+}
+
 long DeleteOneFile(const std::string& path) {
   return ::DeleteFileW(ToWide(path).c_str()) ? 0 : LastError();
 }

@@ -339,15 +339,11 @@ void DocumentRun::MoveResults(std::vector<std::string> results, const std::strin
         // A link named "output" is used as it is (the user may have made it on purpose); only a
         // missing folder is made.
         if (!EntryExists(outputFolder) && !IsLink(outputFolder)) CreateFolderTree(outputFolder);
-        // One file that cannot be copied does not hold back the others; the first failure is
-        // reported once every copy was tried, and the results then stay where the converter left
-        // them.
-        long firstError = 0;
-        for (const std::string& name : results) {
-          const long error = CopyFileReplacing(ScratchPath(name), outputFolder + Sep() + name);
-          if (firstError == 0) firstError = error;
-        }
-        ThrowIfFailed(firstError, "CopiaFileCreaCartella");
+        // Renamed where the system allows it, copied elsewhere. The first failure is reported
+        // once every file was tried, and the results then stay where the converter left them.
+        ThrowIfFailed(BringFilesInto(setup_.workFolder, results, outputFolder),
+                      "CopiaFileCreaCartella");
+        // What was copied rather than renamed, and the copy of the PDF.
         RemoveRunFiles(results);
       },
       [onDone = std::move(onDone)](std::exception_ptr escaped) {

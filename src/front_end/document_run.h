@@ -101,7 +101,8 @@ class DocumentRun {
   bool HoldsAResult(const std::vector<std::string>& outputs) const;
   // Brings `results` into `outputFolder` and then removes them and the copy from the scratch
   // area, on a thread of its own; `onDone` runs on the window's thread with the failure, if any.
-  // A copy that fails leaves every result and the copy where they are.
+  // The results are renamed where the system allows it. A failure leaves every result and the
+  // copy where they are.
   void MoveResults(std::vector<std::string> results, const std::string& outputFolder,
                    std::function<void(std::optional<Failure>)> onDone);
   // Deletes by name, whatever their attributes, `outputs` and the copy this run made.

@@ -136,7 +136,8 @@ void MainWindowWorkflow::QueueDrop(const DragData& data, bool handedOver) {
   // What comes while a drop is handled finds the fields taken: it is classified here.
   if (busy_) {
     drop.kind = !data.paths.empty() && IsFolder(data.paths.front()) ? kKindFolder : kKindFile;
-    drop.arrivedDuringRun = true;
+    // Emptying the cache converts nothing: a drop after it starts afresh.
+    drop.arrivedDuringRun = !emptyingCache_;
   }
   waitingDrops_.push_back(std::move(drop));
   HandleNextDrop();
@@ -186,6 +187,7 @@ void MainWindowWorkflow::HandleNextDrop() {
   // The drag source waits until the drop handler returns: everything that can take time or show
   // a box comes after, from the event loop, and never on top of another box.
   PostStep([this, drop = std::move(drop)] {
+    if (drop.emptyCache) return EmptyCache();
     // A drop that waited finds the fields as the drop before it left them: they start afresh, as
     // its drag-over would have left them.
     dropKind_ = drop.kind;
@@ -486,14 +488,36 @@ void MainWindowWorkflow::MnuOpenPathClick() {
 }
 
 void MainWindowWorkflow::MnuSvuotaClick() {
-  CleanOutcome outcome = CleanOutcome::kEmptied;
-  try {
-    outcome = CleanAllPath(OutputFolder());
-  } catch (const OperationFailure& failure) {
-    // What was deleted stays deleted; the rest is reported instead of a false success.
-    ShowFailure(desktop_, failure.failure());
-    return;
-  }
+  // Like a drop, the emptying waits for the work before it: it never races a run's file steps.
+  WaitingDrop emptying;
+  emptying.emptyCache = true;
+  waitingDrops_.push_back(std::move(emptying));
+  HandleNextDrop();
+}
+
+void MainWindowWorkflow::EmptyCache() {
+  emptyingCache_ = true;
+  SetBusyPointer(true);
+  // Thousands of files take their time: the window answers meanwhile.
+  auto outcome = std::make_shared<CleanOutcome>(CleanOutcome::kEmptied);
+  fileStep_.Run([this, outcome] { *outcome = CleanAllPath(OutputFolder()); },
+                [this, outcome](std::exception_ptr escaped) {
+                  desktop_.RunWhenNoBoxOpen(posted_.Wrap([this, outcome, escaped] {
+                    emptyingCache_ = false;
+                    SetBusyPointer(false);
+                    // What was deleted stays deleted; the rest is reported instead of a false
+                    // success.
+                    if (ShowingFailures(desktop_, deliverable_.shortName, [&] {
+                          if (escaped) std::rethrow_exception(escaped);
+                        })) {
+                      ShowCacheEmptied(*outcome);
+                    }
+                    EndDrop();
+                  }));
+                });
+}
+
+void MainWindowWorkflow::ShowCacheEmptied(CleanOutcome outcome) {
   if (outcome == CleanOutcome::kFolderIsLink) {
     desktop_.ShowMessageBox(
         "La cartella output è un collegamento ad un'altra cartella: il suo contenuto non "
@@ -507,9 +531,10 @@ void MainWindowWorkflow::MnuSvuotaClick() {
 
 void MainWindowWorkflow::MnuInterrompiClick() {
   if (!Running()) return;
-  // Nothing more starts: what waits is dropped, and each run ends as usual once everything its
-  // converter started is gone; only then is its partial work removed.
-  waitingDrops_.clear();
+  // No more conversions start: the drops that wait are dropped (a "Svuota cache" asked for
+  // still follows), and each run ends as usual once everything its converter started is gone;
+  // only then is its partial work removed.
+  std::erase_if(waitingDrops_, [](const WaitingDrop& drop) { return !drop.emptyCache; });
   if (single_) single_->Stop();
   if (batch_) batch_->Stop();
 }

@@ -13,6 +13,7 @@
 #include "common/posted_call_guard.h"
 #include "common/working_folders.h"
 #include "files/document_opener.h"
+#include "files/file_operations.h"
 #include "front_end/background_step.h"
 #include "front_end/batch_run.h"
 #include "front_end/deliverable.h"
@@ -84,7 +85,9 @@ class MainWindowWorkflow {
 
   void MnuInfoClick();      // the About text
   void MnuOpenPathClick();  // opens the output folder
-  void MnuSvuotaClick();    // empties the output folder
+  // Empties the output folder off the window's thread, after the work that is handled or
+  // waits (as a drop waits its turn); drops and another "Svuota cache" meanwhile wait for it.
+  void MnuSvuotaClick();
   // "Interrompi conversione": stops every converter and everything they started, and all that
   // waits; the runs then remove what they wrote and "Conversione interrotta" says so.
   void MnuInterrompiClick();
@@ -129,6 +132,7 @@ class MainWindowWorkflow {
     bool arrivedDuringRun = false;  // it came while something converted: nothing is emptied
     bool handedOver = false;        // files handed over by starts, which others may join
     Clock::time_point lastJoined;   // when files were last handed over into it
+    bool emptyCache = false;        // not a drop: "Svuota cache", which waits its turn as well
   };
 
   // Queues a drop, or files handed over, and handles it when nothing else is.
@@ -145,6 +149,11 @@ class MainWindowWorkflow {
   void FinishSingleRun(const std::vector<std::string>& results);
   // "Conversione completa", and which pages were converted when a range applied.
   std::string CompletionText() const;
+
+  // "Svuota cache" in its turn: the output folder is emptied off the window's thread, then
+  // the box says how it went.
+  void EmptyCache();
+  void ShowCacheEmptied(CleanOutcome outcome);
 
   // A batch: the PDFs among `items` (and directly inside the folders among them).
   void HandleBatch(const std::vector<std::string>& items, bool emptyOutput);
@@ -189,6 +198,7 @@ class MainWindowWorkflow {
 
   bool busy_ = false;
   bool gathering_ = false;  // handed-over files wait for others to join them
+  bool emptyingCache_ = false;
   std::deque<WaitingDrop> waitingDrops_;
   bool pointerBusy_ = false;
   RunProgress progress_;

@@ -169,6 +169,53 @@ TEST(CopiaFileCreaCartella, AFileThatCannotBeCopiedThrowsAfterTheOthersAreCopied
   EXPECT_TRUE(desktop.boxes().empty());
 }
 
+// --- BringFilesInto -------------------------------------------------------------------------
+
+TEST(BringFilesInto, MovesEveryFileAndReplacesSameNamesOnly) {
+  TempFolder scratch;
+  TempFolder output;
+  for (const char* name : {"doc.html", "docs.html", "doc001.png"}) {
+    WriteFile(scratch.path() / name, name);
+  }
+  WriteFile(scratch.path() / "doc.pdf", "pdf");
+  WriteFile(output.path() / "doc.html", "old");
+  WriteFile(output.path() / "altro.html", "altro");
+  EXPECT_EQ(BringFilesInto(scratch.str(), {"doc.html", "docs.html", "doc001.png"}, output.str()),
+            0);
+  EXPECT_EQ(NamesIn(scratch.path()), Names{"doc.pdf"});
+  EXPECT_EQ(NamesIn(output.path()), (Names{"altro.html", "doc.html", "doc001.png", "docs.html"}));
+  EXPECT_EQ(ReadFile(output.path() / "doc.html"), "doc.html");
+  EXPECT_EQ(ReadFile(output.path() / "altro.html"), "altro");
+}
+
+// One file that cannot come does not stop the others, but then every file is back where it was.
+TEST(BringFilesInto, AFileThatCannotComeLeavesEveryFileInItsFolder) {
+  TempFolder scratch;
+  TempFolder output;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(scratch.path() / name, name);
+  fs::create_directory(output.path() / "b.txt");
+  EXPECT_NE(BringFilesInto(scratch.str(), {"a.txt", "b.txt", "c.txt"}, output.str()), 0);
+  EXPECT_EQ(NamesIn(scratch.path()), (Names{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(ReadFile(scratch.path() / "c.txt"), "c.txt");
+  EXPECT_EQ(NamesIn(output.path()), Names{"b.txt"});
+}
+
+// Where a rename is refused (another file system) the files are copied; the sources stay for the
+// caller to delete.
+TEST(BringFilesInto, AnotherFileSystemGetsCopies) {
+  const fs::path other = testing::OtherFileSystemFolder();
+  if (other.empty()) GTEST_SKIP() << "no second file system here";
+  TempFolder scratch;
+  TempFolder output(other);
+  WriteFile(scratch.path() / "a.txt", "a");
+  WriteFile(scratch.path() / "b.txt", "b");
+  WriteFile(output.path() / "a.txt", "old");
+  EXPECT_EQ(BringFilesInto(scratch.str(), {"a.txt", "b.txt"}, output.str()), 0);
+  EXPECT_EQ(NamesIn(scratch.path()), (Names{"a.txt", "b.txt"}));
+  EXPECT_EQ(ReadFile(output.path() / "a.txt"), "a");
+  EXPECT_EQ(ReadFile(output.path() / "b.txt"), "b");
+}
+
 // --- EliminaFileConAsterisco ----------------------------------------------------------------
 
 // Parents first; a folder that is there already is fine; a file in the way fails as the copy that

@@ -113,6 +113,48 @@ TEST(CopyFileReplacing, CopiesContentIntoAPlainWritableFile) {
   EXPECT_EQ(DeleteOneFile(folder / "locked copy"), 0);
 }
 
+TEST(RenameFileReplacing, MovesTheFileOverAnOtherAsAPlainDocument) {
+  TempFolder folder;
+  fs::create_directory(folder.path() / "output");
+  WriteFile(folder.path() / "page.html", "new");
+  WriteFile(folder.path() / "output" / "page.html", "old");
+  ASSERT_EQ(RenameFileReplacing(folder / "page.html", folder / "output" + Sep() + "page.html"), 0);
+  EXPECT_EQ(ReadFile(folder.path() / "output" / "page.html"), "new");
+  EXPECT_EQ(testing::NamesIn(folder.path()), std::vector<std::string>{"output"});
+
+  // The marks the converter may have left go, as they would with a copy.
+  WriteFile(folder.path() / "locked", "l");
+  testing::MakeReadOnly(folder.path() / "locked");
+  ASSERT_EQ(RenameFileReplacing(folder / "locked", folder / "moved"), 0);
+  const FindResult found = FindEntries(folder / "moved");
+  ASSERT_EQ(found.entries.size(), 1u);
+  EXPECT_FALSE(found.entries[0].isReadOnly);
+  EXPECT_EQ(DeleteOneFile(folder / "moved"), 0);
+}
+
+// What the copy refuses, the rename refuses too, and then both files are as they were.
+TEST(RenameFileReplacing, RefusesAReadOnlyTargetAFolderAndAnotherFileSystem) {
+  TempFolder folder;
+  WriteFile(folder.path() / "source", "new");
+  WriteFile(folder.path() / "target", "old");
+  testing::MakeReadOnly(folder.path() / "target");
+  fs::create_directory(folder.path() / "a folder");
+  EXPECT_NE(RenameFileReplacing(folder / "source", folder / "target"), 0);
+  EXPECT_NE(RenameFileReplacing(folder / "source", folder / "a folder"), 0);
+  EXPECT_NE(RenameFileReplacing(folder / "missing", folder / "fresh"), 0);
+  EXPECT_EQ(ReadFile(folder.path() / "source"), "new");
+  EXPECT_EQ(ReadFile(folder.path() / "target"), "old");
+  EXPECT_EQ(testing::NamesIn(folder.path()),
+            (std::vector<std::string>{"a folder", "source", "target"}));
+
+  const fs::path other = testing::OtherFileSystemFolder();
+  if (other.empty()) GTEST_SKIP() << "no second file system here";
+  TempFolder elsewhere(other);
+  EXPECT_NE(RenameFileReplacing(folder / "source", elsewhere / "source"), 0);
+  EXPECT_EQ(ReadFile(folder.path() / "source"), "new");
+  EXPECT_TRUE(testing::NamesIn(elsewhere.path()).empty());
+}
+
 TEST(DeleteOneFile, RefusesReadOnlyFilesAndFolders) {
   TempFolder folder;
   WriteFile(folder.path() / "locked", "l");

@@ -135,6 +135,51 @@ TEST(PosixCopy, ALinkAtTheTargetIsReplacedNotWrittenThrough) {
   EXPECT_EQ(ReadFile(outside.path() / "victim.html"), "theirs");
 }
 
+// A result moved into the output folder is a plain document as its copy would be, whatever bits
+// the converter left; a link at its name is replaced; only a plain file of one name moves.
+TEST(PosixMove, TheMovedFileIsAPlainDocumentAndNeverWritesThroughALink) {
+  TempFolder outside;
+  WriteFile(outside.path() / "victim.html", "theirs");
+  TempFolder folder;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  for (const mode_t bits : {04777, 02751, 01777, 0444, 0666}) {
+    WriteFile(folder.path() / "page", "ours");
+    ASSERT_EQ(::chmod((folder / "page").c_str(), bits), 0);
+    fs::create_symlink(outside.path() / "victim.html", folder.path() / "target");
+    ASSERT_EQ(RenameFileReplacing(folder / "page", folder / "target"), 0);
+    struct stat status;
+    ASSERT_EQ(::lstat((folder / "target").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode));
+    EXPECT_EQ(status.st_mode & 07777, 0644u & ~mask) << std::oct << bits;
+    ASSERT_EQ(::unlink((folder / "target").c_str()), 0);
+  }
+  EXPECT_EQ(ReadFile(outside.path() / "victim.html"), "theirs");
+
+  WriteFile(folder.path() / "twice", "two names");
+  fs::create_hard_link(folder.path() / "twice", outside.path() / "their name");
+  fs::create_symlink(outside.path() / "victim.html", folder.path() / "link");
+  EXPECT_NE(RenameFileReplacing(folder / "twice", folder / "moved"), 0);
+  EXPECT_NE(RenameFileReplacing(folder / "link", folder / "moved"), 0);
+  EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"link", "twice"}));
+  EXPECT_TRUE(fs::is_symlink(folder.path() / "link"));
+}
+
+// An "output" that is a link to a folder on another file system: the files are copied through
+// it, and the link stays a link.
+TEST(PosixMove, ALinkedOutputFolderElsewhereGetsCopiesThroughTheLink) {
+  const fs::path other = testing::OtherFileSystemFolder();
+  if (other.empty()) GTEST_SKIP() << "no second file system here";
+  TempFolder elsewhere(other);
+  TempFolder scratch;
+  fs::create_directory_symlink(elsewhere.path(), scratch.path() / "output");
+  WriteFile(scratch.path() / "doc.html", "doc");
+  EXPECT_EQ(RenameFileReplacing(scratch / "doc.html", scratch / "output/doc.html"), EXDEV);
+  EXPECT_EQ(BringFilesInto(scratch.str(), {"doc.html"}, scratch / "output"), 0);
+  EXPECT_TRUE(fs::is_symlink(scratch.path() / "output"));
+  EXPECT_EQ(ReadFile(elsewhere.path() / "doc.html"), "doc");
+}
+
 // Folders the droplet makes: nobody else may add to them, whatever the umask lets through.
 TEST(PosixCopy, NewFoldersAreOnlyOursToWrite) {
   TempFolder folder;

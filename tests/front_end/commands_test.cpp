@@ -1,4 +1,5 @@
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -60,11 +61,17 @@ TEST_F(CommandsTest, OpenOutputFolderAsksTheDesktopWhichMayRefuse) {
 TEST_F(CommandsTest, EmptyCacheEmptiesTheOutputFolderOrReportsWhyNot) {
   auto& window = Window(TessikDeliverable());
   window.MnuSvuotaClick();  // no output folder yet: nothing to do
+  EXPECT_FALSE(Settle());
   fs::create_directories(OutputFolder() / "a" / "b");
   WriteFile(OutputFolder() / "doc.txt", "x");
   WriteFile(OutputFolder() / "a" / "b" / "p.png", "x");
   fs::permissions(OutputFolder() / "doc.txt", fs::perms::owner_write, fs::perm_options::remove);
   window.MnuSvuotaClick();
+  // The emptying runs off the window's thread, under the busy pointer, and waits its turn.
+  EXPECT_TRUE(window.Busy());
+  EXPECT_FALSE(Settle());
+  EXPECT_FALSE(desktop.busy());
+  EXPECT_EQ(desktop.busyChanges(), 4);
 
   EXPECT_TRUE(fs::is_directory(OutputFolder()));
   EXPECT_TRUE(NamesIn(OutputFolder()).empty());
@@ -81,10 +88,71 @@ TEST_F(CommandsTest, EmptyCacheEmptiesTheOutputFolderOrReportsWhyNot) {
   MakeHiddenFolder(OutputFolder() / "sotto");
   WriteFile(OutputFolder() / "doc.txt", "x");
   window.MnuSvuotaClick();
+  EXPECT_FALSE(Settle());
   ASSERT_EQ(desktop.boxes().size(), 1u);
   EXPECT_NE(desktop.boxes()[0].text.find(" - CleanAllPath - "), std::string::npos);
   EXPECT_EQ(desktop.boxes()[0].style, kMbOk);
   EXPECT_FALSE(fs::exists(OutputFolder() / "doc.txt"));  // what was deleted stays deleted
+}
+
+// What comes while the cache empties waits its turn, in order: a second "Svuota cache" and a
+// drop; and "Svuota cache" during a drop's handling comes after it.
+TEST_F(CommandsTest, EmptyCacheAndDropsWaitTheirTurn) {
+  auto& window = Window(TessikDeliverable());
+  fs::create_directories(OutputFolder());
+  WriteFile(OutputFolder() / "vecchio.txt", "x");
+  const std::string pdf = Document("nuovo.pdf");
+  window.MnuSvuotaClick();
+  window.MnuSvuotaClick();
+  const DragData drag{true, {pdf}};
+  EXPECT_EQ(window.FormOLEDragOver(drag, kDropEffectCopy), kDropEffectCopy);
+  window.FormOLEDragDrop(drag);
+  window.MnuSvuotaClick();
+  desktop.Answer(kIdYes);  // the confirmation
+  desktop.Answer(kIdNo);   // no result opened
+  EXPECT_FALSE(Settle());
+
+  const std::vector<std::string> texts = desktop.texts();
+  ASSERT_EQ(texts.size(), 6u);
+  EXPECT_EQ(texts[0], "Cache svuotata");
+  EXPECT_EQ(texts[1], "Cache svuotata");
+  EXPECT_TRUE(texts[2].starts_with("Eseguire la conversione")) << texts[2];
+  EXPECT_EQ(texts[3], "Conversione completa");
+  EXPECT_EQ(texts[5], "Cache svuotata");
+  EXPECT_TRUE(NamesIn(OutputFolder()).empty());
+  EXPECT_FALSE(desktop.busy());
+}
+
+// "Interrompi conversione" drops the drops that wait, not a "Svuota cache" asked for meanwhile.
+TEST_F(CommandsTest, AStopKeepsTheCacheEmptyingThatWaits) {
+  auto& window = Window(OrvaneDeliverable());
+  const std::string first = Document("primo.pdf");
+  const std::string second = Document("secondo.pdf");
+  bool stopped = false;
+  window.SetProgressListener([&](const RunProgress& progress) {
+    if (!progress.running || std::exchange(stopped, true)) return;
+    window.MnuSvuotaClick();
+    window.HandleFile(second);
+    window.MnuInterrompiClick();
+  });
+  EXPECT_FALSE(Drop(first));
+  EXPECT_TRUE(stopped);
+  const std::vector<std::string> texts = desktop.texts();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[1], "Conversione interrotta");
+  EXPECT_EQ(texts[2], "Cache svuotata");
+}
+
+// Quitting while the cache empties waits for the emptying: nothing is left half done.
+TEST_F(CommandsTest, QuittingWaitsForTheCacheEmptying) {
+  auto& window = Window(OrvaneDeliverable());
+  fs::create_directories(OutputFolder());
+  for (int i = 0; i < 500; ++i) WriteFile(OutputFolder() / ("p" + std::to_string(i)), "x");
+  window.MnuSvuotaClick();
+  desktop.RunPostedCalls();  // the emptying has begun
+  desktop.Answer(kIdYes);
+  EXPECT_THROW(window.FormQueryUnload(), ProgramEnded);
+  EXPECT_TRUE(NamesIn(OutputFolder()).empty());
 }
 
 TEST_F(CommandsTest, QuitConfirmationKeepsTheWindowOnNoAndEndsTheProgramOnYes) {

@@ -199,12 +199,14 @@ TEST_F(GuiTest, InfoShowsEachProgramsAboutText) {
 }
 
 TEST_F(GuiTest, SvuotaCacheEmptiesTheOutputFolderAndKeepsIt) {
-  ShowForm(OrvaneDeliverable());
+  Form1& form = ShowForm(OrvaneDeliverable());
   const auto output = folder_.path() / "output";
   std::filesystem::create_directories(output / "pagine");
   WriteFile(output / "vecchio.html", "<p>");
   WriteFile(output / "pagine" / "p1.png", "png");
   ChooseMenuEntry("mnuSvuota");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.workflow().Busy(); }, 20000));
+  EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
   EXPECT_EQ(answerer_->texts(), QStringList{"Cache svuotata"});
   ASSERT_TRUE(std::filesystem::is_directory(output));
   EXPECT_TRUE(std::filesystem::is_empty(output));

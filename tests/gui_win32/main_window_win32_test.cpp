@@ -175,6 +175,7 @@ TEST_F(MainWindowWin32Test, MenuShowsAtTheMouseAndEveryEntryRunsItsCommand) {
 
   const size_t before = answerer.boxes().size();
   ChooseEntry(kEntrySvuota, at);
+  ASSERT_TRUE(Settled());
   ASSERT_EQ(answerer.boxes().size(), before + 1);
   EXPECT_EQ(answerer.boxes().back().text, "Cache svuotata");
 

@@ -103,6 +103,7 @@ TEST(OutputFolderFaults, ALinkedOutputFolderIsWrittenThroughAndNeverEmptied) {
 
   rig.desktop.Clear();
   rig.window.MnuSvuotaClick();
+  EXPECT_FALSE(rig.Settle());
   ASSERT_EQ(rig.desktop.texts().size(), 1u);
   EXPECT_TRUE(rig.desktop.texts()[0].starts_with("La cartella output è un collegamento"))
       << rig.desktop.texts()[0];

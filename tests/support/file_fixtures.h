@@ -24,6 +24,11 @@ void MakeReadOnly(const std::filesystem::path& path);
 // without support for them, Windows without the right to make them).
 bool MakeFolderLink(const std::filesystem::path& target, const std::filesystem::path& link);
 
+// A folder on another file system than the temporary folder, where a rename from there is
+// refused and a copy is needed (a tmpfs on Linux, the same seen through Wine's Z: drive); empty
+// where there is none.
+std::filesystem::path OtherFileSystemFolder();
+
 // True where copying over a read-only file succeeds although it should not: Wine running as
 // root maps the attribute to permission bits, which root ignores. Never true on POSIX, where
 // the service refuses such a target itself.

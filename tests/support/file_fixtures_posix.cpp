@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "support/file_fixtures.h"
 #include "support/temp_folder.h"
 
@@ -27,6 +30,19 @@ bool MakeFolderLink(const fs::path& target, const fs::path& link) {
   std::error_code error;
   fs::create_directory_symlink(target, link, error);
   return !error;
+}
+
+fs::path OtherFileSystemFolder() {
+  const fs::path shared = "/dev/shm";
+  struct stat there;
+  struct stat temporary;
+  if (::stat(shared.c_str(), &there) != 0 || !S_ISDIR(there.st_mode) ||
+      ::access(shared.c_str(), W_OK) != 0 ||
+      ::stat(fs::temp_directory_path().c_str(), &temporary) != 0 ||
+      there.st_dev == temporary.st_dev) {
+    return {};
+  }
+  return shared;
 }
 
 bool ReadOnlyTargetsIgnored() {

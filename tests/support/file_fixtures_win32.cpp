@@ -41,6 +41,16 @@ bool MakeFolderLink(const fs::path& target, const fs::path& link) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
+fs::path OtherFileSystemFolder() {
+  // Wine's Z: drive shows the whole Linux tree, its tmpfs included; Windows has no such drive.
+  const fs::path shared = L"Z:\\dev\\shm";
+  const DWORD attributes = ::GetFileAttributesW(shared.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return {};
+  }
+  return shared;
+}
+
 bool ReadOnlyTargetsIgnored() {
   TempFolder folder;
   WriteFile(folder.path() / "source", "new");

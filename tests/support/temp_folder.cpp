@@ -22,13 +22,15 @@ fs::path PathFromUtf8(const std::string& utf8) {
   return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : TempFolder(fs::temp_directory_path()) {}
+
+TempFolder::TempFolder(const fs::path& parent) {
   std::random_device seed;
   std::mt19937_64 random(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::ostringstream name;
     name << "droplet-test-" << std::hex << random();
-    fs::path candidate = fs::temp_directory_path() / name.str();
+    fs::path candidate = parent / name.str();
     std::error_code error;
     if (fs::create_directory(candidate, error)) {
       path_ = candidate;

@@ -10,11 +10,12 @@ namespace droplet::testing {
 std::string Utf8(const std::filesystem::path& path);
 std::filesystem::path PathFromUtf8(const std::string& utf8);
 
-// A new empty folder under the system's temporary folder, removed with everything in it when
-// the object goes (read-only entries included).
+// A new empty folder under the system's temporary folder (or under `parent`), removed with
+// everything in it when the object goes (read-only entries included).
 class TempFolder {
  public:
   TempFolder();
+  explicit TempFolder(const std::filesystem::path& parent);
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
