@@ -147,7 +147,7 @@ TEST_F(CommandsTest, AStopKeepsTheCacheEmptyingThatWaits) {
 TEST_F(CommandsTest, QuittingWaitsForTheCacheEmptying) {
   auto& window = Window(OrvaneDeliverable());
   fs::create_directories(OutputFolder());
-  for (int i = 0; i < 500; ++i) WriteFile(OutputFolder() / ("p" + std::to_string(i)), "x");
+  for (int i = 0; i < 500; ++i) WriteFile(OutputFolder() / (std::to_string(i) + ".html"), "x");
   window.MnuSvuotaClick();
   desktop.RunPostedCalls();  // the emptying has begun
   desktop.Answer(kIdYes);
